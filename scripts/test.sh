@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: once as users build it (build/), once
+# with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/).
+# ZAMO_SKIP_SANITIZE=1 skips the second pass.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/ensure-deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+if [ "${ZAMO_SKIP_SANITIZE:-0}" != 1 ]; then
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZAMO_SANITIZE=ON -DZAMO_BUILD_BENCH=OFF >/dev/null
+  cmake --build build-asan -j"$jobs"
+  (cd build-asan && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+     ctest --output-on-failure -j"$jobs")
+fi
