@@ -7,7 +7,7 @@
 #include "ole_date.h"
 #include "zamo_host.h"
 
-std::string Utf8(const std::u16string& s) {
+std::string Utf8(const WString& s) {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
         uint32_t c = s[i];
@@ -37,8 +37,8 @@ std::string Utf8(const std::u16string& s) {
     return out;
 }
 
-std::u16string Utf16(const std::string& s) {
-    std::u16string out;
+WString Utf16(const std::string& s) {
+    WString out;
     for (size_t i = 0; i < s.size();) {
         unsigned char b = static_cast<unsigned char>(s[i]);
         uint32_t c;
@@ -52,10 +52,10 @@ std::u16string Utf16(const std::string& s) {
             c = (c << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
         if (c >= 0x10000) {
             c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+            out += static_cast<WCHAR>(0xD800 + (c >> 10));
+            out += static_cast<WCHAR>(0xDC00 + (c & 0x3FF));
         } else {
-            out += static_cast<char16_t>(c);
+            out += static_cast<WCHAR>(c);
         }
     }
     return out;
@@ -68,7 +68,7 @@ FakeHost& FakeHost::Get() {
 
 void FakeHost::Reset() {
     contacts.clear();
-    contacts[u"root"] = FakeContact{};
+    contacts[TEXT("root")] = FakeContact{};
     calls.clear();
     quiet.clear();
     logGetters = true;
@@ -77,9 +77,9 @@ void FakeHost::Reset() {
     nextUid = 1;
 }
 
-std::u16string FakeHost::Add(const std::u16string& parent, const std::u16string& uid,
-                             const std::map<std::string, std::u16string>& fields) {
-    std::u16string id = uid;
+WString FakeHost::Add(const WString& parent, const WString& uid,
+                             const std::map<std::string, WString>& fields) {
+    WString id = uid;
     while (id.empty() || contacts.count(id)) id = Utf16("uid-" + std::to_string(nextUid++));
     FakeContact c;
     c.fields = fields;
@@ -91,7 +91,7 @@ std::u16string FakeHost::Add(const std::u16string& parent, const std::u16string&
     return id;
 }
 
-const std::u16string& FakeHost::Field(const std::u16string& uid, const std::string& field) {
+const WString& FakeHost::Field(const WString& uid, const std::string& field) {
     return contacts.at(uid).fields[field];
 }
 
@@ -125,8 +125,8 @@ std::string Entry(const char* name, Args... args) {
 
 bool Present(const WCHAR* uid) {
     if (!uid) return false;
-    std::u16string id(uid);
-    return id != u"root" && H().contacts.count(id) != 0;
+    WString id(uid);
+    return id != TEXT("root") && H().contacts.count(id) != 0;
 }
 
 FakeContact* Find(const WCHAR* uid) {
@@ -134,8 +134,8 @@ FakeContact* Find(const WCHAR* uid) {
 }
 
 // Strings handed out stay valid until the next call, like the host's.
-const WCHAR* Hold(const std::u16string& s) {
-    static std::u16string held[4];
+const WCHAR* Hold(const WString& s) {
+    static WString held[4];
     static int next = 0;
     next = (next + 1) % 4;
     held[next] = s;
@@ -180,10 +180,10 @@ int AddinZamo_Contact_IsPresent(const WCHAR* uid) {
 const WCHAR* AddinZamo_Contact_Insert(const WCHAR* uid, const WCHAR* parent, const WCHAR* text,
                                       double date) {
     H().Record(Entry("Insert", uid, parent, text, date));
-    std::u16string p = parent ? parent : u"root";
-    if (!H().contacts.count(p)) p = u"root";
-    std::u16string want = uid ? uid : u"";
-    if (want == u"root") want.clear();
+    WString p = parent ? parent : TEXT("root");
+    if (!H().contacts.count(p)) p = TEXT("root");
+    WString want = uid ? uid : TEXT("");
+    if (want == TEXT("root")) want.clear();
     return Hold(H().Add(p, want));
 }
 
@@ -198,7 +198,7 @@ int AddinZamo_Contact_SaveChanges(const WCHAR* uid) {
         H().Record(Entry("Set" #Field, uid, value));                             \
         FakeContact* c = Find(uid);                                              \
         if (!c) return 0;                                                        \
-        c->fields[#Field] = value ? value : u"";                                 \
+        c->fields[#Field] = value ? value : TEXT("");                                 \
         return 1;                                                                \
     }
 ZAMO_CONTACT_SETTER_FIELDS(FAKE_SETTER)
@@ -216,9 +216,9 @@ int AddinZamo_Contact_SetBirthDate(const WCHAR* uid, double date) {
     const WCHAR* AddinZamo_Contact_Get##Field(const WCHAR* uid) {                \
         H().Record(Entry("Get" #Field, uid), true);                              \
         FakeContact* c = Find(uid);                                              \
-        if (!c) return u"";                                                      \
+        if (!c) return TEXT("");                                                      \
         auto it = c->fields.find(#Field);                                        \
-        return it == c->fields.end() ? u"" : Hold(it->second);                   \
+        return it == c->fields.end() ? TEXT("") : Hold(it->second);                   \
     }
 ZAMO_CONTACT_GETTER_FIELDS(FAKE_GETTER)
 #undef FAKE_GETTER
@@ -241,10 +241,10 @@ int AddinZamo_Contact_AddCommunication(const WCHAR* uid, const WCHAR* kind, cons
     FakeContact* c = Find(uid);
     if (!c) return 0;
     FakeCommunication comm;
-    comm.kind = kind ? kind : u"";
-    comm.value = value ? value : u"";
+    comm.kind = kind ? kind : TEXT("");
+    comm.value = value ? value : TEXT("");
     comm.hasSubKind = subKind != nullptr;
-    comm.subKind = subKind ? subKind : u"";
+    comm.subKind = subKind ? subKind : TEXT("");
     c->communications.push_back(comm);
     return 1;
 }
@@ -275,9 +275,9 @@ int AddinZamo_Contact_GetChildsCount(const WCHAR* uid) {
 
 const WCHAR* AddinZamo_Contact_GetChildUID(const WCHAR* uid, int index) {
     H().Record(Entry("GetChildUID", uid, index), true);
-    if (!uid || !H().contacts.count(uid)) return u"";
+    if (!uid || !H().contacts.count(uid)) return TEXT("");
     const auto& children = H().contacts.at(uid).children;
-    if (index < 0 || index >= static_cast<int>(children.size())) return u"";
+    if (index < 0 || index >= static_cast<int>(children.size())) return TEXT("");
     return children[static_cast<size_t>(index)].c_str();
 }
 

@@ -6,23 +6,25 @@
 
 #include <windows.h>
 
+#include "wide_text.h"
+
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 struct FakeCommunication {
-    std::u16string kind, value, subKind;
+    WString kind, value, subKind;
     bool hasSubKind = false;
 };
 
 struct FakeContact {
-    std::map<std::string, std::u16string> fields;  // by field name: "LastName", "Title", ...
+    std::map<std::string, WString> fields;  // by field name: "LastName", "Title", ...
     double birthDate = 0;                           // set to the empty date on insert
     double modified = 0;
     std::vector<FakeCommunication> communications;
-    std::u16string parent;
-    std::vector<std::u16string> children;
+    WString parent;
+    std::vector<WString> children;
 };
 
 class FakeHost {
@@ -34,10 +36,10 @@ public:
     void Reset();
 
     /* Adds a contact under `parent` and returns its UID (`uid` when non-empty). */
-    std::u16string Add(const std::u16string& parent, const std::u16string& uid,
-                       const std::map<std::string, std::u16string>& fields = {});
-    FakeContact& Contact(const std::u16string& uid) { return contacts.at(uid); }
-    const std::u16string& Field(const std::u16string& uid, const std::string& field);
+    WString Add(const WString& parent, const WString& uid,
+                       const std::map<std::string, WString>& fields = {});
+    FakeContact& Contact(const WString& uid) { return contacts.at(uid); }
+    const WString& Field(const WString& uid, const std::string& field);
 
     /* The log: one entry per call, "Name(arg,arg,...)" in UTF-8, strings as given,
      * a null string as "null", dates with up to six decimals. Getters are logged
@@ -53,7 +55,7 @@ public:
     /* What GetCurrDate answers and what SaveChanges stamps. */
     double now = 40344.5;  // 15 June 2010 12:00
 
-    std::map<std::u16string, FakeContact> contacts;  // "root" included, never present
+    std::map<WString, FakeContact> contacts;  // "root" included, never present
     int nextUid = 1;
 
     /* Internal: logs `entry` and runs the hook. */
@@ -61,8 +63,8 @@ public:
 };
 
 /* UTF-16 to UTF-8 for messages (unpaired surrogates as U+FFFD). */
-std::string Utf8(const std::u16string& text);
+std::string Utf8(const WString& text);
 /* UTF-8 to UTF-16 (test literals). */
-std::u16string Utf16(const std::string& text);
+WString Utf16(const std::string& text);
 
 #endif
