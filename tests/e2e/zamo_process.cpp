@@ -1,0 +1,106 @@
+/* RunZamo and TempFolder (see zamo_process.h), over fork, exec and pipes. */
+#include "zamo_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+ZamoResult RunZamo(const std::vector<std::string>& args, const std::string& input,
+                   const std::map<std::string, std::string>& env) {
+    ZamoResult result;
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return result;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+        for (const auto& [key, value] : env) setenv(key.c_str(), value.c_str(), 1);
+        std::vector<char*> argv;
+        std::string program = ZAMO_PROGRAM;
+        argv.push_back(program.data());
+        std::vector<std::string> copies = args;
+        for (std::string& a : copies) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    // Feed the input and drain both outputs together, so no pipe fills up.
+    size_t written = 0;
+    fcntl(in[1], F_SETFL, O_NONBLOCK);
+    bool inOpen = true, outOpen = true, errOpen = true;
+    if (input.empty()) {
+        close(in[1]);
+        inOpen = false;
+    }
+    while (outOpen || errOpen) {
+        pollfd fds[3];
+        int n = 0;
+        if (outOpen) fds[n++] = {out[0], POLLIN, 0};
+        if (errOpen) fds[n++] = {err[0], POLLIN, 0};
+        if (inOpen) fds[n++] = {in[1], POLLOUT, 0};
+        if (poll(fds, static_cast<nfds_t>(n), -1) < 0) break;
+        for (int i = 0; i < n; ++i) {
+            if (!fds[i].revents) continue;
+            if (fds[i].fd == in[1]) {
+                ssize_t w = write(in[1], input.data() + written, input.size() - written);
+                if (w > 0) written += static_cast<size_t>(w);
+                if (w < 0 || written == input.size()) {
+                    close(in[1]);
+                    inOpen = false;
+                }
+                continue;
+            }
+            char buf[65536];
+            ssize_t r = read(fds[i].fd, buf, sizeof buf);
+            std::string& sink = fds[i].fd == out[0] ? result.out : result.err;
+            if (r > 0) {
+                sink.append(buf, static_cast<size_t>(r));
+            } else {
+                close(fds[i].fd);
+                (fds[i].fd == out[0] ? outOpen : errOpen) = false;
+            }
+        }
+    }
+    if (inOpen) close(in[1]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+TempFolder::TempFolder() {
+    const char* base = std::getenv("TEST_TMPDIR");
+    std::string pattern = std::string(base ? base : "/tmp") + "/zamo-e2e-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (mkdtemp(buf.data())) path_ = buf.data();
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempFolder::Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(File(name), std::ios::binary) << bytes;
+    return File(name);
+}
+
+std::string TempFolder::Read(const std::string& name) const {
+    std::ifstream f(File(name), std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}

@@ -1,0 +1,40 @@
+/* Runs the zamo program for end-to-end tests: arguments, optional standard input,
+ * extra environment; returns the exit code and both outputs. Exports RunZamo and
+ * a temporary folder that removes itself. */
+#ifndef ZAMO_TESTS_ZAMO_PROCESS_H
+#define ZAMO_TESTS_ZAMO_PROCESS_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct ZamoResult {
+    int exitCode = -1;  // the exit status, or 128 + signal number
+    std::string out;
+    std::string err;
+};
+
+/* Runs build/zamo with `args`; `input` is written to its standard input (a pipe,
+ * so never a terminal), `env` adds or replaces environment variables. */
+ZamoResult RunZamo(const std::vector<std::string>& args, const std::string& input = "",
+                   const std::map<std::string, std::string>& env = {});
+
+/* A fresh folder under the test temporary directory, removed with its content. */
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    /* Writes `bytes` to File(name) and returns its path. */
+    std::string Write(const std::string& name, const std::string& bytes) const;
+    /* The bytes of File(name), or "" when it cannot be read. */
+    std::string Read(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+#endif
