@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 ZamoResult RunZamo(const std::vector<std::string>& args, const std::string& input,
                    const std::map<std::string, std::string>& env) {
     ZamoResult result;
+    signal(SIGPIPE, SIG_IGN);  // the program may exit before reading its input
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return result;
     pid_t pid = fork();
