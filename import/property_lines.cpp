@@ -1,0 +1,136 @@
+/* Property lookup and line splitting (see property_lines.h). Escapes are found
+ * in one left-to-right scan: a separator is escaped exactly when a backslash
+ * stands right before it, so no protected copy of the line is ever made. */
+#include "property_lines.h"
+
+namespace {
+
+const WStringView kLineBreakMarker = TEXT("=0D=0A=");
+
+// What an escape "\x" protects to ("?>" ...) and what a placeholder restores to.
+struct EscapeRule {
+    WCHAR escaped;      // the character after the backslash
+    WCHAR placeholder;  // the second character of the placeholder after "?"
+};
+const EscapeRule kEscapeRules[] = {
+    {u';', u'>'},
+    {u':', u'<'},
+    {u',', u'/'},
+};
+
+const EscapeRule* RuleForEscaped(WCHAR c) {
+    for (const EscapeRule& rule : kEscapeRules)
+        if (rule.escaped == c) return &rule;
+    return nullptr;
+}
+
+const EscapeRule* RuleForPlaceholder(WCHAR c) {
+    for (const EscapeRule& rule : kEscapeRules)
+        if (rule.placeholder == c) return &rule;
+    return nullptr;
+}
+
+bool IsEscapedAt(WStringView text, size_t pos) {
+    return pos > 0 && text[pos - 1] == u'\\';
+}
+
+// First position at or after `from` of `separator` not preceded by a backslash.
+size_t FindUnescaped(WStringView text, WCHAR separator, size_t from) {
+    for (size_t pos = text.find(separator, from); pos != WStringView::npos;
+         pos = text.find(separator, pos + 1))
+        if (!IsEscapedAt(text, pos)) return pos;
+    return WStringView::npos;
+}
+
+// Writes `piece` with its escapes turned into placeholders ("\;" -> "?>").
+void AssignProtected(WString& out, WStringView piece) {
+    out.assign(piece.data(), piece.size());
+    for (size_t i = 0; i + 1 < out.size(); ++i) {
+        if (out[i] != u'\\') continue;
+        if (const EscapeRule* rule = RuleForEscaped(out[i + 1])) {
+            out[i] = u'?';
+            out[i + 1] = rule->placeholder;
+            ++i;
+        }
+    }
+}
+
+// Writes `piece` as a value component: escapes and placeholders alike become
+// the separator they stand for ("\;" and "?>" -> ";").
+void AssignRestored(WString& out, WStringView piece) {
+    out.clear();
+    out.reserve(piece.size());
+    for (size_t i = 0; i < piece.size(); ++i) {
+        WCHAR c = piece[i];
+        if (i + 1 < piece.size()) {
+            const EscapeRule* rule = nullptr;
+            if (c == u'\\') {
+                rule = RuleForEscaped(piece[i + 1]);
+            } else if (c == u'?') {
+                rule = RuleForPlaceholder(piece[i + 1]);
+            }
+            if (rule) {
+                out.push_back(rule->escaped);
+                ++i;
+                continue;
+            }
+        }
+        out.push_back(c);
+    }
+}
+
+// Reuses the strings already in `list` so that their capacity serves again.
+WString& NextEntry(std::vector<WString>& list, size_t& used) {
+    if (used == list.size()) list.emplace_back();
+    return list[used++];
+}
+
+// Cuts `text` at every unescaped ";" and stores each piece through `assign`.
+template <typename Assign>
+void CutAtSemicolons(WStringView text, std::vector<WString>& list, Assign assign) {
+    size_t used = 0;
+    size_t start = 0;
+    for (;;) {
+        size_t end = FindUnescaped(text, u';', start);
+        assign(NextEntry(list, used), text.substr(start, end == WStringView::npos ? WStringView::npos
+                                                                                  : end - start));
+        if (end == WStringView::npos) break;
+        start = end + 1;
+    }
+    list.resize(used);
+}
+
+}  // namespace
+
+void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result) {
+    size_t used = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].find(name) == WStringView::npos) continue;
+        WString& joined = NextEntry(result, used);
+        joined.assign(lines[i].data(), lines[i].size());
+        while (lines[i].find(kLineBreakMarker) != WStringView::npos && i + 1 < lines.size()) {
+            ++i;
+            joined.append(lines[i].data(), lines[i].size());
+        }
+    }
+    result.resize(used);
+}
+
+WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,
+                          std::vector<WString>& components) {
+    WString name;
+    size_t colon = FindUnescaped(line, u':', 0);
+    if (colon == WStringView::npos) {
+        AssignProtected(name, line);
+        parameters.resize(1);
+        parameters[0] = name;
+        components.resize(1);
+        AssignRestored(components[0], line);
+        return name;
+    }
+    WStringView head = line.substr(0, colon);
+    CutAtSemicolons(head, parameters, AssignProtected);
+    name = parameters.front();
+    CutAtSemicolons(line.substr(colon + 1), components, AssignRestored);
+    return name;
+}

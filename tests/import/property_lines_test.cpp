@@ -1,0 +1,161 @@
+// Property lookup and splitting: which card lines a name finds and how they join
+// across "=0D=0A=" markers, and how a line falls into name, parameters and value
+// components with its escapes. Expected values are worked out by hand from the
+// vCard line syntax the reader accepts (escapes "\;", "\:", "\,").
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_host.h"
+#include "property_lines.h"
+
+namespace {
+
+CardLines Views(const std::vector<WString>& lines) {
+    return CardLines(lines.begin(), lines.end());
+}
+
+std::vector<std::string> Utf8List(const std::vector<WString>& list) {
+    std::vector<std::string> out;
+    for (const WString& s : list) out.push_back(Utf8(s));
+    return out;
+}
+
+struct FindCase {
+    std::vector<WString> card;
+    WString name;
+    std::vector<WString> expected;
+    const char* why;
+};
+
+TEST(FindPropertyLines, FindsAndJoinsLines) {
+    const FindCase cases[] = {
+        {{TEXT("TITLE:HOTEL manager"), TEXT("TEL;TYPE=WORK:123")},
+         TEXT("TEL"),
+         {TEXT("TITLE:HOTEL manager"), TEXT("TEL;TYPE=WORK:123")},
+         "a substring anywhere finds the line; the caller sorts out TITLE"},
+        {{TEXT("NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A="), TEXT("b=0D=0A="), TEXT("c"),
+          TEXT("TEL:1")},
+         TEXT("NOTE"),
+         {TEXT("NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A=b=0D=0A=c")},
+         "lines joined while the last one taken carries the marker, nothing removed"},
+        {{TEXT("NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A="), TEXT("b=0D=0A="), TEXT("c"),
+          TEXT("TEL:1")},
+         TEXT("TEL"),
+         {TEXT("TEL:1")},
+         "the note's lines do not hold TEL"},
+        {{TEXT("NOTE:x=0D=0A="), TEXT("NOTE:second"), TEXT("NOTE:third")},
+         TEXT("NOTE"),
+         {TEXT("NOTE:x=0D=0A=NOTE:second"), TEXT("NOTE:third")},
+         "a line taken as continuation is not examined again"},
+        {{TEXT("TEL:1"), TEXT("NOTE:a=0D=0A=")},
+         TEXT("NOTE"),
+         {TEXT("NOTE:a=0D=0A=")},
+         "joining stops at the last card line"},
+        {{TEXT("tel:1"), TEXT("N:Doe")}, TEXT("TEL"), {}, "the search is case-sensitive"},
+        {{}, TEXT("TEL"), {}, "an empty card finds nothing"},
+        {{TEXT("EMAIL:a"), TEXT("X:1"), TEXT("EMAIL:b")},
+         TEXT("EMAIL"),
+         {TEXT("EMAIL:a"), TEXT("EMAIL:b")},
+         "card order kept"},
+    };
+    for (const FindCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        std::vector<WString> result = {TEXT("left over from an earlier call")};
+        CardLines lines = Views(c.card);
+        FindPropertyLines(c.name, lines, result);
+        EXPECT_EQ(Utf8List(result), Utf8List(c.expected));
+    }
+}
+
+TEST(FindPropertyLines, ReusedResultsHoldOnlyTheNewLines) {
+    // A longer earlier result must not leave entries or text behind.
+    std::vector<WString> card = {TEXT("TEL:111111111111111111111"), TEXT("TEL:2"),
+                                 TEXT("TEL:3"), TEXT("EMAIL:e")};
+    CardLines lines = Views(card);
+    std::vector<WString> result;
+    FindPropertyLines(TEXT("TEL"), lines, result);
+    ASSERT_EQ(result.size(), 3u);
+    FindPropertyLines(TEXT("EMAIL"), lines, result);
+    EXPECT_EQ(Utf8List(result), std::vector<std::string>{"EMAIL:e"});
+}
+
+struct SplitCase {
+    WString line;
+    WString name;
+    std::vector<WString> parameters;
+    std::vector<WString> components;
+    const char* why;
+};
+
+TEST(SplitPropertyLine, CutsNameParametersAndComponents) {
+    const SplitCase cases[] = {
+        {TEXT("N:Doe;John;;;"), TEXT("N"), {TEXT("N")},
+         {TEXT("Doe"), TEXT("John"), TEXT(""), TEXT(""), TEXT("")},
+         "empty components stay"},
+        {TEXT("ADR;CHARSET=windows-1251;TYPE=HOME:;;Main St\\, 5;Town;;12345;Land"), TEXT("ADR"),
+         {TEXT("ADR"), TEXT("CHARSET=windows-1251"), TEXT("TYPE=HOME")},
+         {TEXT(""), TEXT(""), TEXT("Main St, 5"), TEXT("Town"), TEXT(""), TEXT("12345"),
+          TEXT("Land")},
+         "parameters as written; an escaped comma restored inside its component"},
+        {TEXT("NOTE:a\\;b\\:c"), TEXT("NOTE"), {TEXT("NOTE")}, {TEXT("a;b:c")},
+         "escaped separators do not separate"},
+        {TEXT("URL:a:b"), TEXT("URL"), {TEXT("URL")}, {TEXT("a:b")},
+         "only the first colon separates"},
+        {TEXT("TEL:"), TEXT("TEL"), {TEXT("TEL")}, {TEXT("")}, "an empty value is one component"},
+        {TEXT("TEL;;TYPE=X:1"), TEXT("TEL"), {TEXT("TEL"), TEXT(""), TEXT("TYPE=X")},
+         {TEXT("1")}, "empty parameters stay"},
+        {TEXT("email:someone"), TEXT("email"), {TEXT("email")}, {TEXT("someone")},
+         "the name keeps its case"},
+        {TEXT("item1.EMAIL:someone"), TEXT("item1.EMAIL"), {TEXT("item1.EMAIL")},
+         {TEXT("someone")}, "a group prefix stays in the name"},
+        {TEXT("TEL"), TEXT("TEL"), {TEXT("TEL")}, {TEXT("TEL")},
+         "no colon: the whole text is name, parameter and component"},
+        {TEXT("X;a\\:b"), TEXT("X;a?<b"), {TEXT("X;a?<b")}, {TEXT("X;a:b")},
+         "no colon: not cut at ';'; the component restored, the name not"},
+        {TEXT("X;P=a\\;b:v"), TEXT("X"), {TEXT("X"), TEXT("P=a?>b")}, {TEXT("v")},
+         "parameters keep the placeholders of their escapes"},
+        {TEXT("A\\:B:v"), TEXT("A?<B"), {TEXT("A?<B")}, {TEXT("v")},
+         "an escaped colon in the name does not end it"},
+        {TEXT("NOTE:x?>y?<z?/w"), TEXT("NOTE"), {TEXT("NOTE")}, {TEXT("x;y:z,w")},
+         "placeholders written as such also become separators"},
+        {TEXT("NOTE:a,b\\nc\\'d\\ e"), TEXT("NOTE"), {TEXT("NOTE")}, {TEXT("a,b\\nc\\'d\\ e")},
+         "commas separate nothing; other backslashes stay"},
+        {TEXT("NOTE:a\\\\;b"), TEXT("NOTE"), {TEXT("NOTE")}, {TEXT("a\\;b")},
+         "a doubled backslash: the second escapes, the first stays"},
+        {TEXT("NOTE:a\\"), TEXT("NOTE"), {TEXT("NOTE")}, {TEXT("a\\")},
+         "a backslash at the end stays"},
+        {TEXT("NOTE:?\\;"), TEXT("NOTE"), {TEXT("NOTE")}, {TEXT("?;")},
+         "a question mark before an escape stays"},
+        {TEXT("NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A=b"), TEXT("NOTE"),
+         {TEXT("NOTE"), TEXT("ENCODING=QUOTED-PRINTABLE")}, {TEXT("a=0D=0A=b")},
+         "no quoted-printable decoding"},
+        {TEXT(":v"), TEXT(""), {TEXT("")}, {TEXT("v")}, "an empty name"},
+        {TEXT(""), TEXT(""), {TEXT("")}, {TEXT("")}, "an empty line"},
+    };
+    for (const SplitCase& c : cases) {
+        SCOPED_TRACE(std::string(c.why) + ": " + Utf8(c.line));
+        std::vector<WString> parameters = {TEXT("old"), TEXT("old"), TEXT("old"), TEXT("old")};
+        std::vector<WString> components = {TEXT("old"), TEXT("old"), TEXT("old"), TEXT("old"),
+                                           TEXT("old"), TEXT("old"), TEXT("old"), TEXT("old")};
+        WString name = SplitPropertyLine(c.line, parameters, components);
+        EXPECT_EQ(Utf8(name), Utf8(c.name));
+        EXPECT_EQ(Utf8List(parameters), Utf8List(c.parameters));
+        EXPECT_EQ(Utf8List(components), Utf8List(c.components));
+    }
+}
+
+TEST(SplitPropertyLine, KeepsTextBeyondANul) {
+    // A NUL inside a value is ordinary text: the value does not end there.
+    WString line = TEXT("NOTE:a");
+    line.push_back(0);
+    line += TEXT("b;c");
+    std::vector<WString> parameters, components;
+    SplitPropertyLine(line, parameters, components);
+    ASSERT_EQ(components.size(), 2u);
+    EXPECT_EQ(components[0].size(), 3u);
+    EXPECT_EQ(components[1], WString(TEXT("c")));
+}
+
+}  // namespace
