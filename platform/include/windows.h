@@ -132,6 +132,26 @@ typedef struct tagOFNW {
 #define CP_ACP 0
 #define CP_UTF8 65001
 
+/* Code page conversion flags. */
+#define MB_PRECOMPOSED 0x00000001
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define WC_ERR_INVALID_CHARS 0x00000080
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+
+#define MB_ABORTRETRYIGNORE 0x00000002
+#define MB_RETRYCANCEL 0x00000005
+
+/* GetLastError codes. */
+#define ERROR_SUCCESS 0
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_INSUFFICIENT_BUFFER 122
+#define ERROR_FILENAME_EXCED_RANGE 206
+#define ERROR_INVALID_FLAGS 1004
+#define ERROR_NO_UNICODE_TRANSLATION 1113
+
 #define DLL_PROCESS_DETACH 0
 #define DLL_PROCESS_ATTACH 1
 #define DLL_THREAD_ATTACH 2
@@ -141,6 +161,8 @@ typedef struct tagOFNW {
 BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn);
 BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn);
 DWORD WINAPI CommDlgExtendedError(void);
+#define CDERR_INITIALIZATION 0x0002
+#define FNERR_INVALIDFILENAME 0x3002
 #define FNERR_BUFFERTOOSMALL 0x3003
 
 /* user32 */
@@ -165,6 +187,7 @@ BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* tzi,
 /* kernel32: files and errors */
 BOOL WINAPI DeleteFileA(LPCSTR path);
 DWORD WINAPI GetLastError(void);
+void WINAPI SetLastError(DWORD error);
 
 #ifdef __cplusplus
 }

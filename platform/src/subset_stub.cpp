@@ -1,4 +1,4 @@
-/* Placeholder Win32 subset: every dialog cancelled, no conversions. */
+/* Placeholder Win32 subset: every dialog cancelled, no time zones. */
 #include <windows.h>
 #include "zamo_win32_ext.h"
 
@@ -7,13 +7,10 @@ BOOL GetOpenFileNameW(LPOPENFILENAMEW) { return 0; }
 BOOL GetSaveFileNameW(LPOPENFILENAMEW) { return 0; }
 DWORD CommDlgExtendedError(void) { return 0; }
 int MessageBoxW(HWND, LPCWSTR, LPCWSTR, UINT) { return IDCANCEL; }
-int WideCharToMultiByte(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL) { return 0; }
-int MultiByteToWideChar(UINT, DWORD, LPCCH, int, LPWSTR, int) { return 0; }
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION) { return TIME_ZONE_ID_INVALID; }
 BOOL TzSpecificLocalTimeToSystemTime(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, LPSYSTEMTIME) { return 0; }
 BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, LPSYSTEMTIME) { return 0; }
 BOOL DeleteFileA(LPCSTR) { return 0; }
-DWORD GetLastError(void) { return 0; }
 void ZamoWin32_SetFileDialogHandler(ZamoWin32_FileDialogHandler, void*) {}
 void ZamoWin32_SetMessageBoxHandler(ZamoWin32_MessageBoxHandler, void*) {}
 }
