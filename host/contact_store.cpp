@@ -1,0 +1,595 @@
+/* ContactStore (see contact_store.h): schema, lock and open checks, the cached
+ * contact and its write-back, the tree caches and the commit points. */
+#include "contact_store.h"
+
+#include <cmath>
+#include <ctime>
+#include <random>
+
+#include "ole_date.h"
+
+namespace {
+
+constexpr int kApplicationId = 0x5A414D4F;  // "ZAMO"
+constexpr int kSchemaVersion = 1;
+constexpr int kFirstFieldColumn = 6;  // id, uid, parent, created, modified, birth, fields...
+const WCHAR kRoot[] = u"root";
+
+bool IsRoot(WStringView uid) { return uid == WStringView(kRoot); }
+
+std::string FieldColumns(const char* suffix) {
+    std::string s;
+    for (const ContactFieldInfo& f : kContactFields) {
+        s += ", ";
+        s += f.column;
+        s += suffix;
+    }
+    return s;
+}
+
+std::string SchemaSql() {
+    std::string s =
+        "CREATE TABLE contact(id INTEGER PRIMARY KEY, uid TEXT NOT NULL UNIQUE,"
+        " parent INTEGER NOT NULL, insert_text TEXT NOT NULL DEFAULT '',"
+        " created REAL NOT NULL, modified REAL NOT NULL, birth REAL NOT NULL";
+    s += FieldColumns(" TEXT NOT NULL DEFAULT ''");
+    s += ");"
+         "CREATE INDEX contact_parent ON contact(parent, id);"
+         "CREATE TABLE communication(contact INTEGER NOT NULL, seq INTEGER NOT NULL,"
+         " kind TEXT NOT NULL, value TEXT NOT NULL, sub_kind TEXT,"
+         " PRIMARY KEY(contact, seq)) WITHOUT ROWID;"
+         "PRAGMA application_id = " + std::to_string(kApplicationId) + ";"
+         "PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";";
+    return s;
+}
+
+bool ValidDate(double date) {
+    return std::isfinite(date) && date >= kOleMinDate && date <= kOleEmptyDate;
+}
+
+int QueryInt(sqlite3* db, const char* sql, int* result) {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            *result = sqlite3_column_int(stmt, 0);
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_finalize(stmt);
+    return rc;
+}
+
+std::string OpenFailure(const std::string& path, int rc, sqlite3* db) {
+    switch (rc & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "database " + path + " is locked by another process";
+        case SQLITE_NOTADB:
+            return path + " is not a database";
+        case SQLITE_CANTOPEN:
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_IOERR:
+            return "cannot open or create database " + path + ": " +
+                   (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        default:
+            return "cannot use database " + path + ": " +
+                   (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    }
+}
+
+}  // namespace
+
+ContactStore::ContactStore() : uidSeed_(std::random_device{}()) {
+    uidSeed_ = (uidSeed_ << 32) ^ static_cast<uint64_t>(std::time(nullptr));
+}
+
+ContactStore::~ContactStore() { Close(nullptr); }
+
+bool ContactStore::Open(const std::string& path, std::string* error) {
+    Close(nullptr);
+    auto fail = [&](int rc) {
+        if (error) *error = OpenFailure(path, rc, db_);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return false;
+    };
+    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             nullptr);
+    if (rc != SQLITE_OK) return fail(rc);
+    sqlite3_extended_result_codes(db_, 0);
+    sqlite3_busy_timeout(db_, 250);
+    // The whole process owns the database: the lock, once taken, stays until close.
+    if ((rc = sqlite3_exec(db_, "PRAGMA encoding = 'UTF-16le'; PRAGMA locking_mode = EXCLUSIVE;"
+                                " PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;",
+                           nullptr, nullptr, nullptr)) != SQLITE_OK)
+        return fail(rc);
+    if ((rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) != SQLITE_OK)
+        return fail(rc);
+    int appId = 0, tables = 0, version = 0;
+    if ((rc = QueryInt(db_, "PRAGMA application_id", &appId)) != SQLITE_OK ||
+        (rc = QueryInt(db_, "SELECT count(*) FROM sqlite_master", &tables)) != SQLITE_OK ||
+        (rc = QueryInt(db_, "PRAGMA user_version", &version)) != SQLITE_OK)
+        return fail(rc);
+    bool fresh = appId == 0 && tables == 0;
+    if (!fresh && (appId != kApplicationId || version != kSchemaVersion)) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (error) *error = path + " is not a zamo contact database";
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return false;
+    }
+    // A fresh database gets its tables; an existing one a write that is rolled
+    // back, so that a folder where no journal can be made is found out now.
+    rc = sqlite3_exec(db_, fresh ? SchemaSql().c_str() : "PRAGMA user_version = 1", nullptr,
+                      nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = OpenFailure(path, rc, db_);
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (error) *error = message;
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return false;
+    }
+    rc = sqlite3_exec(db_, fresh ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK || !PrepareStatements()) return fail(rc != SQLITE_OK ? rc : SQLITE_ERROR);
+    path_ = path;
+    current_ = ContactRecord();
+    children_.clear();
+    pendingPresent_ = 0;
+    error_.clear();
+    return true;
+}
+
+bool ContactStore::PrepareStatements() {
+    const std::string select = "SELECT id, uid, parent, created, modified, birth" +
+                               FieldColumns("") + " FROM contact WHERE uid = ?1";
+    std::string update = "UPDATE contact SET modified = ?1, birth = ?2";
+    int index = 3;
+    for (const ContactFieldInfo& f : kContactFields)
+        update += std::string(", ") + f.column + " = ?" + std::to_string(index++);
+    update += " WHERE id = ?" + std::to_string(index);
+    return selectByUid_.Prepare(db_, select.c_str()) &&
+           selectIdByUid_.Prepare(db_, "SELECT id FROM contact WHERE uid = ?1") &&
+           insertContact_.Prepare(db_,
+                                  "INSERT INTO contact(uid, parent, insert_text, created,"
+                                  " modified, birth) VALUES(?1, ?2, ?3, ?4, ?5, ?6)") &&
+           updateContact_.Prepare(db_, update.c_str()) &&
+           selectComms_.Prepare(db_,
+                                "SELECT kind, value, sub_kind FROM communication"
+                                " WHERE contact = ?1 ORDER BY seq") &&
+           insertComm_.Prepare(db_,
+                               "INSERT INTO communication(contact, seq, kind, value, sub_kind)"
+                               " VALUES(?1, ?2, ?3, ?4, ?5)") &&
+           selectChildren_.Prepare(db_, "SELECT uid FROM contact WHERE parent = ?1 ORDER BY id") &&
+           selectAll_.Prepare(db_,
+                              "SELECT id, parent, uid, first_name, middle_name, last_name, title"
+                              " FROM contact ORDER BY id");
+}
+
+bool ContactStore::Close(std::string* error) {
+    if (!db_) return true;
+    bool ok = EndCommand(error);
+    for (Statement* s : {&selectByUid_, &selectIdByUid_, &insertContact_, &updateContact_,
+                         &selectComms_, &insertComm_, &selectChildren_, &selectAll_})
+        s->Finalize();
+    sqlite3_close(db_);
+    db_ = nullptr;
+    return ok;
+}
+
+bool ContactStore::Exec(const char* sql) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    return Fail(sql);
+}
+
+bool ContactStore::Fail(const char* what) {
+    if (error_.empty())
+        error_ = std::string("database ") + path_ + ": " + what + ": " +
+                 (db_ ? sqlite3_errmsg(db_) : "no database open");
+    return false;
+}
+
+bool ContactStore::EnsureTransaction() {
+    if (!db_) return Fail("write");
+    if (inTransaction_) return true;
+    if (!Exec("BEGIN IMMEDIATE")) return false;
+    inTransaction_ = true;
+    return true;
+}
+
+bool ContactStore::Commit() {
+    if (!db_) return true;
+    bool ok = Flush();
+    if (inTransaction_) {
+        inTransaction_ = false;
+        if (!Exec("COMMIT")) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+void ContactStore::BeginChanges() {
+    if (db_) EnsureTransaction();
+}
+
+void ContactStore::EndChanges() { Commit(); }
+
+bool ContactStore::EndCommand(std::string* error) {
+    Commit();
+    if (pendingPresent_) ++counters_.skipped;
+    pendingPresent_ = 0;
+    children_.clear();
+    bool ok = error_.empty();
+    if (!ok && error) *error = error_;
+    error_.clear();
+    return ok;
+}
+
+double ContactStore::Now() const {
+    if (clock_) return clock_();
+    std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(local.tm_year + 1900);
+    st.wMonth = static_cast<WORD>(local.tm_mon + 1);
+    st.wDay = static_cast<WORD>(local.tm_mday);
+    st.wHour = static_cast<WORD>(local.tm_hour);
+    st.wMinute = static_cast<WORD>(local.tm_min);
+    st.wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
+    return SystemTimeToOleDate(st);
+}
+
+ContactRecord* ContactStore::Find(WStringView uid) {
+    if (!db_ || uid.empty() || IsRoot(uid)) return nullptr;
+    if (current_.id != 0 && current_.uid == uid) return &current_;
+    WString key(uid);  // the argument may point into the record replaced below
+    if (!Flush()) return nullptr;
+    selectByUid_.BindText(1, key);
+    int rc = selectByUid_.Step();
+    ContactRecord* found = nullptr;
+    if (rc == SQLITE_ROW) {
+        current_.id = selectByUid_.Int(0);
+        current_.uid.assign(selectByUid_.Text(1));
+        current_.parentId = selectByUid_.Int(2);
+        current_.parentUid.clear();
+        current_.created = selectByUid_.Double(3);
+        current_.modified = selectByUid_.Double(4);
+        current_.birth = selectByUid_.Double(5);
+        for (size_t i = 0; i < kContactFieldCount; ++i)
+            current_.fields[i].assign(selectByUid_.Text(kFirstFieldColumn + static_cast<int>(i)));
+        current_.communications.clear();
+        current_.communicationsLoaded = false;
+        current_.dirty = false;
+        found = &current_;
+    } else if (rc != SQLITE_DONE) {
+        Fail("read contact");
+    }
+    selectByUid_.Reset();
+    return found;
+}
+
+bool ContactStore::LoadCommunications(ContactRecord& record) {
+    if (record.communicationsLoaded) return true;
+    record.communications.clear();
+    selectComms_.BindInt(1, record.id);
+    int rc;
+    while ((rc = selectComms_.Step()) == SQLITE_ROW) {
+        StoredCommunication c;
+        c.kind.assign(selectComms_.Text(0));
+        c.value.assign(selectComms_.Text(1));
+        c.hasSubKind = !selectComms_.IsNull(2);
+        c.subKind.assign(selectComms_.Text(2));
+        record.communications.push_back(std::move(c));
+    }
+    selectComms_.Reset();
+    if (rc != SQLITE_DONE) return Fail("read communications");
+    record.communicationsLoaded = true;
+    return true;
+}
+
+bool ContactStore::Flush() {
+    if (current_.id == 0 || !current_.dirty) return true;
+    if (!EnsureTransaction()) return false;
+    updateContact_.BindDouble(1, current_.modified);
+    updateContact_.BindDouble(2, current_.birth);
+    for (size_t i = 0; i < kContactFieldCount; ++i)
+        updateContact_.BindText(3 + static_cast<int>(i), current_.fields[i]);
+    updateContact_.BindInt(3 + static_cast<int>(kContactFieldCount), current_.id);
+    int rc = updateContact_.Step();
+    updateContact_.Reset();
+    if (rc != SQLITE_DONE) return Fail("write contact");
+    current_.dirty = false;
+    return true;
+}
+
+bool ContactStore::IsPresent(WStringView uid) {
+    ContactRecord* record = Find(uid);
+    ++counters_.presenceChecks;
+    if (pendingPresent_) ++counters_.skipped;
+    pendingPresent_ = record ? record->id : 0;
+    if (progress_) progress_(counters_.presenceChecks);
+    return record != nullptr;
+}
+
+bool ContactStore::UidTaken(WStringView uid) {
+    if (current_.id != 0 && current_.uid == uid) return true;
+    selectIdByUid_.BindText(1, uid);
+    int rc = selectIdByUid_.Step();
+    selectIdByUid_.Reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read contact");
+    return rc != SQLITE_DONE;
+}
+
+WString ContactStore::FreshUid() {
+    static const char kHex[] = "0123456789abcdef";
+    for (;;) {
+        WString uid;
+        for (int part = 0; part < 2; ++part) {
+            // splitmix64: a well-mixed 64-bit value per step.
+            uint64_t z = (uidSeed_ += 0x9E3779B97F4A7C15ull);
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            z ^= z >> 31;
+            for (int i = 0; i < 16; ++i) {
+                if (uid.size() == 8 || uid.size() == 13 || uid.size() == 18 || uid.size() == 23)
+                    uid += u'-';
+                uid += static_cast<WCHAR>(kHex[(z >> (60 - 4 * i)) & 0xf]);
+            }
+        }
+        if (!UidTaken(uid)) return uid;
+    }
+}
+
+std::deque<WString>* ContactStore::Children(int64_t parentId) {
+    auto it = children_.find(parentId);
+    if (it != children_.end()) return &it->second;
+    if (!Flush()) return nullptr;
+    std::deque<WString> list;
+    selectChildren_.BindInt(1, parentId);
+    int rc;
+    while ((rc = selectChildren_.Step()) == SQLITE_ROW) list.emplace_back(selectChildren_.Text(0));
+    selectChildren_.Reset();
+    if (rc != SQLITE_DONE) {
+        Fail("read children");
+        return nullptr;
+    }
+    return &children_.emplace(parentId, std::move(list)).first->second;
+}
+
+const WCHAR* ContactStore::Insert(WStringView uid, WStringView parentUid, WStringView text,
+                                  double date) {
+    if (!db_) {
+        Fail("insert");
+        return nullptr;
+    }
+    int64_t parentId = 0;
+    if (ContactRecord* parent = Find(parentUid)) parentId = parent->id;
+    WString newUid = uid.empty() || IsRoot(uid) || UidTaken(uid) ? FreshUid() : WString(uid);
+    if (!Flush() || !EnsureTransaction()) return nullptr;
+    double stamp = ValidDate(date) ? date : Now();
+    insertContact_.BindText(1, newUid);
+    insertContact_.BindInt(2, parentId);
+    insertContact_.BindText(3, text);
+    insertContact_.BindDouble(4, stamp);
+    insertContact_.BindDouble(5, stamp);
+    insertContact_.BindDouble(6, kOleEmptyDate);
+    int rc = insertContact_.Step();
+    insertContact_.Reset();
+    if (rc != SQLITE_DONE) {
+        Fail("insert contact");
+        return nullptr;
+    }
+    current_ = ContactRecord();
+    current_.id = sqlite3_last_insert_rowid(db_);
+    current_.uid = newUid;
+    current_.parentId = parentId;
+    current_.created = current_.modified = stamp;
+    current_.birth = kOleEmptyDate;
+    current_.communicationsLoaded = true;
+    auto it = children_.find(parentId);
+    if (it != children_.end()) it->second.push_back(newUid);
+    ++counters_.created;
+    returned_ = std::move(newUid);
+    return returned_.c_str();
+}
+
+bool ContactStore::SaveChanges(WStringView uid) {
+    ContactRecord* record = Find(uid);
+    if (!record) return false;
+    record->modified = Now();
+    record->dirty = true;
+    if (pendingPresent_ == record->id) {
+        ++counters_.overwritten;
+        pendingPresent_ = 0;
+    }
+    return Flush();
+}
+
+bool ContactStore::SetText(ContactField field, WStringView uid, WStringView value) {
+    ContactRecord* record = Find(uid);
+    if (!record) return false;
+    WString& target = record->fields[static_cast<size_t>(field)];
+    if (target != value) {
+        target.assign(value);
+        record->dirty = true;
+    }
+    return true;
+}
+
+const WCHAR* ContactStore::GetText(ContactField field, WStringView uid) {
+    ContactRecord* record = Find(uid);
+    return record ? record->fields[static_cast<size_t>(field)].c_str() : u"";
+}
+
+bool ContactStore::SetBirthDate(WStringView uid, double date) {
+    ContactRecord* record = Find(uid);
+    if (!record) return false;
+    // Anything that is no date at all is kept as the empty date.
+    double value = ValidDate(date) ? date : kOleEmptyDate;
+    if (record->birth != value) {
+        record->birth = value;
+        record->dirty = true;
+    }
+    return true;
+}
+
+double ContactStore::GetBirthDate(WStringView uid) {
+    ContactRecord* record = Find(uid);
+    return record ? record->birth : kOleEmptyDate;
+}
+
+double ContactStore::GetDateModification(WStringView uid) {
+    ContactRecord* record = Find(uid);
+    return record ? record->modified : kOleEmptyDate;
+}
+
+bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WCHAR* value,
+                                    const WCHAR* subKind) {
+    ContactRecord* record = Find(uid);
+    if (!record || !LoadCommunications(*record) || !EnsureTransaction()) return false;
+    StoredCommunication c;
+    c.kind = kind ? kind : u"";
+    c.value = value ? value : u"";
+    c.hasSubKind = subKind != nullptr;
+    c.subKind = subKind ? subKind : u"";
+    insertComm_.BindInt(1, record->id);
+    insertComm_.BindInt(2, static_cast<int64_t>(record->communications.size()));
+    insertComm_.BindText(3, c.kind);
+    insertComm_.BindText(4, c.value);
+    if (c.hasSubKind)
+        insertComm_.BindText(5, c.subKind);
+    else
+        insertComm_.BindNull(5);
+    int rc = insertComm_.Step();
+    insertComm_.Reset();
+    if (rc != SQLITE_DONE) return Fail("add communication");
+    record->communications.push_back(std::move(c));
+    ++counters_.communications;
+    return true;
+}
+
+int ContactStore::CommunicationsCount(WStringView uid) {
+    ContactRecord* record = Find(uid);
+    if (!record || !LoadCommunications(*record)) return 0;
+    return static_cast<int>(record->communications.size());
+}
+
+bool ContactStore::GetCommunication(WStringView uid, int index, const WCHAR** kind,
+                                    const WCHAR** value, const WCHAR** subKind) {
+    for (const WCHAR** out : {kind, value, subKind})
+        if (out) *out = u"";
+    ContactRecord* record = Find(uid);
+    if (!record || !LoadCommunications(*record) || index < 0 ||
+        static_cast<size_t>(index) >= record->communications.size())
+        return false;
+    const StoredCommunication& c = record->communications[static_cast<size_t>(index)];
+    if (kind) *kind = c.kind.c_str();
+    if (value) *value = c.value.c_str();
+    if (subKind) *subKind = c.subKind.c_str();
+    return true;
+}
+
+int ContactStore::ChildCount(WStringView uid) {
+    int64_t id = 0;
+    if (!IsRoot(uid)) {
+        ContactRecord* record = Find(uid);
+        if (!record) return 0;
+        id = record->id;
+    } else if (!db_) {
+        return 0;
+    }
+    std::deque<WString>* list = Children(id);
+    return list ? static_cast<int>(list->size()) : 0;
+}
+
+const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
+    int64_t id = 0;
+    if (!IsRoot(uid)) {
+        ContactRecord* record = Find(uid);
+        if (!record) return u"";
+        id = record->id;
+    } else if (!db_) {
+        return u"";
+    }
+    std::deque<WString>* list = Children(id);
+    if (!list || index < 0 || static_cast<size_t>(index) >= list->size()) return u"";
+    return (*list)[static_cast<size_t>(index)].c_str();
+}
+
+bool ContactStore::Read(WStringView uid, ContactRecord* out) {
+    ContactRecord* record = Find(uid);
+    if (!record || !LoadCommunications(*record)) return false;
+    *out = *record;
+    out->parentUid = kRoot;
+    if (record->parentId != 0) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db_, "SELECT uid FROM contact WHERE id = ?1", -1, &stmt,
+                               nullptr) == SQLITE_OK) {
+            sqlite3_bind_int64(stmt, 1, record->parentId);
+            if (sqlite3_step(stmt) == SQLITE_ROW) {
+                const void* p = sqlite3_column_text16(stmt, 0);
+                size_t n = static_cast<size_t>(sqlite3_column_bytes16(stmt, 0)) / sizeof(WCHAR);
+                out->parentUid.assign(static_cast<const WCHAR*>(p), n);
+            }
+        }
+        sqlite3_finalize(stmt);
+    }
+    return true;
+}
+
+std::vector<TreeEntry> ContactStore::Tree() {
+    std::vector<TreeEntry> result;
+    if (!db_ || !Flush()) return result;
+    struct Node {
+        TreeEntry entry;
+        int64_t parent;
+        std::vector<size_t> children;
+    };
+    std::vector<Node> nodes;
+    std::unordered_map<int64_t, size_t> byId;
+    int rc;
+    while ((rc = selectAll_.Step()) == SQLITE_ROW) {
+        Node n;
+        n.parent = selectAll_.Int(1);
+        n.entry.uid.assign(selectAll_.Text(2));
+        n.entry.firstName.assign(selectAll_.Text(3));
+        n.entry.middleName.assign(selectAll_.Text(4));
+        n.entry.lastName.assign(selectAll_.Text(5));
+        n.entry.title.assign(selectAll_.Text(6));
+        byId[selectAll_.Int(0)] = nodes.size();
+        nodes.push_back(std::move(n));
+    }
+    selectAll_.Reset();
+    if (rc != SQLITE_DONE) {
+        Fail("read tree");
+        return result;
+    }
+    std::vector<size_t> top;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        auto it = byId.find(nodes[i].parent);
+        // A parent that is missing or not older than its child cannot come from
+        // this store; such a node is shown at the top rather than lost.
+        if (nodes[i].parent == 0 || it == byId.end() || it->second >= i)
+            top.push_back(i);
+        else
+            nodes[it->second].children.push_back(i);
+    }
+    std::vector<std::pair<size_t, int>> stack;
+    for (auto it = top.rbegin(); it != top.rend(); ++it) stack.push_back({*it, 0});
+    while (!stack.empty()) {
+        auto [index, depth] = stack.back();
+        stack.pop_back();
+        Node& n = nodes[index];
+        n.entry.depth = depth;
+        result.push_back(std::move(n.entry));
+        for (auto it = n.children.rbegin(); it != n.children.rend(); ++it)
+            stack.push_back({*it, depth + 1});
+    }
+    return result;
+}

@@ -1,0 +1,138 @@
+/* The contact store over one SQLite database: the tree, the text fields, the
+ * dates and the communications, with a cache of the contact in use so that runs
+ * of calls on one contact cost no queries. Exports ContactStore and its records. */
+#ifndef ZAMO_HOST_CONTACT_STORE_H
+#define ZAMO_HOST_CONTACT_STORE_H
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "contact_fields.h"
+#include "sqlite_statement.h"
+#include "wide_text.h"
+
+struct StoredCommunication {
+    WString kind, value, subKind;
+    bool hasSubKind = false;  // false when added with a null sub-kind
+};
+
+struct ContactRecord {
+    int64_t id = 0;         // 0: no contact loaded
+    WString uid;
+    int64_t parentId = 0;   // 0: the top of the tree ("root")
+    WString parentUid;      // filled by ContactStore::Read only
+    double created = 0, modified = 0, birth = 0;
+    std::array<WString, kContactFieldCount> fields;
+    std::vector<StoredCommunication> communications;
+    bool communicationsLoaded = false;
+    bool dirty = false;     // fields or dates differ from the database
+};
+
+/* One node of the tree as `list` shows it: in walk order, parent before children. */
+struct TreeEntry {
+    WString uid;
+    int depth = 0;  // 0 for children of "root"
+    WString firstName, middleName, lastName, title;
+};
+
+struct StoreCounters {
+    long created = 0;         // contacts inserted
+    long overwritten = 0;     // contacts reported present, then saved
+    long skipped = 0;         // contacts reported present and not saved before the next check
+    long communications = 0;  // communications added
+    long presenceChecks = 0;  // IsPresent calls: one per card on import and export
+};
+
+class ContactStore {
+public:
+    ContactStore();
+    ~ContactStore();
+
+    /* Opens the database at `path`, creating it when missing, and takes its lock
+     * for as long as it stays open. False with a one-line reason when the file
+     * cannot be created or opened, is no contact database, or is locked. */
+    bool Open(const std::string& path, std::string* error);
+    /* Commits and closes; false with the reason when the last commit failed. */
+    bool Close(std::string* error);
+    bool IsOpen() const { return db_ != nullptr; }
+
+    /* Commit points. BeginChanges opens a transaction when none is open. */
+    void BeginChanges();
+    void EndChanges();
+    /* Writes out the cached contact, commits, forgets the tree caches and the
+     * pending presence check. False with the first error since the last call. */
+    bool EndCommand(std::string* error);
+
+    /* Contact functions. "root", an empty or unknown UID is no contact: checks
+     * answer 0, setters change nothing, getters give "" or the empty date. */
+    bool IsPresent(WStringView uid);
+    /* `uid` when non-empty, not "root" and free, else a fresh unique UID; the
+     * parent when it is a contact, else "root". Null only without a database. */
+    const WCHAR* Insert(WStringView uid, WStringView parentUid, WStringView text, double date);
+    bool SaveChanges(WStringView uid);
+    bool SetText(ContactField field, WStringView uid, WStringView value);
+    const WCHAR* GetText(ContactField field, WStringView uid);
+    bool SetBirthDate(WStringView uid, double date);
+    double GetBirthDate(WStringView uid);
+    double GetDateModification(WStringView uid);
+    /* Appends and stores at once; a null kind or value counts as "". */
+    bool AddCommunication(WStringView uid, const WCHAR* kind, const WCHAR* value,
+                          const WCHAR* subKind);
+    int CommunicationsCount(WStringView uid);
+    /* Fills the non-null outputs ("" for a null sub-kind); false and "" outside 0..count-1. */
+    bool GetCommunication(WStringView uid, int index, const WCHAR** kind, const WCHAR** value,
+                          const WCHAR** subKind);
+    /* Children in insertion order; "root" has the top-level contacts. A returned
+     * UID stays valid until EndCommand. */
+    int ChildCount(WStringView uid);
+    const WCHAR* ChildUid(WStringView uid, int index);
+
+    /* Whole-contact reads for the program. */
+    bool Read(WStringView uid, ContactRecord* out);
+    std::vector<TreeEntry> Tree();
+
+    /* The current local time as an OLE date, to the second, or the clock set. */
+    double Now() const;
+    void SetClock(std::function<double()> clock) { clock_ = std::move(clock); }
+    /* Called after each presence check with the number of checks so far. */
+    void SetProgress(std::function<void(long)> progress) { progress_ = std::move(progress); }
+    StoreCounters& Counters() { return counters_; }
+
+private:
+    ContactRecord* Find(WStringView uid);
+    bool LoadCommunications(ContactRecord& record);
+    bool Flush();
+    bool EnsureTransaction();
+    bool Commit();
+    bool Exec(const char* sql);
+    bool Fail(const char* what);
+    bool UidTaken(WStringView uid);
+    WString FreshUid();
+    std::deque<WString>* Children(int64_t parentId);
+    bool PrepareStatements();
+
+    sqlite3* db_ = nullptr;
+    std::string path_;
+    bool inTransaction_ = false;
+    std::string error_;  // first error since the last EndCommand
+    ContactRecord current_;
+    WString returned_;   // the UID returned by Insert
+    std::unordered_map<int64_t, std::deque<WString>> children_;
+    int64_t pendingPresent_ = 0;
+    StoreCounters counters_;
+    std::function<double()> clock_;
+    std::function<void(long)> progress_;
+    uint64_t uidSeed_;
+
+    Statement selectByUid_, selectIdByUid_, insertContact_, updateContact_, selectComms_,
+        insertComm_, selectChildren_, selectAll_;
+};
+
+#endif

@@ -1,0 +1,37 @@
+/* The process-wide contact store and the library API over it (see zamo_store.h). */
+#include "zamo_store.h"
+
+ContactStore& ZamoStore_Instance() {
+    static ContactStore store;
+    return store;
+}
+
+bool ZamoStore_Open(const std::string& path, std::string* error) {
+    return ZamoStore_Instance().Open(path, error);
+}
+
+bool ZamoStore_Close(std::string* error) { return ZamoStore_Instance().Close(error); }
+
+bool ZamoStore_EndCommand(std::string* error) { return ZamoStore_Instance().EndCommand(error); }
+
+StoreCounters ZamoStore_Counters() { return ZamoStore_Instance().Counters(); }
+
+void ZamoStore_ResetCounters() { ZamoStore_Instance().Counters() = StoreCounters(); }
+
+void ZamoStore_SetClock(std::function<double()> clock) {
+    ZamoStore_Instance().SetClock(std::move(clock));
+}
+
+void ZamoStore_SetProgress(std::function<void(long)> progress) {
+    ZamoStore_Instance().SetProgress(std::move(progress));
+}
+
+bool ZamoStore_SetText(WStringView uid, ContactField field, WStringView value) {
+    return ZamoStore_Instance().SetText(field, uid, value);
+}
+
+bool ZamoStore_Read(WStringView uid, ContactRecord* out) {
+    return ZamoStore_Instance().Read(uid, out);
+}
+
+std::vector<TreeEntry> ZamoStore_Tree() { return ZamoStore_Instance().Tree(); }

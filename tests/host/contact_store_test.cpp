@@ -1,0 +1,323 @@
+/* The contact store through the AddinZamo_ functions: UIDs taken and fresh,
+ * "root", child order, no cycles, strings never null, fields, dates,
+ * communications, commit points, counters and what survives a killed process. */
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "ole_date.h"
+#include "store_fixture.h"
+
+namespace {
+
+TEST_F(StoreTest, InsertKeepsAFreeUidAndReplacesOthers) {
+    Add(u"taken");
+    struct Case {
+        WString uid;
+        bool kept;
+        const char* why;
+    } cases[] = {
+        {u"free-1", true, "a free UID is used as given"},
+        {u"ends-in-line-feed\n", true, "a UID is any text, a line feed included"},
+        {u"taken", false, "a taken UID gets a fresh one"},
+        {u"root", false, "\"root\" names the top and is never a contact"},
+        {u"", false, "an empty UID gets a fresh one"},
+    };
+    std::set<WString> seen = {u"taken"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        WString got = Add(c.uid);
+        EXPECT_FALSE(got.empty());
+        EXPECT_EQ(got == c.uid, c.kept);
+        EXPECT_TRUE(seen.insert(got).second) << "UID handed out twice: " << Narrow(got);
+        EXPECT_NE(AddinZamo_Contact_IsPresent(got.c_str()), 0);
+    }
+}
+
+TEST_F(StoreTest, RootIsNoContact) {
+    Add(u"a");
+    EXPECT_EQ(AddinZamo_Contact_IsPresent(u"root"), 0);
+    AddinZamo_Contact_SetFirstName(u"root", u"Ann");
+    AddinZamo_Contact_SetBirthDate(u"root", 100.0);
+    AddinZamo_Contact_AddCommunication(u"root", u"tel", u"1", nullptr);
+    EXPECT_EQ(WString(AddinZamo_Contact_GetFirstName(u"root")), u"");
+    EXPECT_EQ(AddinZamo_Contact_GetCommunicationsCount(u"root"), 0);
+    EXPECT_EQ(AddinZamo_IsMaxDate(AddinZamo_Contact_GetBirthDate(u"root")), 1);
+    EXPECT_EQ(AddinZamo_Contact_GetChildsCount(u"root"), 1);
+}
+
+TEST_F(StoreTest, ChildrenKeepInsertionOrder) {
+    // Tree built by hand: root -> c, a, b; a -> a2, a1 (deliberately not sorted).
+    Add(u"c");
+    Add(u"a");
+    Add(u"b");
+    Add(u"a2", u"a");
+    Add(u"a1", u"a");
+    struct Case {
+        WString parent;
+        std::vector<WString> children;
+        const char* why;
+    } cases[] = {
+        {u"root", {u"c", u"a", u"b"}, "top-level contacts in insertion order"},
+        {u"a", {u"a2", u"a1"}, "children of a contact in insertion order, not sorted"},
+        {u"b", {}, "a contact without children"},
+        {u"missing", {}, "an unknown node has no children"},
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.why) + (pass ? " (after reopening)" : ""));
+            ASSERT_EQ(AddinZamo_Contact_GetChildsCount(c.parent.c_str()),
+                      static_cast<int>(c.children.size()));
+            for (size_t i = 0; i < c.children.size(); ++i)
+                EXPECT_EQ(WString(AddinZamo_Contact_GetChildUID(c.parent.c_str(),
+                                                                static_cast<int>(i))),
+                          c.children[i]);
+        }
+        ZamoStore_EndCommand(nullptr);
+        Reopen();
+    }
+}
+
+TEST_F(StoreTest, ChildUidsStayValidWhileTheSubtreeIsWalked) {
+    Add(u"p");
+    for (WString uid : {u"x", u"y", u"z"}) Add(uid, u"p");
+    const WCHAR* first = AddinZamo_Contact_GetChildUID(u"p", 0);
+    const WCHAR* second = AddinZamo_Contact_GetChildUID(u"p", 1);
+    // Walking the first child's subtree makes calls on other contacts.
+    AddinZamo_Contact_IsPresent(first);
+    AddinZamo_Contact_GetFirstName(first);
+    AddinZamo_Contact_GetChildsCount(first);
+    AddinZamo_Contact_IsPresent(u"z");
+    Add(u"w", u"p");  // a new sibling does not move the others
+    EXPECT_EQ(WString(first), u"x");
+    EXPECT_EQ(WString(second), u"y");
+}
+
+TEST_F(StoreTest, NoCycleCanBeMade) {
+    // A contact's parent must exist before it; a UID naming itself or an
+    // unknown node as parent ends up under "root".
+    Add(u"a");
+    struct Case {
+        WString uid, parent, expectedParent;
+        const char* why;
+    } cases[] = {
+        {u"self", u"self", u"root", "a parent that is the contact itself does not exist yet"},
+        {u"orphan", u"nobody", u"root", "an unknown parent puts the contact under root"},
+        {u"child", u"a", u"a", "a known parent is kept"},
+        {u"", u"", u"root", "an empty parent means root"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        WString uid = Add(c.uid, c.parent);
+        ContactRecord record;
+        ASSERT_TRUE(ZamoStore_Read(uid, &record));
+        EXPECT_EQ(record.parentUid, c.expectedParent);
+    }
+    // Walking from root reaches every contact exactly once.
+    std::vector<TreeEntry> tree = ZamoStore_Tree();
+    std::set<WString> uids;
+    for (const TreeEntry& e : tree) EXPECT_TRUE(uids.insert(e.uid).second);
+    EXPECT_EQ(uids.size(), 5u);
+}
+
+TEST_F(StoreTest, GettersNeverReturnNull) {
+    WString uid = Add(u"x");
+    struct Case {
+        const WCHAR* uid;
+        const char* why;
+    } cases[] = {
+        {uid.c_str(), "unset fields of a contact"},
+        {u"unknown", "a contact that does not exist"},
+        {u"root", "the top of the tree"},
+        {u"", "the empty UID"},
+        {nullptr, "a null UID"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+#define ZAMO_CHECK_GETTER(Field)                                         \
+    {                                                                    \
+        const WCHAR* value = AddinZamo_Contact_Get##Field(c.uid);        \
+        ASSERT_NE(value, nullptr) << #Field;                             \
+        EXPECT_EQ(value[0], 0) << #Field;                                \
+    }
+        ZAMO_CONTACT_GETTER_FIELDS(ZAMO_CHECK_GETTER)
+#undef ZAMO_CHECK_GETTER
+        const WCHAR *kind = nullptr, *value = nullptr, *sub = nullptr;
+        EXPECT_EQ(AddinZamo_Contact_GetCommunication(c.uid, 0, &kind, &value, &sub), 0);
+        ASSERT_NE(kind, nullptr);
+        ASSERT_NE(value, nullptr);
+        ASSERT_NE(sub, nullptr);
+        ASSERT_NE(AddinZamo_Contact_GetChildUID(c.uid, 0), nullptr);
+    }
+}
+
+TEST_F(StoreTest, EveryTextFieldIsStoredAndReadBack) {
+    WString uid = Add(u"f");
+    // Each setter gets a distinct text, Cyrillic and an unpaired surrogate included,
+    // which must come back unchanged after a commit and a reopen.
+    std::vector<std::pair<ContactField, WString>> values;
+    for (size_t i = 0; i < kContactFieldCount; ++i) {
+        WString v = u"Значение ";
+        v += static_cast<WCHAR>(u'A' + i);
+        if (i == 3) v += static_cast<WCHAR>(0xD800);
+        values.push_back({static_cast<ContactField>(i), v});
+    }
+#define ZAMO_SET(Field) AddinZamo_Contact_Set##Field(uid.c_str(), \
+        values[static_cast<size_t>(ContactField::Field)].second.c_str());
+    ZAMO_CONTACT_SETTER_FIELDS(ZAMO_SET)
+#undef ZAMO_SET
+    ZamoStore_SetText(uid, ContactField::AssistantName,
+                      values[size_t(ContactField::AssistantName)].second);
+    ZamoStore_SetText(uid, ContactField::ManagerName,
+                      values[size_t(ContactField::ManagerName)].second);
+    AddinZamo_Contact_SaveChanges(uid.c_str());
+    ZamoStore_EndCommand(nullptr);
+    Reopen();
+    ContactRecord record;
+    ASSERT_TRUE(ZamoStore_Read(uid, &record));
+    for (const auto& [field, value] : values) {
+        SCOPED_TRACE(FieldInfo(field).label);
+        EXPECT_TRUE(record.fields[size_t(field)] == value);
+    }
+#define ZAMO_GET(Field) EXPECT_TRUE(WString(AddinZamo_Contact_Get##Field(uid.c_str())) == \
+        values[static_cast<size_t>(ContactField::Field)].second) << #Field;
+    ZAMO_CONTACT_GETTER_FIELDS(ZAMO_GET)
+#undef ZAMO_GET
+}
+
+TEST_F(StoreTest, DatesOfANewAndASavedContact) {
+    ZamoStore_SetClock([] { return 40344.5; });  // 15 June 2010 12:00
+    WString uid = AddinZamo_Contact_Insert(u"d", u"root", u"", 40000.25);
+    EXPECT_EQ(AddinZamo_IsMaxDate(AddinZamo_Contact_GetBirthDate(uid.c_str())), 1)
+        << "a new contact's birth date is the empty date";
+    EXPECT_EQ(AddinZamo_Contact_GetDateModification(uid.c_str()), 40000.25);
+    ZamoStore_SetClock([] { return 40345.75; });
+    AddinZamo_Contact_SetBirthDate(uid.c_str(), 29285.0);
+    AddinZamo_Contact_SaveChanges(uid.c_str());
+    ZamoStore_EndCommand(nullptr);
+    Reopen();
+    EXPECT_EQ(AddinZamo_Contact_GetDateModification(uid.c_str()), 40345.75)
+        << "SaveChanges stamps the current time";
+    EXPECT_EQ(AddinZamo_Contact_GetBirthDate(uid.c_str()), 29285.0);
+}
+
+TEST_F(StoreTest, CurrentDateIsLocalTimeToTheSecond) {
+    setenv("TZ", "UTC-4", 1);  // POSIX sign: four hours east of UTC
+    tzset();
+    time_t before = time(nullptr);
+    double now = AddinZamo_GetCurrDate();
+    time_t after = time(nullptr);
+    // Unix time 0 is OLE 25569; local time is four hours later.
+    double low = 25569.0 + (before + 4 * 3600) / 86400.0;
+    double high = 25569.0 + (after + 4 * 3600) / 86400.0;
+    EXPECT_GE(now, low - 1e-9);
+    EXPECT_LE(now, high + 1e-9);
+    unsetenv("TZ");
+    tzset();
+}
+
+TEST_F(StoreTest, CommunicationsKeepOrderAndCountAtOnce) {
+    WString uid = Add(u"c");
+    struct Comm {
+        const WCHAR* kind;
+        const WCHAR* value;
+        const WCHAR* sub;
+        WString expectedSub;
+    } added[] = {
+        {u"tel", u"123", nullptr, u""},
+        {u"msg", u"55555", u"ICQ", u"ICQ"},
+        {u"fax", u"123", nullptr, u""},
+        {u"eml", u"a@b.example", nullptr, u""},
+        {u"tel", u"", nullptr, u""},
+    };
+    for (size_t i = 0; i < std::size(added); ++i) {
+        AddinZamo_Contact_AddCommunication(uid.c_str(), added[i].kind, added[i].value,
+                                           added[i].sub);
+        EXPECT_EQ(AddinZamo_Contact_GetCommunicationsCount(uid.c_str()), static_cast<int>(i + 1))
+            << "effective at once, without SaveChanges";
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t i = 0; i < std::size(added); ++i) {
+            SCOPED_TRACE("communication " + std::to_string(i) + (pass ? " after reopen" : ""));
+            const WCHAR *kind, *value, *sub;
+            ASSERT_NE(AddinZamo_Contact_GetCommunication(uid.c_str(), static_cast<int>(i), &kind,
+                                                         &value, &sub),
+                      0);
+            EXPECT_EQ(WString(kind), WString(added[i].kind));
+            EXPECT_EQ(WString(value), WString(added[i].value));
+            EXPECT_EQ(WString(sub), added[i].expectedSub);
+        }
+        EXPECT_EQ(AddinZamo_Contact_GetCommunication(uid.c_str(), 5, nullptr, nullptr, nullptr), 0);
+        EXPECT_EQ(AddinZamo_Contact_GetCommunication(uid.c_str(), -1, nullptr, nullptr, nullptr), 0);
+        ZamoStore_EndCommand(nullptr);
+        Reopen();
+    }
+}
+
+TEST_F(StoreTest, CommandEndCommitsWithoutChangesEnd) {
+    AddinZamo_ChangesStart();
+    WString uid = Add(u"kept");
+    AddinZamo_Contact_SetLastName(uid.c_str(), u"Doe");
+    // No SaveChanges and no ChangesEnd: the end of the command still commits.
+    std::string error;
+    EXPECT_TRUE(ZamoStore_EndCommand(&error)) << error;
+    Reopen();
+    EXPECT_EQ(WString(AddinZamo_Contact_GetLastName(u"kept")), u"Doe");
+}
+
+TEST_F(StoreTest, AKilledProcessKeepsWhatWasCommitted) {
+    std::string error;
+    ASSERT_TRUE(ZamoStore_Close(&error)) << error;
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (!ZamoStore_Open(DbPath(), nullptr)) _exit(3);
+        AddinZamo_ChangesStart();
+        Add(u"committed");
+        AddinZamo_Contact_SetFirstName(u"committed", u"Ann");
+        AddinZamo_Contact_SaveChanges(u"committed");
+        AddinZamo_ChangesEnd();
+        AddinZamo_ChangesStart();
+        for (int i = 0; i < 2000; ++i) Add(u"lost" + WString(1, WCHAR(u'a' + i % 26)) + WString(i % 7, u'x'));
+        AddinZamo_Contact_SetFirstName(u"committed", u"Changed");
+        AddinZamo_Contact_SaveChanges(u"committed");
+        raise(SIGKILL);
+        _exit(4);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "child exit " << WEXITSTATUS(status);
+    ASSERT_TRUE(ZamoStore_Open(DbPath(), &error)) << error;
+    std::vector<TreeEntry> tree = ZamoStore_Tree();
+    ASSERT_EQ(tree.size(), 1u) << "only the committed contact";
+    EXPECT_EQ(tree[0].uid, u"committed");
+    EXPECT_EQ(tree[0].firstName, u"Ann");
+}
+
+TEST_F(StoreTest, CountersOfAnImport) {
+    // One card per IsPresent: new, new, present and saved, present and skipped.
+    Add(u"old1");
+    Add(u"old2");
+    ZamoStore_EndCommand(nullptr);
+    ZamoStore_ResetCounters();
+    for (const WCHAR* uid : {u"n1", u"n2"}) {
+        ASSERT_EQ(AddinZamo_Contact_IsPresent(uid), 0);
+        WString got = Add(uid);
+        AddinZamo_Contact_SaveChanges(got.c_str());
+        AddinZamo_Contact_AddCommunication(got.c_str(), u"tel", u"1", nullptr);
+    }
+    ASSERT_NE(AddinZamo_Contact_IsPresent(u"old1"), 0);
+    AddinZamo_Contact_SaveChanges(u"old1");
+    ASSERT_NE(AddinZamo_Contact_IsPresent(u"old2"), 0);
+    AddinZamo_Contact_GetDateModification(u"old2");
+    ZamoStore_EndCommand(nullptr);
+    StoreCounters c = ZamoStore_Counters();
+    EXPECT_EQ(c.created, 2);
+    EXPECT_EQ(c.overwritten, 1);
+    EXPECT_EQ(c.skipped, 1);
+    EXPECT_EQ(c.communications, 2);
+    EXPECT_EQ(c.presenceChecks, 4);
+}
+
+}  // namespace
