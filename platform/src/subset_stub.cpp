@@ -1,4 +1,4 @@
-/* Placeholder Win32 subset: every dialog cancelled, no time zones. */
+/* Placeholder Win32 subset: every dialog cancelled. */
 #include <windows.h>
 #include "zamo_win32_ext.h"
 
@@ -7,9 +7,6 @@ BOOL GetOpenFileNameW(LPOPENFILENAMEW) { return 0; }
 BOOL GetSaveFileNameW(LPOPENFILENAMEW) { return 0; }
 DWORD CommDlgExtendedError(void) { return 0; }
 int MessageBoxW(HWND, LPCWSTR, LPCWSTR, UINT) { return IDCANCEL; }
-DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION) { return TIME_ZONE_ID_INVALID; }
-BOOL TzSpecificLocalTimeToSystemTime(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, LPSYSTEMTIME) { return 0; }
-BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, LPSYSTEMTIME) { return 0; }
 BOOL DeleteFileA(LPCSTR) { return 0; }
 void ZamoWin32_SetFileDialogHandler(ZamoWin32_FileDialogHandler, void*) {}
 void ZamoWin32_SetMessageBoxHandler(ZamoWin32_MessageBoxHandler, void*) {}
