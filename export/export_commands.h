@@ -15,4 +15,10 @@ void ExportSelectedContact(const WCHAR* uid);
 /* Closes the module's output stream if open; safe to call at any time. */
 void CloseOutputFile();
 
+/* Writes the card of `uid` when the host reports it present and it has a first,
+ * last or middle name; with `withChildren`, then visits its children in index
+ * order, depth first, also below a node without a card. A node not present is
+ * skipped with its whole subtree. Deep trees do not exhaust the stack. */
+void ExportContactNode(const WCHAR* uid, bool withChildren);
+
 #endif

@@ -1,0 +1,153 @@
+/* Value encoding (see value_encoding.h): one code page conversion per value and
+ * single-pass, table-driven escaping, so every operation is linear in its text. */
+#include "value_encoding.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+struct ByteReplacement {
+    char byte;
+    const char* text;
+};
+
+// What the escaping writes in place of a byte of the value.
+constexpr ByteReplacement kEscapes[] = {
+    {';', "\\;"},
+    {',', "\\,"},
+    {':', "\\:"},
+    {'\'', "\\'"},
+};
+
+// The note adds its line-break encoding to the escapes.
+constexpr ByteReplacement kNoteBreak = {'\n', "=0D=0A=\n"};
+
+using ReplacementTable = std::array<std::string_view, 256>;
+
+ReplacementTable MakeTable(bool withNoteBreak) {
+    ReplacementTable table{};
+    for (const ByteReplacement& r : kEscapes)
+        table[static_cast<unsigned char>(r.byte)] = r.text;
+    if (withNoteBreak) table[static_cast<unsigned char>(kNoteBreak.byte)] = kNoteBreak.text;
+    return table;
+}
+
+const ReplacementTable& EscapeTable() {
+    static const ReplacementTable table = MakeTable(false);
+    return table;
+}
+
+const ReplacementTable& NoteTable() {
+    static const ReplacementTable table = MakeTable(true);
+    return table;
+}
+
+// Copies runs of plain bytes at once and the replacement of every listed byte.
+void AppendReplaced(std::string& out, std::string_view text, const ReplacementTable& table) {
+    size_t runStart = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const std::string_view& replacement = table[static_cast<unsigned char>(text[i])];
+        if (replacement.empty()) continue;
+        out.append(text.data() + runStart, i - runStart);
+        out.append(replacement.data(), replacement.size());
+        runStart = i + 1;
+    }
+    out.append(text.data() + runStart, text.size() - runStart);
+}
+
+bool LeftUnchanged(std::string_view text) { return text.empty() || text == "\n"; }
+
+}  // namespace
+
+void AppendAnsiText(std::string& out, const WCHAR* value) {
+    if (value == nullptr) return;
+    size_t length = std::char_traits<WCHAR>::length(value);
+    if (length == 0) return;
+    const size_t start = out.size();
+    // Conversions are far larger than an int holds only for values beyond 2 GB;
+    // those are converted in pieces that end on whole UTF-16 code points.
+    size_t done = 0;
+    while (done < length) {
+        size_t piece = std::min<size_t>(length - done, 1u << 28);
+        if (done + piece < length && value[done + piece - 1] >= 0xD800 &&
+            value[done + piece - 1] <= 0xDBFF)
+            --piece;
+        const WCHAR* wide = value + done;
+        const int wideCount = static_cast<int>(piece);
+        // Single-byte code pages need one byte per unit: try that first, so the
+        // usual value costs one conversion call; ask the size only when it failed.
+        size_t at = out.size();
+        out.resize(at + piece);
+        int written = WideCharToMultiByte(CP_ACP, 0, wide, wideCount, &out[at],
+                                          wideCount, nullptr, nullptr);
+        if (written <= 0) {
+            int needed = WideCharToMultiByte(CP_ACP, 0, wide, wideCount, nullptr, 0, nullptr,
+                                             nullptr);
+            if (needed <= 0) {
+                out.resize(at);
+                done += piece;
+                continue;
+            }
+            out.resize(at + static_cast<size_t>(needed));
+            written = WideCharToMultiByte(CP_ACP, 0, wide, wideCount, &out[at], needed,
+                                          nullptr, nullptr);
+            if (written < 0) written = 0;
+        }
+        out.resize(at + static_cast<size_t>(written));
+        done += piece;
+    }
+    std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '|', '\'');
+}
+
+std::string ToAnsiText(const WCHAR* value) {
+    std::string out;
+    AppendAnsiText(out, value);
+    return out;
+}
+
+std::string ReplaceAll(std::string_view pattern, std::string_view replacement,
+                       std::string_view text) {
+    if (pattern.empty()) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (size_t hit = text.find(pattern); hit != std::string_view::npos;
+         hit = text.find(pattern, from)) {
+        out.append(text.data() + from, hit - from);
+        out.append(replacement.data(), replacement.size());
+        from = hit + pattern.size();
+    }
+    out.append(text.data() + from, text.size() - from);
+    return out;
+}
+
+void AppendEscapedText(std::string& out, std::string_view text) {
+    AppendReplaced(out, text, EscapeTable());
+}
+
+std::string EscapeText(std::string_view text) {
+    std::string out;
+    AppendEscapedText(out, text);
+    return out;
+}
+
+std::string EncodeNoteBreaks(std::string_view text) {
+    if (LeftUnchanged(text)) return std::string(text);
+    static const ReplacementTable breaks = [] {
+        ReplacementTable table{};
+        table[static_cast<unsigned char>(kNoteBreak.byte)] = kNoteBreak.text;
+        return table;
+    }();
+    std::string out;
+    AppendReplaced(out, text, breaks);
+    return out;
+}
+
+void AppendNoteText(std::string& out, std::string_view text) {
+    if (LeftUnchanged(text)) {
+        out.append(text.data(), text.size());
+        return;
+    }
+    AppendReplaced(out, text, NoteTable());
+}

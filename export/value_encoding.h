@@ -1,0 +1,43 @@
+/* Value encoding of the exporter: host text to narrow ANSI text, the backslash
+ * escaping of the card's separators, and the note's line-break encoding. Exports
+ * ToAnsiText, ReplaceAll, EscapeText, EncodeNoteBreaks and appending forms that
+ * the card writer uses to build a line in one reused buffer. */
+#ifndef ZAMO_EXPORT_VALUE_ENCODING_H
+#define ZAMO_EXPORT_VALUE_ENCODING_H
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+/* Converts a NUL-terminated host string to the ANSI code page (best fit; what has
+ * no mapping becomes the system's default character), then turns every "|" into
+ * an apostrophe, so the result never holds "|". Any length is converted whole.
+ * A null pointer counts as the empty text. */
+std::string ToAnsiText(const WCHAR* value);
+
+/* ToAnsiText, appended to `out`; what `out` held before is kept. */
+void AppendAnsiText(std::string& out, const WCHAR* value);
+
+/* Every occurrence of `pattern` replaced by `replacement`, left to right in one
+ * pass (a replacement is never searched again), in time linear in the text.
+ * An empty pattern leaves the text unchanged. */
+std::string ReplaceAll(std::string_view pattern, std::string_view replacement,
+                       std::string_view text);
+
+/* A backslash before every ";", ",", ":" and apostrophe; everything else,
+ * backslashes and line breaks included, stays as it is. */
+std::string EscapeText(std::string_view text);
+
+/* EscapeText, appended to `out`. */
+void AppendEscapedText(std::string& out, std::string_view text);
+
+/* Every line feed becomes "=0D=0A=" and a line feed, so the note goes on at the
+ * next line of the file; the empty text and a text that is exactly one line feed
+ * stay unchanged. Nothing else is encoded. */
+std::string EncodeNoteBreaks(std::string_view text);
+
+/* EscapeText then EncodeNoteBreaks in one pass, appended to `out`. */
+void AppendNoteText(std::string& out, std::string_view text);
+
+#endif

@@ -1,0 +1,19 @@
+/* Date texts of the card: the birthday as a bare date and the revision stamp as
+ * a UTC date-time, in the basic ISO 8601 form. Exports FormatVCardDate. */
+#ifndef ZAMO_EXPORT_VCARD_DATE_FORMAT_H
+#define ZAMO_EXPORT_VCARD_DATE_FORMAT_H
+
+#include <windows.h>
+
+#include <string>
+
+/* With `dateOnly`: year (not padded), month and day (at least two digits each),
+ * e.g. "19800305"; the time is used as given, never shifted by the time zone.
+ * Without: `time` is local time, converted to UTC with the zone's rules for that
+ * date (summer or winter offset), then "T", hour, minute, second and "Z", e.g.
+ * "20100615T083000Z". When the conversion fails (a time that is no valid date,
+ * zone settings unavailable), the local time is written unconverted, still with
+ * "Z". Day of week and milliseconds are never written. */
+std::string FormatVCardDate(SYSTEMTIME time, bool dateOnly);
+
+#endif
