@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: once as users build it (build/), once
-# with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/).
-# ZAMO_SKIP_SANITIZE=1 skips the second pass.
+# with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/); then runs
+# every fuzz target for a bounded time (scripts/fuzz.sh, build-fuzz/).
+# ZAMO_SKIP_SANITIZE=1 skips the second pass, ZAMO_SKIP_FUZZ=1 the third;
+# ZAMO_FUZZ_SECONDS sets the time per fuzz target (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/ensure-deps.sh
@@ -17,4 +19,8 @@ if [ "${ZAMO_SKIP_SANITIZE:-0}" != 1 ]; then
   (cd build-asan && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
      UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
      ctest --output-on-failure -j"$jobs")
+fi
+
+if [ "${ZAMO_SKIP_FUZZ:-0}" != 1 ]; then
+  scripts/fuzz.sh
 fi
