@@ -1,0 +1,103 @@
+/* Line and card cutting (see card_cutting.h). The buffer only ever holds the
+ * card being collected followed by the line being assembled, so it is emptied
+ * whenever a card has gone to the sink or a line outside a card is dropped. */
+#include "card_cutting.h"
+
+namespace {
+
+const WStringView kCardStart = TEXT("BEGIN:VCARD");
+const WStringView kCardEnd = TEXT("END:VCARD");
+constexpr WCHAR kLineFeed = 0x0A;
+constexpr WCHAR kCarriageReturn = 0x0D;
+
+bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+WStringView View(const CardCutting& c, CardLineSpan span) {
+    return WStringView(c.text.data() + span.start, span.length);
+}
+
+void Restart(CardCutting& c) {
+    c.used = 0;
+    c.lineStart = 0;
+    c.inCard = false;
+    c.card.clear();
+}
+
+void HandCardOver(CardCutting& c) {
+    c.views.clear();
+    for (CardLineSpan span : c.card) c.views.push_back(View(c, span));
+    c.sink(c.views);
+    Restart(c);
+}
+
+// The line [lineStart, used) is complete: keep it in the card, end the card or drop it.
+void EndLine(CardCutting& c) {
+    CardLineSpan line{c.lineStart, c.used - c.lineStart};
+    WStringView text = View(c, line);
+    if (!c.inCard) {
+        if (text.find(kCardStart) == WStringView::npos) {
+            c.used = c.lineStart;  // outside any card: dropped
+            return;
+        }
+        c.inCard = true;
+        c.card.push_back(line);
+        if (text.find(kCardEnd) != WStringView::npos) {
+            HandCardOver(c);  // both markers: a card of this one line
+            return;
+        }
+    } else if (text.find(kCardEnd) != WStringView::npos) {
+        HandCardOver(c);  // the end line belongs to no card
+        return;
+    } else {
+        c.card.push_back(line);
+    }
+    c.lineStart = c.used;
+}
+
+// Appends one unit of line text; a full piece is ended first.
+void Put(CardCutting& c, WCHAR unit) {
+    if (c.used - c.lineStart == c.pieceLimit) {
+        WCHAR last = c.text[c.used - 1];
+        if (IsHighSurrogate(last) && IsLowSurrogate(unit) && c.pieceLimit > 1) {
+            --c.used;  // the pair moves whole to the next piece
+            EndLine(c);
+            c.text[c.used++] = last;
+        } else {
+            EndLine(c);
+        }
+    }
+    c.text[c.used++] = unit;
+}
+
+}  // namespace
+
+void CutDecodedUnits(CardCutting& c, const WCHAR* units, size_t count) {
+    // Each unit adds at most two (a carriage return held back, then the unit).
+    if (c.text.size() < c.used + count + 2) c.text.resize(c.used + count + 2 + c.text.size() / 2);
+    for (size_t i = 0; i < count; ++i) {
+        WCHAR unit = units[i];
+        if (c.pendingCarriageReturn) {
+            c.pendingCarriageReturn = false;
+            if (unit != kLineFeed) Put(c, kCarriageReturn);
+        }
+        if (unit == kCarriageReturn) {
+            c.pendingCarriageReturn = true;
+        } else if (unit == kLineFeed) {
+            EndLine(c);
+        } else {
+            Put(c, unit);
+        }
+    }
+}
+
+void FinishCutting(CardCutting& c) {
+    if (c.pendingCarriageReturn) {
+        c.pendingCarriageReturn = false;
+        if (c.text.size() < c.used + 2) c.text.resize(c.used + 2);
+        Put(c, kCarriageReturn);
+    }
+    if (c.used > c.lineStart) EndLine(c);
+    if (c.inCard) HandCardOver(c);
+    Restart(c);
+}
