@@ -1,0 +1,103 @@
+/* UTF-8 and UTF-16 conversions and JSON quoting (see utf_text.h). */
+#include "utf_text.h"
+
+#include <cstdint>
+#include <cstdio>
+
+bool Utf8ToWide(std::string_view text, WString* out) {
+    out->clear();
+    out->reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned char b = static_cast<unsigned char>(text[i]);
+        uint32_t cp;
+        size_t extra;
+        if (b < 0x80) {
+            cp = b;
+            extra = 0;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            cp = b & 0x1F;
+            extra = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            cp = b & 0x0F;
+            extra = 2;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            cp = b & 0x07;
+            extra = 3;
+        } else {
+            return false;
+        }
+        if (extra && i + extra >= text.size()) return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            unsigned char c = static_cast<unsigned char>(text[i + k]);
+            if ((c & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out->push_back(static_cast<WCHAR>(0xD800 + (cp >> 10)));
+            out->push_back(static_cast<WCHAR>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out->push_back(static_cast<WCHAR>(cp));
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+std::string WideToUtf8(WStringView text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    for (char ch : utf8) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += ch;
+                }
+        }
+    }
+    out += '"';
+    return out;
+}

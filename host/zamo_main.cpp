@@ -1,0 +1,100 @@
+/* The zamo program: parses the command line, checks the inputs, opens the
+ * contact database, loads the plug-in modules and runs one command. Exit codes:
+ * 0 done, 1 the command failed, 2 the command line is wrong. */
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "cli_commands.h"
+#include "database_location.h"
+#include "utf_text.h"
+#include "zamo_store.h"
+
+namespace {
+
+struct CommandInfo {
+    const char* name;
+    void (*check)(const CommandLine&);  // before the database is opened; may be null
+    bool needsPlugins;
+    void (*run)(const ProgramContext&);
+};
+
+const CommandInfo kCommands[] = {
+    {"menu", nullptr, true, RunMenu},
+    {"import", CheckImportFiles, true, RunImport},
+    {"export", CheckExportFile, true, RunExport},
+    {"list", nullptr, false, RunList},
+    {"show", nullptr, false, RunShow},
+    {"add", nullptr, false, RunAdd},
+};
+
+int Fail(const std::string& message, int code) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "zamo: %s\n", message.c_str());
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ProgramContext context;
+    try {
+        context.commandLine = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        return Fail(e.message, 2);
+    }
+    const CommandLine& cl = context.commandLine;
+    if (cl.command == "help") {
+        std::fputs(UsageText(), stdout);
+        return 0;
+    }
+    const CommandInfo* command = nullptr;
+    for (const CommandInfo& c : kCommands)
+        if (cl.command == c.name) command = &c;
+    if (!command) return Fail("unknown command " + cl.command, 2);
+    context.inputIsTerminal = isatty(0) != 0;
+    context.errorIsTerminal = isatty(2) != 0;
+
+    DatabaseLocation db = FindDatabaseLocation(cl.db);
+    bool dbExisted = true, commandStarted = false;
+    try {
+        if (command->check) command->check(cl);
+        if (db.path.empty())
+            throw CliFailure{"no database: give --db PATH or set ZAMO_DB or HOME"};
+        std::error_code ec;
+        dbExisted = std::filesystem::exists(db.path, ec);
+        if (db.isDefault)
+            std::filesystem::create_directories(std::filesystem::path(db.path).parent_path(), ec);
+        std::string error;
+        if (!ZamoStore_Open(db.path, &error)) {
+            dbExisted = true;  // nothing of ours to remove
+            throw CliFailure{error};
+        }
+        if (command->needsPlugins) {
+            context.pluginFolder = cl.plugins.empty() ? ExecutableFolder() : cl.plugins;
+            WString language;
+            if (!Utf8ToWide(cl.lang, &language)) throw CliFailure{"--lang is not UTF-8", 2};
+            std::vector<std::string> notes;
+            context.modules = LoadPluginModules(context.pluginFolder, language, &notes);
+            for (const std::string& note : notes) std::fprintf(stderr, "zamo: %s\n", note.c_str());
+            if (context.modules.empty())
+                throw CliFailure{"no plug-ins found in " + context.pluginFolder};
+        }
+        commandStarted = true;
+        command->run(context);
+        if (!ZamoStore_Close(&error)) throw CliFailure{"not everything was saved: " + error};
+        std::fflush(stdout);
+        return 0;
+    } catch (const CliFailure& f) {
+        ZamoStore_Close(nullptr);
+        // A database created by this run and never written to goes again.
+        if (!dbExisted && !commandStarted) std::remove(db.path.c_str());
+        return Fail(f.message, f.exitCode);
+    } catch (const std::exception& e) {
+        ZamoStore_Close(nullptr);
+        return Fail(e.what(), 1);
+    }
+}
