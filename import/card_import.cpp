@@ -1,4 +1,112 @@
-/* Placeholder until the card importer lands. */
+/* ImportCard (see card_import.h): the sequence of steps, each a small function;
+ * the single texts as a table of property and host setter. */
 #include "card_import.h"
 
-void ImportCard(const CardLines&) {}
+#include <windows.h>
+
+#include <vector>
+
+#include "address_import.h"
+#include "communication_import.h"
+#include "named_property_lines.h"
+#include "overwrite_prompt.h"
+#include "vcard_date.h"
+#include "zamo_host.h"
+
+namespace {
+
+using TextSetter = int (*)(const WCHAR* uid, const WCHAR* value);
+
+struct SingleText {
+    const WCHAR* property;
+    TextSetter setter;
+};
+
+// Steps 7 to 10, in the order they run; each line's first component, the last line winning.
+const SingleText kSingleTexts[] = {
+    {TEXT("ORG"), AddinZamo_Contact_SetCompanyName},
+    {TEXT("TITLE"), AddinZamo_Contact_SetJobTitle},
+    {TEXT("NOTE"), AddinZamo_Contact_SetDetails},
+    {TEXT("ROLE"), AddinZamo_Contact_SetProfession},
+};
+
+// The card's UID by the first-line rule; empty when no line contains "UID".
+WString ReadIdentifier(const CardLines& card, PropertyScratch& scratch) {
+    WString uid;
+    FirstPropertyValue(TEXT("UID"), card, scratch, uid);
+    return uid;
+}
+
+enum class Presence { Existing, Inserted, NoIdentifier };
+
+// Inserts the contact under "root" when the host lacks it; `uid` then becomes the
+// identifier the host returns (NoIdentifier when it returns none).
+Presence EnsureContact(WString& uid) {
+    if (AddinZamo_Contact_IsPresent(uid.c_str()) != 0) return Presence::Existing;
+    double now = AddinZamo_GetCurrDate();
+    const WCHAR* inserted = AddinZamo_Contact_Insert(uid.c_str(), TEXT("root"), TEXT(""), now);
+    if (!inserted) return Presence::NoIdentifier;
+    uid = inserted;  // copied before any further host call
+    return Presence::Inserted;
+}
+
+// The first component of the first line named exactly FN; empty without one.
+WString ReadFormattedName(const CardLines& card, PropertyScratch& scratch) {
+    WString name;
+    FirstNamedValue(TEXT("FN"), card, scratch, name);
+    return name;
+}
+
+// Every N line in card order: last, first, middle name; a name of three empty
+// parts falls back to the formatted name as last name.
+void SetNames(const WString& uid, const WString& formattedName, const CardLines& card,
+              PropertyScratch& scratch) {
+    const WCHAR* id = uid.c_str();
+    ForEachNamedProperty(TEXT("N"), card, scratch,
+                         [&](const std::vector<WString>&, const std::vector<WString>& parts) {
+                             AddinZamo_Contact_SetLastName(id, parts[0].c_str());
+                             if (parts.size() >= 2)
+                                 AddinZamo_Contact_SetFirstName(id, parts[1].c_str());
+                             if (parts.size() < 3) return;
+                             AddinZamo_Contact_SetMiddleName(id, parts[2].c_str());
+                             if (parts[0].empty() && parts[1].empty() && parts[2].empty())
+                                 AddinZamo_Contact_SetLastName(id, formattedName.c_str());
+                         });
+}
+
+void SetSingleTexts(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
+    for (const SingleText& text : kSingleTexts)
+        ForEachNamedProperty(text.property, card, scratch,
+                             [&](const std::vector<WString>&, const std::vector<WString>& parts) {
+                                 text.setter(uid.c_str(), parts[0].c_str());
+                             });
+}
+
+// Every BDAY line in card order; a text of no known form sets the all-zero time.
+void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
+    ForEachNamedProperty(TEXT("BDAY"), card, scratch,
+                         [&](const std::vector<WString>&, const std::vector<WString>& parts) {
+                             SYSTEMTIME time = ParseVCardDate(parts[0]);
+                             double date = AddinZamo_GetOleDateFromSystemTime(time);
+                             AddinZamo_Contact_SetBirthDate(uid.c_str(), date);
+                         });
+}
+
+}  // namespace
+
+void ImportCard(const CardLines& lines) {
+    PropertyScratch scratch;
+    WString uid = ReadIdentifier(lines, scratch);
+    Presence presence = EnsureContact(uid);
+    if (presence == Presence::NoIdentifier) return;
+    WString formattedName = ReadFormattedName(lines, scratch);
+    if (presence == Presence::Existing && !ConfirmOverwrite(uid, formattedName, lines, scratch))
+        return;
+    AddinZamo_Contact_SetTitle(uid.c_str(), formattedName.c_str());
+    SetNames(uid, formattedName, lines, scratch);
+    SetSingleTexts(uid, lines, scratch);
+    SetBirthday(uid, lines, scratch);
+    ImportAddresses(uid, lines, scratch);
+    AddinZamo_Contact_SaveChanges(uid.c_str());
+    ImportCommunications(uid, lines, scratch);
+}

@@ -6,8 +6,12 @@
 
 #include "card_lines.h"
 
-/* Imports one card into the host. Shows the overwrite prompt for a card whose
- * UID names an existing contact and skips the card unless the user says Yes. */
+/* Imports one card into the host. The first line containing "UID" names the
+ * contact (none: the empty UID); an absent one is inserted under "root", an
+ * existing one is written only after the overwrite prompt is answered Yes (no
+ * REV line: the card is skipped). Then title (the first FN, or ""), names, ORG,
+ * TITLE, NOTE, ROLE, BDAY, addresses, one SaveChanges, communications. Fields
+ * whose property the card lacks keep their values; values are used unchanged. */
 void ImportCard(const CardLines& lines);
 
 #endif

@@ -1,0 +1,22 @@
+/* The communication steps of the card importer: telephone, fax, web, e-mail and
+ * messenger properties into host communications, each added only when the
+ * contact lacks it. Exports HasCommunication and ImportCommunications. */
+#ifndef ZAMO_IMPORT_COMMUNICATION_IMPORT_H
+#define ZAMO_IMPORT_COMMUNICATION_IMPORT_H
+
+#include "card_lines.h"
+#include "named_property_lines.h"
+#include "wide_text.h"
+
+/* Asks the host whether contact `uid` has a communication of `kind` with exactly
+ * `value` (code unit by code unit, no trimming; the sub-kind is not compared).
+ * Indices the host fails to fill are passed over; a count of 0 or less: false. */
+bool HasCommunication(const WString& uid, WStringView kind, WStringView value);
+
+/* Runs the ten steps in order: TEL ("fax" when a parameter entry contains "FAX",
+ * else "tel"), URL, EMAIL, then X-ICQ, X-GTALK, X-AIM, X-YAHOO, X-SKYPE, X-MSN,
+ * X-JABBER as "msg" with their sub-kinds. Each line named exactly so adds its
+ * first component unless HasCommunication already finds it. */
+void ImportCommunications(const WString& uid, const CardLines& card, PropertyScratch& scratch);
+
+#endif
