@@ -158,7 +158,10 @@ typedef struct tagOFNW {
 #define DLL_THREAD_ATTACH 2
 #define DLL_THREAD_DETACH 3
 
-/* comdlg32 */
+/* comdlg32. The answers come from the handler installed through
+ * zamo_win32_ext.h, else the terminal, else "cancelled" (0). The selection is
+ * laid into lpstrFile as the Explorer-style dialogs do; 0 with
+ * CommDlgExtendedError() == FNERR_BUFFERTOOSMALL when it does not fit nMaxFile. */
 BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn);
 BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn);
 DWORD WINAPI CommDlgExtendedError(void);
@@ -166,17 +169,25 @@ DWORD WINAPI CommDlgExtendedError(void);
 #define FNERR_INVALIDFILENAME 0x3002
 #define FNERR_BUFFERTOOSMALL 0x3003
 
-/* user32 */
+/* user32: the handler's answer, else the terminal's, else IDCANCEL. */
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
-/* kernel32: code pages. CP_ACP is windows-1251 here. */
+/* kernel32: code pages. CP_ACP is windows-1251 here (also 1251 by number), with
+ * best fit under flags 0 and "?" (or the caller's default) for the rest; CP_UTF8
+ * with U+FFFD for ill-formed input. A count of -1 takes the text up to and with
+ * its NUL; an output size of 0 returns the size needed; 0 and GetLastError()
+ * ERROR_INSUFFICIENT_BUFFER when the output is too small, ERROR_INVALID_PARAMETER
+ * or ERROR_INVALID_FLAGS for bad arguments. */
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount,
                                LPSTR narrow, int narrowSize, LPCCH defaultChar,
                                LPBOOL usedDefaultChar);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH narrow, int narrowCount,
                                LPWSTR wide, int wideSize);
 
-/* kernel32: time zones, following the C library's local zone. */
+/* kernel32: time zones, following the C library's local zone (TZ, zone data).
+ * A null zone, or the one GetTimeZoneInformation gives, converts with the C
+ * library's rules for that very date; another zone by its own bias and rules.
+ * An invalid SYSTEMTIME gives FALSE, ERROR_INVALID_PARAMETER, output untouched. */
 DWORD WINAPI GetTimeZoneInformation(LPTIME_ZONE_INFORMATION tzi);
 BOOL WINAPI TzSpecificLocalTimeToSystemTime(const TIME_ZONE_INFORMATION* tzi,
                                             const SYSTEMTIME* localTime,
@@ -185,7 +196,8 @@ BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* tzi,
                                             const SYSTEMTIME* universalTime,
                                             LPSYSTEMTIME localTime);
 
-/* kernel32: files and errors */
+/* kernel32: files and errors. Narrow paths are UTF-8. DeleteFileA deletes files
+ * only: a folder or a file without write permission gives ERROR_ACCESS_DENIED. */
 BOOL WINAPI DeleteFileA(LPCSTR path);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
