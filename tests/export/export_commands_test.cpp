@@ -110,6 +110,7 @@ TEST_F(ExportCommand, WritesZeroBytesWhenThereIsNoCardToWrite) {
         void (*build)(ExportCommand&);
         bool all;
         const char* why;
+        const WCHAR* selected = TEXT("sel");
     } cases[] = {
         {[](ExportCommand&) {}, true, "a database whose root has no children"},
         {[](ExportCommand& t) { t.Nameless(TEXT("root"), TEXT("sel")); }, false,
@@ -117,6 +118,8 @@ TEST_F(ExportCommand, WritesZeroBytesWhenThereIsNoCardToWrite) {
         {[](ExportCommand&) {}, false, "the selected contact is not present"},
         {[](ExportCommand& t) { t.Nameless(TEXT("root"), TEXT("g")); }, true,
          "the only contact has no name and no children"},
+        {[](ExportCommand& t) { t.Named(TEXT("root"), TEXT("sel")); }, false,
+         "a null UID names no contact; the host is not asked about it", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -126,7 +129,7 @@ TEST_F(ExportCommand, WritesZeroBytesWhenThereIsNoCardToWrite) {
         WriteBytes(path, "old content\r\n");
         ChoosePath(answer, path);
         if (c.all) ExecuteMainCommand();
-        else ContactMenuCommandExecute(TEXT("sel"));
+        else ContactMenuCommandExecute(c.selected);
         EXPECT_TRUE(Exists(path));
         EXPECT_EQ(ReadBytes(path), "") << "created afresh, zero bytes";
     }

@@ -1,6 +1,6 @@
 /* Helpers shared by the exporter's tests: temporary paths, whole-file reads, a
- * save dialog answered by a handler, the time zone set through TZ, and a
- * line-numbered comparison of card files. */
+ * save dialog answered by a handler, and a line-numbered comparison of card
+ * files. */
 #ifndef ZAMO_TESTS_EXPORT_TEST_SUPPORT_H
 #define ZAMO_TESTS_EXPORT_TEST_SUPPORT_H
 
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "zone_setting.h"
 #include "zamo_win32_ext.h"
 
 namespace export_test {
@@ -106,30 +107,6 @@ inline std::string CrLfText(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
 }
-
-/* Sets the process's time zone through TZ for the lifetime of the object. */
-class ZoneSetting {
-public:
-    explicit ZoneSetting(const char* zone) {
-        const char* old = std::getenv("TZ");
-        hadOld_ = old != nullptr;
-        if (hadOld_) old_ = old;
-        Set(zone);
-    }
-    ~ZoneSetting() {
-        if (hadOld_) setenv("TZ", old_.c_str(), 1);
-        else unsetenv("TZ");
-        tzset();
-    }
-    static void Set(const char* zone) {
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-
-private:
-    bool hadOld_ = false;
-    std::string old_;
-};
 
 /* The save dialog answered as a user would: what it was shown, and the path
  * (or nothing) chosen. */

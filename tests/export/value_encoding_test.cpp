@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "fake_host.h"
 #include "value_encoding.h"
+#include "wide_text.h"
 
 namespace {
 

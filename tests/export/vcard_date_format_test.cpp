@@ -3,7 +3,7 @@
 // are set through TZ; every expected value is worked out by hand in the case.
 #include <gtest/gtest.h>
 
-#include "export_test_support.h"
+#include "zone_setting.h"
 #include "vcard_date_format.h"
 
 namespace {
