@@ -1,0 +1,118 @@
+// The exporter on Windows: host text to ANSI text through the real
+// WideCharToMultiByte (run with the Russian locale, so the ANSI code page is 1251,
+// best fit included), and revision stamps through the real GetTimeZoneInformation
+// and TzSpecificLocalTimeToSystemTime in the zone the run was started with (TZ).
+// Expected bytes come from the code page 1251 table and its best-fit table as
+// published with the code page; expected stamps are computed by hand (European
+// summer time from the last Sunday of March to that of October).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "value_encoding.h"
+#include "vcard_date_format.h"
+#include "wine_zone.h"
+
+namespace {
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char b : bytes) {
+        if (!out.empty()) out += ' ';
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+// The conversion tests need Wine started with the Russian locale.
+class WindowsAnsiText : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (GetACP() != 1251) GTEST_SKIP() << "needs the ANSI code page 1251 (run with LC_ALL=ru_RU.UTF-8)";
+    }
+};
+
+struct AnsiCase {
+    const wchar_t* value;
+    std::string expected;
+    const char* why;
+};
+
+TEST_F(WindowsAnsiText, ConvertsThroughCodePage1251WithBestFit) {
+    const AnsiCase cases[] = {
+        {L"\u0418\u0432\u0430\u043d", "\xC8\xE2\xE0\xED", "Cyrillic letters map one to one"},
+        {L"\u0401\u0451", "\xA8\xB8", "Yo in both cases"},
+        {L"\u2116 \u20ac", "\xB9 \x88", "numero sign and euro sign have their own bytes"},
+        {L"\u201c\u201d \u00ab\u00bb", "\x93\x94 \xAB\xBB", "typographic quotes and guillemets"},
+        {L"\u00e9", "e", "e acute has no byte in 1251: best fit gives plain e"},
+        {L"\u4e2d", "?", "a character without any mapping becomes the default character"},
+        {L"a|b", "a'b", "a vertical bar becomes an apostrophe"},
+        {L"a'b", "a'b", "an apostrophe stays"},
+        {L"", "", "the empty text"},
+    };
+    for (const AnsiCase& c : cases) EXPECT_EQ(Hex(ToAnsiText(c.value)), Hex(c.expected)) << c.why;
+}
+
+TEST_F(WindowsAnsiText, EscapesAfterConversion) {
+    const AnsiCase cases[] = {
+        {L"a;b,c:d'e", "a\\;b\\,c\\:d\\'e", "every separator and the apostrophe escaped"},
+        {L"x|y", "x\\'y", "the bar, now an apostrophe, is escaped as one"},
+        {L"C:\\dir", "C\\:\\dir", "the colon is escaped, the backslash is not"},
+        {L"\u0418\u0432\u0430\u043d, \u041f\u0451\u0442\u0440", "\xC8\xE2\xE0\xED\\, \xCF\xB8\xF2\xF0",
+         "Cyrillic bytes pass the escaping untouched"},
+    };
+    for (const AnsiCase& c : cases) EXPECT_EQ(Hex(EscapeText(ToAnsiText(c.value))), Hex(c.expected)) << c.why;
+}
+
+TEST_F(WindowsAnsiText, ConvertsALongValueWhole) {
+    // 40,000 units, past the 32,767-unit line buffer: U+0416 is byte C6 in 1251.
+    std::wstring value(40000, L'\u0416');
+    std::string ansi = ToAnsiText(value.c_str());
+    EXPECT_EQ(ansi.size(), 40000u);
+    EXPECT_EQ(ansi.find_first_not_of('\xC6'), std::string::npos);
+}
+
+TEST(WindowsDates, FormatVCardDateInTheRunsZone) {
+    // XYZ-4: four hours east of UTC, no daylight saving; XYZ+5: five hours west;
+    // Europe/Berlin: UTC+1 in winter, UTC+2 in summer.
+    struct Case {
+        const char* zone;
+        SYSTEMTIME time;
+        bool dateOnly;
+        const char* expected;
+        const char* why;
+    };
+    const Case cases[] = {
+        {kAnyZone, {2000, 1, 6, 1, 0, 0, 0, 0}, true, "20000101", "birthday on 1 January 2000"},
+        {kAnyZone, {1980, 3, 3, 5, 23, 59, 0, 0}, true, "19800305",
+         "a birthday near midnight keeps its day"},
+        {kAnyZone, {999, 12, 0, 31, 0, 0, 0, 0}, true, "9991231", "the year is not padded"},
+        {"XYZ-4", {2010, 6, 2, 15, 12, 30, 0, 0}, false, "20100615T083000Z",
+         "12:30 four hours east is 08:30 UTC"},
+        {"XYZ-4", {2010, 6, 2, 15, 2, 5, 9, 0}, false, "20100614T220509Z",
+         "back across midnight; single digits padded"},
+        {"XYZ+5", {2009, 12, 4, 31, 20, 0, 0, 0}, false, "20100101T010000Z",
+         "forward across the year"},
+        {"Europe/Berlin", {2010, 6, 2, 15, 12, 30, 0, 0}, false, "20100615T103000Z",
+         "modified in summer: the summer offset"},
+        {"Europe/Berlin", {2010, 1, 5, 15, 12, 30, 0, 0}, false, "20100115T113000Z",
+         "modified in winter: the winter offset"},
+        {"Europe/Berlin", {2010, 3, 0, 28, 1, 59, 59, 0}, false, "20100328T005959Z",
+         "the last second before the spring change is still winter time"},
+        {"Europe/Berlin", {2010, 10, 0, 31, 12, 0, 0, 0}, false, "20101031T110000Z",
+         "noon on the autumn change day is winter time again"},
+    };
+    int ran = 0;
+    for (const Case& c : cases) {
+        if (!RunsInZone(c.zone)) continue;
+        ++ran;
+        EXPECT_EQ(FormatVCardDate(c.time, c.dateOnly), c.expected) << c.why;
+    }
+    RecordProperty("cases", ran);
+}
+
+}  // namespace
