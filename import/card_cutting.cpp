@@ -3,6 +3,8 @@
  * whenever a card has gone to the sink or a line outside a card is dropped. */
 #include "card_cutting.h"
 
+#include "text_search.h"
+
 namespace {
 
 const WStringView kCardStart = TEXT("BEGIN:VCARD");
@@ -36,17 +38,17 @@ void EndLine(CardCutting& c) {
     CardLineSpan line{c.lineStart, c.used - c.lineStart};
     WStringView text = View(c, line);
     if (!c.inCard) {
-        if (text.find(kCardStart) == WStringView::npos) {
+        if (!ContainsText(text, kCardStart)) {
             c.used = c.lineStart;  // outside any card: dropped
             return;
         }
         c.inCard = true;
         c.card.push_back(line);
-        if (text.find(kCardEnd) != WStringView::npos) {
+        if (ContainsText(text, kCardEnd)) {
             HandCardOver(c);  // both markers: a card of this one line
             return;
         }
-    } else if (text.find(kCardEnd) != WStringView::npos) {
+    } else if (ContainsText(text, kCardEnd)) {
         HandCardOver(c);  // the end line belongs to no card
         return;
     } else {

@@ -3,6 +3,8 @@
  * stands right before it, so no protected copy of the line is ever made. */
 #include "property_lines.h"
 
+#include "text_search.h"
+
 namespace {
 
 const WStringView kLineBreakMarker = TEXT("=0D=0A=");
@@ -105,10 +107,10 @@ void CutAtSemicolons(WStringView text, std::vector<WString>& list, Assign assign
 void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result) {
     size_t used = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].find(name) == WStringView::npos) continue;
+        if (!ContainsText(lines[i], name)) continue;
         WString& joined = NextEntry(result, used);
         joined.assign(lines[i].data(), lines[i].size());
-        while (lines[i].find(kLineBreakMarker) != WStringView::npos && i + 1 < lines.size()) {
+        while (ContainsText(lines[i], kLineBreakMarker) && i + 1 < lines.size()) {
             ++i;
             joined.append(lines[i].data(), lines[i].size());
         }

@@ -1,0 +1,56 @@
+// Substring search used by the reader and the property lookup: hand-picked
+// cases at every lane of a four-unit word and at the ends of the text, then a
+// sweep checked against the standard library's own search.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_host.h"
+#include "text_search.h"
+
+namespace {
+
+TEST(ContainsText, FindsPartsAnywhere) {
+    struct Case {
+        WString text, part;
+        bool expected;
+        const char* why;
+    } cases[] = {
+        {TEXT("TEL:1"), TEXT("TEL"), true, "at the start"},
+        {TEXT("X-TELEX:1"), TEXT("TEL"), true, "inside"},
+        {TEXT("abcdefgEND"), TEXT("END"), true, "at the very end, across a word"},
+        {TEXT("abcdefgEN"), TEXT("END"), false, "cut off by the end"},
+        {TEXT("tel:1"), TEXT("TEL"), false, "case-sensitive"},
+        {TEXT(""), TEXT("N"), false, "empty text"},
+        {TEXT("abc"), TEXT(""), true, "empty part"},
+        {TEXT("N"), TEXT("N"), true, "one unit each"},
+        {TEXT("TETETEL"), TEXT("TEL"), true, "after false starts"},
+        {TEXT("\u0100\u0001\u0101\u00FF"), TEXT("\u0001"), true, "units whose bytes look alike"},
+        {TEXT("\u0100\u0002\u0101\u00FF\u0201"), TEXT("\u0001"), false,
+         "neighbouring lanes that borrow must not count"},
+        {TEXT("=0D=0A"), TEXT("=0D=0A="), false, "a marker one unit short"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ContainsText(c.text, c.part), c.expected) << c.why;
+}
+
+TEST(ContainsText, AgreesWithTheStandardSearch) {
+    // Every placement of a part in texts of 0 to 12 units, over a small alphabet
+    // that includes units differing by one from the sought one.
+    const WCHAR alphabet[] = {u'A', u'B', u'@', 0x0141, 0x4100};
+    const WString parts[] = {TEXT("A"), TEXT("AB"), TEXT("BA@"), TEXT("AAAAB")};
+    unsigned seed = 7;
+    for (int round = 0; round < 4000; ++round) {
+        WString text;
+        size_t length = round % 13;
+        for (size_t i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text.push_back(alphabet[(seed >> 16) % 5]);
+        }
+        for (const WString& part : parts) {
+            bool expected = WStringView(text).find(part) != WStringView::npos;
+            ASSERT_EQ(ContainsText(text, part), expected) << Utf8(text) << " / " << Utf8(part);
+        }
+    }
+}
+
+}  // namespace
