@@ -5,11 +5,10 @@
 // expected lines are written out by hand from the bytes of each file.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,9 +21,13 @@ namespace {
 class ReaderFolder {
 public:
     ReaderFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "reader-XXXXXX").string();
-        if (!mkdtemp(&pattern[0])) throw std::runtime_error("no temporary folder");
-        path_ = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            std::filesystem::path candidate = std::filesystem::temp_directory_path() /
+                                              ("reader-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) path_ = candidate.generic_string();
+        }
+        if (path_.empty()) throw std::runtime_error("no temporary folder");
     }
     ~ReaderFolder() {
         std::error_code ignored;
