@@ -153,7 +153,7 @@ fi
 run_wine() {
   local name=$1 zone=$2 program=$3 log
   log="$root/$b64/$(basename "$program" .exe)-${zone//\//_}.log"
-  if (cd "$b64" && LOCPATH="$root/$b64/locale" LC_ALL=ru_RU.UTF-8 TZ="$zone" \
+  if (cd "$b64" && LOCPATH="$root/$b64/locale" LC_ALL=ru_RU.UTF-8 TZ="$zone" ZAMO_NO_DESKTOP=1 \
         timeout 300 "$wine" "$program" >"$log" 2>&1); then
     pass "$name under Wine, TZ=$zone ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$log" | head -1))"
   else

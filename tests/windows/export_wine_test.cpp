@@ -105,6 +105,13 @@ TEST(WindowsDates, FormatVCardDateInTheRunsZone) {
          "the last second before the spring change is still winter time"},
         {"Europe/Berlin", {2010, 10, 0, 31, 12, 0, 0, 0}, false, "20101031T110000Z",
          "noon on the autumn change day is winter time again"},
+        {"XYZ-4", {2010, 6, 3, 15, 12, 30, 45, 999}, false, "20100615T083045Z",
+         "milliseconds and day of week are neither written nor rounded in"},
+        {kAnyZone, {2010, 13, 0, 15, 12, 30, 0, 0}, false, "20101315T123000Z",
+         "month 13 is refused by the conversion: the local time is written as given"},
+        {kAnyZone, {2010, 2, 0, 30, 12, 30, 0, 0}, false, "20100230T123000Z",
+         "30 February is refused as well"},
+        {kAnyZone, {0, 0, 0, 0, 0, 0, 0, 0}, false, "00000T000000Z", "the all-zero time"},
     };
     int ran = 0;
     for (const Case& c : cases) {

@@ -103,6 +103,26 @@ TEST(WindowsReader, ImportVCardFileBracketsTheFileForTheHost) {
     EXPECT_EQ(FakeHost::Get().calls, expected) << "an empty file: the bracket and nothing else";
 }
 
+TEST(WindowsReader, ImportsAWindows1251CardIntoTheHost) {
+    WideTempFolder folder;
+    std::wstring path = folder.path() + L"\u043a\u043e\u043d\u0442\u0430\u043a\u0442.vcf";
+    ASSERT_TRUE(WriteFileBytes(path,
+                               "BEGIN:VCARD\r\nVERSION:3.0\r\n"
+                               "N;CHARSET=windows-1251:\xCF\xE5\xF2\xF0\xEE\xE2;\xC8\xE2\xE0\xED;;;\r\n"
+                               "END:VCARD\r\n"));
+    FakeHost::Get().Reset();
+    ImportVCardFile(path);
+    // Bytes CF E5 F2 F0 EE E2 and C8 E2 E0 ED spell the last and first name in 1251.
+    int found = 0;
+    for (const auto& [uid, contact] : FakeHost::Get().contacts) {
+        if (uid == L"root") continue;
+        ++found;
+        EXPECT_EQ(Utf8(FakeHost::Get().Field(uid, "LastName")), "Петров");
+        EXPECT_EQ(Utf8(FakeHost::Get().Field(uid, "FirstName")), "Иван");
+    }
+    EXPECT_EQ(found, 1) << "one card, one new contact";
+}
+
 TEST(WindowsFileSeam, OpensWidePathsAsRawBytes) {
     struct Case {
         const wchar_t* name;
