@@ -151,6 +151,8 @@ TEST_F(CardShapes, MalformedCardsImportWithoutFault) {
         {{TEXT("BEGIN:VCARD")},
          {"Insert(,root,,40344.5)", "SetTitle(uid-1,)", "SaveChanges(uid-1)"},
          "a card of only its start line"},
+        {{}, {"Insert(,root,,40344.5)", "SetTitle(uid-1,)", "SaveChanges(uid-1)"},
+         "no lines at all"},
         {{TEXT("BEGIN:VCARD"), TEXT("")},
          {"Insert(,root,,40344.5)", "SetTitle(uid-1,)", "SaveChanges(uid-1)"},
          "an empty line"},
