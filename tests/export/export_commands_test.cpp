@@ -4,7 +4,9 @@
 // apostrophes, and an export cut short by a fault in the host.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -303,6 +305,24 @@ TEST_F(ExportCommand, AFaultInTheHostLeavesWholeLinesAndReturns) {
         ExecuteMainCommand();
         EXPECT_EQ(CardUids(ReadBytes(path)), (std::vector<std::string>{"a", "b"}));
     }
+}
+
+TEST_F(ExportCommand, AFaultClosesOnlyTheModulesOwnFile) {
+    Named(TEXT("root"), TEXT("a"));
+    std::string otherPath = folder.File("host_log.txt");
+    std::FILE* other = std::fopen(otherPath.c_str(), "wb");
+    ASSERT_NE(other, nullptr);
+    FakeHost::Get().beforeCall = [](const std::string& entry) {
+        if (entry == "GetDetails(a)") throw std::bad_alloc();
+    };
+    ChoosePath(answer, folder.File("cut.vcf"));
+    ExecuteMainCommand();
+    EXPECT_FALSE(IsOutputFileOpen()) << "the module's own file is closed";
+    // A stream of the host process stays open and usable after the fault.
+    EXPECT_GE(std::fputs("still open\n", other), 0);
+    EXPECT_EQ(std::fflush(other), 0);
+    EXPECT_EQ(std::fclose(other), 0);
+    EXPECT_EQ(ReadBytes(otherPath), "still open\n");
 }
 
 TEST_F(ExportCommand, WalksATreeDeeperThanTheStackWouldAllow) {
