@@ -3,6 +3,8 @@
  * whenever a card has gone to the sink or a line outside a card is dropped. */
 #include "card_cutting.h"
 
+#include <algorithm>
+
 #include "text_search.h"
 
 namespace {
@@ -72,23 +74,50 @@ void Put(CardCutting& c, WCHAR unit) {
     c.text[c.used++] = unit;
 }
 
+// Appends a run of line text, ending full pieces as Put does.
+void AppendRun(CardCutting& c, const WCHAR* run, size_t count) {
+    while (count > 0) {
+        size_t room = c.pieceLimit - (c.used - c.lineStart);
+        if (room == 0) {
+            Put(c, *run++);
+            --count;
+            continue;
+        }
+        size_t take = room < count ? room : count;
+        std::copy(run, run + take, c.text.data() + c.used);
+        c.used += take;
+        run += take;
+        count -= take;
+    }
+}
+
 }  // namespace
 
 void CutDecodedUnits(CardCutting& c, const WCHAR* units, size_t count) {
     // Each unit adds at most two (a carriage return held back, then the unit).
     if (c.text.size() < c.used + count + 2) c.text.resize(c.used + count + 2 + c.text.size() / 2);
-    for (size_t i = 0; i < count; ++i) {
-        WCHAR unit = units[i];
-        if (c.pendingCarriageReturn) {
-            c.pendingCarriageReturn = false;
-            if (unit != kLineFeed) Put(c, kCarriageReturn);
-        }
-        if (unit == kCarriageReturn) {
-            c.pendingCarriageReturn = true;
-        } else if (unit == kLineFeed) {
+    if (c.pendingCarriageReturn && count > 0) {
+        c.pendingCarriageReturn = false;
+        if (units[0] != kLineFeed) Put(c, kCarriageReturn);
+    }
+    size_t i = 0;
+    while (i < count) {
+        size_t end = i;
+        while (end < count && units[end] != kLineFeed && units[end] != kCarriageReturn) ++end;
+        AppendRun(c, units + i, end - i);
+        if (end == count) break;
+        if (units[end] == kLineFeed) {
             EndLine(c);
+            i = end + 1;
+        } else if (end + 1 == count) {
+            c.pendingCarriageReturn = true;  // its line feed may come with the next units
+            break;
+        } else if (units[end + 1] == kLineFeed) {
+            EndLine(c);
+            i = end + 2;
         } else {
-            Put(c, unit);
+            Put(c, kCarriageReturn);
+            i = end + 1;
         }
     }
 }
