@@ -95,7 +95,9 @@ void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scr
 }  // namespace
 
 void ImportCard(const CardLines& lines) {
-    PropertyScratch scratch;
+    // Kept from card to card so that the lists keep their capacity; every step
+    // empties what it uses first, so nothing of one card reaches the next.
+    static PropertyScratch scratch;
     WString uid = ReadIdentifier(lines, scratch);
     Presence presence = EnsureContact(uid);
     if (presence == Presence::NoIdentifier) return;
