@@ -346,7 +346,7 @@ WString ContactStore::FreshUid() {
     }
 }
 
-std::deque<WString>* ContactStore::Children(int64_t parentId) {
+const std::deque<WString>* ContactStore::Children(int64_t parentId) {
     auto it = children_.find(parentId);
     if (it != children_.end()) return &it->second;
     if (!Flush()) return nullptr;
@@ -359,6 +359,9 @@ std::deque<WString>* ContactStore::Children(int64_t parentId) {
         Fail("read children");
         return nullptr;
     }
+    // Leaves are most nodes: they share one empty list instead of keeping their own.
+    static const std::deque<WString> kNoChildren;
+    if (list.empty()) return &kNoChildren;
     return &children_.emplace(parentId, std::move(list)).first->second;
 }
 
@@ -504,7 +507,7 @@ int ContactStore::ChildCount(WStringView uid) {
     } else if (!db_) {
         return 0;
     }
-    std::deque<WString>* list = Children(id);
+    const std::deque<WString>* list = Children(id);
     return list ? static_cast<int>(list->size()) : 0;
 }
 
@@ -517,7 +520,7 @@ const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
     } else if (!db_) {
         return u"";
     }
-    std::deque<WString>* list = Children(id);
+    const std::deque<WString>* list = Children(id);
     if (!list || index < 0 || static_cast<size_t>(index) >= list->size()) return u"";
     return (*list)[static_cast<size_t>(index)].c_str();
 }

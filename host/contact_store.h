@@ -115,7 +115,8 @@ private:
     bool Fail(const char* what);
     bool UidTaken(WStringView uid);
     WString FreshUid();
-    std::deque<WString>* Children(int64_t parentId);
+    /* The children of a node, read once per command; null on a database error. */
+    const std::deque<WString>* Children(int64_t parentId);
     bool PrepareStatements();
 
     sqlite3* db_ = nullptr;
