@@ -1,9 +1,7 @@
-// Export and import again, end to end with the zamo program and its SQLite host:
-// the contacts keep their names, company, job title, profession, addresses,
-// birthday, communications of the five kinds and UID; they lose exactly the
-// assistant and manager, the messenger names (all ICQ), the title (set from the
-// written formatted name), the note's line breaks ("=0D=0A=" stays, one line)
-// and the unescaping of an apostrophe (its backslash stays).
+// Export, then import into a fresh database, end to end with the zamo program:
+// names, company, job title, profession, addresses, birthday, communications and
+// UID are kept; assistant, manager, messenger names, title, the note's breaks and
+// the unescaping of an apostrophe are lost, exactly as the card format allows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
