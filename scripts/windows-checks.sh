@@ -114,6 +114,35 @@ for module in vcard_import vcard_export; do
   fi
 done
 
+# C calling convention: each export is the C symbol "_Name" (stdcall would be
+# "_Name@n") and does not remove its own arguments ("ret $n").
+for module in vcard_import vcard_export; do
+  callee_pops=""
+  symbols=$("$objdump" -t "$b32/$module.zamodll" | awk '{ print $NF }')
+  for name in ${expected_exports[$module]}; do
+    grep -qx "_$name" <<<"$symbols" || { callee_pops+="$name(no C symbol) "; continue; }
+    "$objdump" -d --disassemble="_$name" "$b32/$module.zamodll" |
+      awk -v start="<_$name>:" '$2 == start { on = 1; next } /^[0-9a-f]+ <.*>:$/ { on = 0 } on' |
+      grep -q 'ret *\$0x' && callee_pops+="$name "
+  done
+  if [ -z "$callee_pops" ]; then
+    pass "$module: exports use the C calling convention"
+  else
+    fail "$module: exports that pop their own arguments: $callee_pops"
+  fi
+done
+
+# ABI facts of the 32-bit target: structure sizes and how a SYSTEMTIME returns.
+probe="$b32/abi_probe.o"
+if i686-w64-mingw32-g++-posix -std=c++17 -O2 -DUNICODE -D_UNICODE -D_WIN32_WINNT=0x0601 \
+     -c windows/abi_probe.cpp -o "$probe" 2>"$b32/abi_probe.log" &&
+   "$objdump" -d "$probe" | sed -n '/<_ProbeReturnTime>:/,/^$/p' | grep -q 'ret *$'; then
+  pass "32-bit ABI: OPENFILENAMEW is 88 bytes, a returned SYSTEMTIME is the caller's to pop"
+else
+  cat "$b32/abi_probe.log"
+  fail "32-bit ABI probe (windows/abi_probe.cpp)"
+fi
+
 # The .def names every host function the interface header declares.
 declared=$(g++ -E -P -Iplatform/include -x c++ common/zamo_host.h |
   grep -o 'AddinZamo_[A-Za-z_]*' | sort -u)
