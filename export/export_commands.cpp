@@ -1,5 +1,6 @@
 /* The two export commands and the tree walk (see export_commands.h): dialog,
- * path, file, cards, close. The walk keeps its own stack of child UIDs. */
+ * path, file, cards (their lines gathered into batches), close. The walk keeps
+ * its own stack of child UIDs. */
 #include "export_commands.h"
 
 #include <vector>
@@ -19,8 +20,9 @@ bool StartOutput() {
     std::optional<WString> chosen = ChooseOutputFile();
     if (!chosen) return false;
     std::string path = ToAnsiPath(*chosen);
-    if (path.empty()) return false;
-    return OpenOutputFile(path);
+    if (path.empty() || !OpenOutputFile(path)) return false;
+    GatherLines();  // the cards' lines go out in batches until the close
+    return true;
 }
 
 bool IsEmptyText(const WCHAR* text) { return text == nullptr || text[0] == 0; }

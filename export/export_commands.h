@@ -12,7 +12,8 @@ void ExportAllContacts();
 /* Writes the one contact `uid`, without its children. */
 void ExportSelectedContact(const WCHAR* uid);
 
-/* Closes the module's output stream if open; safe to call at any time. */
+/* Writes out the lines still pending and closes the module's output stream if
+ * open; safe to call at any time. */
 void CloseOutputFile();
 
 /* Writes the card of `uid` when the host reports it present and it has a first,

@@ -1,5 +1,7 @@
 /* The output stream (see output_file.h). The file seam decides whether the C
- * library turns "\n" into CR LF or the module writes CR LF itself. */
+ * library turns "\n" into CR LF or the module writes CR LF itself. Lines pass
+ * through one reused buffer of whole lines, written and flushed after each line,
+ * or, while lines are gathered, whenever it fills and at close. */
 #include "output_file.h"
 
 #include <windows.h>
@@ -13,14 +15,24 @@
 
 namespace {
 std::FILE* gOutput = nullptr;
+std::string gPending;     // whole lines not yet in the file
+bool gGathering = false;  // between GatherLines and CloseOutputFile
 
-bool WriteBytes(const char* bytes, size_t count) {
-    return count == 0 || std::fwrite(bytes, 1, count, gOutput) == count;
+// Gathered lines go to the file in one write once they reach this size.
+constexpr size_t kPendingLimit = 64 * 1024;
+
+// Writes out and flushes the pending lines; false when the file refused them.
+bool WritePending() {
+    bool ok = gPending.empty() ||
+              std::fwrite(gPending.data(), 1, gPending.size(), gOutput) == gPending.size();
+    gPending.clear();
+    return std::fflush(gOutput) == 0 && ok;
 }
 }  // namespace
 
 bool OpenOutputFile(const std::string& path) {
     CloseOutputFile();
+    gGathering = false;
     DeleteFileA(path.c_str());
     gOutput = std::fopen(path.c_str(), OutputFileMode());
     return gOutput != nullptr;
@@ -28,29 +40,34 @@ bool OpenOutputFile(const std::string& path) {
 
 bool IsOutputFileOpen() { return gOutput != nullptr; }
 
+void GatherLines() { gGathering = gOutput != nullptr; }
+
 void WriteLine(std::string_view line) {
     if (gOutput == nullptr) return;
     const char* lineEnd = OutputLineEnd();
     const size_t lineEndSize = std::strlen(lineEnd);
-    bool ok = true;
     size_t from = 0;
-    while (ok) {
+    for (;;) {
         const void* found = std::memchr(line.data() + from, '\n', line.size() - from);
         size_t to = found ? static_cast<size_t>(static_cast<const char*>(found) - line.data())
                           : line.size();
-        ok = WriteBytes(line.data() + from, to - from) && WriteBytes(lineEnd, lineEndSize);
+        gPending.append(line.data() + from, to - from);
+        gPending.append(lineEnd, lineEndSize);
+        // Each piece with its line end is a whole line of the file.
+        if ((!gGathering || gPending.size() >= kPendingLimit) && !WritePending()) {
+            CloseOutputFile();
+            throw std::runtime_error("the export file could not be written");
+        }
         if (!found) break;
         from = to + 1;
-    }
-    if (ok) ok = std::fflush(gOutput) == 0;
-    if (!ok) {
-        CloseOutputFile();
-        throw std::runtime_error("the export file could not be written");
     }
 }
 
 void CloseOutputFile() {
     if (gOutput == nullptr) return;
+    WritePending();  // a failure here has no one left to tell
     std::fclose(gOutput);
     gOutput = nullptr;
+    gGathering = false;
+    if (gPending.capacity() > kPendingLimit) std::string().swap(gPending);  // a huge note's room
 }

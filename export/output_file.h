@@ -1,6 +1,6 @@
 /* The module's one output stream: created by OpenOutputFile, written one whole
  * line at a time by WriteLine, closed by CloseOutputFile (export_commands.h).
- * Exports those operations and IsOutputFileOpen. */
+ * Exports those operations, IsOutputFileOpen and GatherLines. */
 #ifndef ZAMO_EXPORT_OUTPUT_FILE_H
 #define ZAMO_EXPORT_OUTPUT_FILE_H
 
@@ -20,5 +20,12 @@ bool IsOutputFileOpen();
  * Without an open stream nothing is written. A failed write closes the stream
  * and throws std::runtime_error, ending the command. */
 void WriteLine(std::string_view line);
+
+/* From now until the stream is closed, WriteLine gathers whole lines and writes
+ * them in batches of about 64 KB, each flushed, the rest at CloseOutputFile (also
+ * when a command ends by an exception): the file still always ends after a
+ * whole line, and the same bytes reach it, with far fewer writes. Without an
+ * open stream it does nothing. */
+void GatherLines();
 
 #endif
