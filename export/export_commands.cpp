@@ -1,6 +1,6 @@
 /* The two export commands and the tree walk (see export_commands.h): dialog,
- * path, file, cards (their lines gathered into batches), close. The walk keeps
- * its own stack of child UIDs. */
+ * path, file, cards (their lines gathered into batches, the zone settings read
+ * once for all), close. The walk keeps its own stack of child UIDs. */
 #include "export_commands.h"
 
 #include <vector>
@@ -8,6 +8,7 @@
 #include "card_writer.h"
 #include "output_file.h"
 #include "output_path.h"
+#include "vcard_date_format.h"
 #include "wide_text.h"
 #include "zamo_host.h"
 
@@ -32,6 +33,13 @@ bool HasName(const WCHAR* uid) {
            !IsEmptyText(AddinZamo_Contact_GetLastName(uid)) ||
            !IsEmptyText(AddinZamo_Contact_GetMiddleName(uid));
 }
+
+// Keeps the zone settings for the cards of one command, and forgets them
+// however the command ends.
+struct ZoneKeptForCommand {
+    ZoneKeptForCommand() { KeepZoneSettings(); }
+    ~ZoneKeptForCommand() { ForgetZoneSettings(); }
+};
 
 // A node whose children are being visited.
 struct Visit {
@@ -75,12 +83,14 @@ void ExportContactNode(const WCHAR* uid, bool withChildren) {
 
 void ExportAllContacts() {
     if (!StartOutput()) return;
+    ZoneKeptForCommand zone;
     ExportChildren(kRoot);
     CloseOutputFile();
 }
 
 void ExportSelectedContact(const WCHAR* uid) {
     if (!StartOutput()) return;
+    ZoneKeptForCommand zone;
     ExportContactNode(uid, false);
     CloseOutputFile();
 }

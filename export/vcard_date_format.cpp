@@ -1,20 +1,83 @@
 /* FormatVCardDate (see vcard_date_format.h): the zone conversion through the
- * Win32 time-zone functions, then fixed-width formatting. */
+ * Win32 time-zone functions, then fixed-width formatting. While the zone is
+ * kept, its settings are read once and conversions are remembered by their
+ * whole input, since asking the zone costs far more than writing a card. */
 #include "vcard_date_format.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <unordered_map>
 
 namespace {
 
-SYSTEMTIME LocalToUniversal(const SYSTEMTIME& local) {
-    TIME_ZONE_INFORMATION zone{};
-    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return local;
+SYSTEMTIME Convert(const TIME_ZONE_INFORMATION& zone, const SYSTEMTIME& local) {
     SYSTEMTIME universal{};
     if (!TzSpecificLocalTimeToSystemTime(&zone, &local, &universal)) return local;
     return universal;
 }
 
+// All eight fields of a SYSTEMTIME as one key.
+struct TimeKey {
+    uint64_t high, low;
+    bool operator==(const TimeKey& other) const { return high == other.high && low == other.low; }
+};
+
+TimeKey KeyOf(const SYSTEMTIME& t) {
+    return {static_cast<uint64_t>(t.wYear) << 48 | static_cast<uint64_t>(t.wMonth) << 32 |
+                static_cast<uint64_t>(t.wDayOfWeek) << 16 | t.wDay,
+            static_cast<uint64_t>(t.wHour) << 48 | static_cast<uint64_t>(t.wMinute) << 32 |
+                static_cast<uint64_t>(t.wSecond) << 16 | t.wMilliseconds};
+}
+
+struct TimeKeyHash {
+    size_t operator()(const TimeKey& k) const {
+        return static_cast<size_t>((k.high * 0x9E3779B97F4A7C15ull) ^ (k.low + (k.low >> 29)));
+    }
+};
+
+// The zone settings read at KeepZoneSettings and the conversions made since.
+struct KeptZone {
+    bool kept = false;
+    bool valid = false;  // the settings could be read
+    TIME_ZONE_INFORMATION zone{};
+    std::unordered_map<TimeKey, SYSTEMTIME, TimeKeyHash> conversions;
+};
+KeptZone gKept;
+
+// Conversions remembered at most; beyond, the memory starts afresh.
+constexpr size_t kMaxConversions = 1 << 16;
+
+SYSTEMTIME LocalToUniversal(const SYSTEMTIME& local) {
+    if (!gKept.kept) {
+        TIME_ZONE_INFORMATION zone{};
+        if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return local;
+        return Convert(zone, local);
+    }
+    if (!gKept.valid) return local;
+    const TimeKey key = KeyOf(local);
+    auto found = gKept.conversions.find(key);
+    if (found != gKept.conversions.end()) return found->second;
+    if (gKept.conversions.size() >= kMaxConversions) gKept.conversions.clear();
+    const SYSTEMTIME universal = Convert(gKept.zone, local);
+    gKept.conversions.emplace(key, universal);
+    return universal;
+}
+
 }  // namespace
+
+void KeepZoneSettings() {
+    ForgetZoneSettings();
+    gKept.kept = true;
+    gKept.valid = GetTimeZoneInformation(&gKept.zone) != TIME_ZONE_ID_INVALID;
+}
+
+void ForgetZoneSettings() {
+    gKept.kept = false;
+    gKept.valid = false;
+    std::memset(&gKept.zone, 0, sizeof gKept.zone);
+    std::unordered_map<TimeKey, SYSTEMTIME, TimeKeyHash>().swap(gKept.conversions);
+}
 
 std::string FormatVCardDate(SYSTEMTIME time, bool dateOnly) {
     char text[64];

@@ -1,5 +1,6 @@
 /* Date texts of the card: the birthday as a bare date and the revision stamp as
- * a UTC date-time, in the basic ISO 8601 form. Exports FormatVCardDate. */
+ * a UTC date-time, in the basic ISO 8601 form. Exports FormatVCardDate and the
+ * pair that lets one export command read the zone settings once. */
 #ifndef ZAMO_EXPORT_VCARD_DATE_FORMAT_H
 #define ZAMO_EXPORT_VCARD_DATE_FORMAT_H
 
@@ -15,5 +16,12 @@
  * zone settings unavailable), the local time is written unconverted, still with
  * "Z". Day of week and milliseconds are never written. */
 std::string FormatVCardDate(SYSTEMTIME time, bool dateOnly);
+
+/* From KeepZoneSettings until ForgetZoneSettings, FormatVCardDate reads the
+ * zone settings once and remembers each conversion it made, for a run of cards
+ * during which the zone does not change (one export command). The texts are
+ * the same as without; calling KeepZoneSettings again starts afresh. */
+void KeepZoneSettings();
+void ForgetZoneSettings();
 
 #endif
