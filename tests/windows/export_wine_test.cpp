@@ -10,9 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "export_commands.h"
+#include "output_file.h"
+#include "output_path.h"
 #include "value_encoding.h"
 #include "vcard_date_format.h"
+#include "wine_files.h"
 #include "wine_zone.h"
 
 namespace {
@@ -74,6 +79,47 @@ TEST_F(WindowsAnsiText, ConvertsALongValueWhole) {
     std::string ansi = ToAnsiText(value.c_str());
     EXPECT_EQ(ansi.size(), 40000u);
     EXPECT_EQ(ansi.find_first_not_of('\xC6'), std::string::npos);
+}
+
+TEST_F(WindowsAnsiText, PathsBecomeAnsiWithoutApostrophes) {
+    const AnsiCase cases[] = {
+        {L"C:\\Temp\\\u0418\u0432\u0430\u043d.vcf", "C:\\Temp\\\xC8\xE2\xE0\xED.vcf",
+         "Cyrillic file names are 1251 bytes"},
+        {L"C:\\O'Neil's.vcf", "C:\\ONeils.vcf", "apostrophes are left out of the path"},
+    };
+    for (const AnsiCase& c : cases) EXPECT_EQ(Hex(ToAnsiPath(c.value)), Hex(c.expected)) << c.why;
+}
+
+TEST_F(WindowsAnsiText, TheOutputFileGetsCrLfLineEndsAtAnAnsiPath) {
+    // Written through the module's own stream at a Cyrillic ANSI path, read back
+    // by the wide name: card files end every line with CR LF.
+    struct Case {
+        std::vector<std::string> lines;
+        std::string expected;
+        const char* why;
+    };
+    const Case cases[] = {
+        {{"BEGIN:VCARD", "END:VCARD"}, "BEGIN:VCARD\r\nEND:VCARD\r\n", "each line ends in CR LF"},
+        {{"NOTE:one=0D=0A=\ntwo"}, "NOTE:one=0D=0A=\r\ntwo\r\n", "a note's line feed too"},
+        {{"NOTE:a\r=0D=0A=\nb"}, "NOTE:a\r=0D=0A=\r\nb\r\n", "a carriage return of the value stays"},
+    };
+    WideTempFolder folder(L"zamo_\u0432\u044b\u0433\u0440\u0443\u0437\u043a\u0430_");  // 1251 holds it
+    std::wstring wide = folder.path() + L"\u043a\u043e\u043d\u0442\u0430\u043a\u0442\u044b.vcf";
+    std::string ansi = ToAnsiPath(wide);
+    ASSERT_TRUE(WriteFileBytes(wide, std::string(100, 'x'))) << "an older, longer file is replaced";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_TRUE(OpenOutputFile(ansi));
+        for (const std::string& line : c.lines) WriteLine(line);
+        CloseOutputFile();
+        EXPECT_EQ(ReadFileBytes(wide), c.expected);
+    }
+    EXPECT_FALSE(OpenOutputFile(ToAnsiPath(folder.path() + L"\u043d\u0435\u0442\\x.vcf")))
+        << "a missing folder: no stream";
+    WideTempFolder noAnsi;
+    EXPECT_FALSE(OpenOutputFile(ToAnsiPath(noAnsi.path() + L"x.vcf")))
+        << "a folder the code page cannot spell: no stream, and no file elsewhere";
+    EXPECT_FALSE(IsOutputFileOpen());
 }
 
 TEST(WindowsDates, FormatVCardDateInTheRunsZone) {

@@ -1,5 +1,5 @@
-/* Files for the Windows tests: a fresh folder under the system's temporary folder
- * whose name no ANSI code page can spell (Cyrillic, Greek and CJK together), and
+/* Files for the Windows tests: a fresh folder under the system's temporary folder,
+ * by default one whose name no ANSI code page can spell, and
  * whole-file byte reads and writes by wide path. Exports WideTempFolder,
  * WriteFileBytes and ReadFileBytes. */
 #ifndef ZAMO_TESTS_WINDOWS_WINE_FILES_H
@@ -10,14 +10,17 @@
 #include <cstdio>
 #include <string>
 
-/* Made on construction, removed with its files on destruction. */
+/* The default folder name: Cyrillic, Greek and CJK, which no ANSI code page holds together. */
+constexpr const wchar_t* kNoAnsiName = L"zamo_\u043a\u0430\u0440\u0442\u0430_\u03a9\u03bc_\u540d\u7247_";
+
+/* Made on construction (named `name` and the process id), removed with its files
+ * on destruction. */
 class WideTempFolder {
 public:
-    WideTempFolder() {
+    explicit WideTempFolder(const wchar_t* name = kNoAnsiName) {
         wchar_t base[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH, base);
-        path_ = std::wstring(base) + L"zamo_\u043a\u0430\u0440\u0442\u0430_\u03a9\u03bc_\u540d\u7247_" +
-                std::to_wstring(GetCurrentProcessId()) + L"\\";
+        path_ = std::wstring(base) + name + std::to_wstring(GetCurrentProcessId()) + L"\\";
         CreateDirectoryW(path_.c_str(), nullptr);
     }
     ~WideTempFolder() {
