@@ -1,5 +1,7 @@
-/* generate_corpus SHAPE CARDS FILE: writes a deterministic address book of CARDS
- * cards, SHAPE "exporter" (windows-1251) or "phone" (UTF-8), to FILE. */
+/* generate_corpus SHAPE COUNT FILE: writes a deterministic vCard file to FILE.
+ * SHAPE "exporter" (windows-1251) or "phone" (UTF-8): an address book of COUNT
+ * cards; "tels": one card of COUNT TEL lines; "long-line": one card whose note
+ * line is COUNT bytes; "escapes": one card whose note holds COUNT "\;". */
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,14 +9,35 @@
 
 #include "corpus.h"
 
+namespace {
+
+struct Shape {
+    const char* name;
+    std::string (*generate)(size_t count);
+};
+
+const Shape kShapes[] = {
+    {"exporter", [](size_t n) { return GenerateExporterCorpus(n); }},
+    {"phone", [](size_t n) { return GeneratePhoneCorpus(n); }},
+    {"tels", GenerateManyTelCard},
+    {"long-line", GenerateLongLineCard},
+    {"escapes", GenerateEscapesCard},
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 4 || (std::strcmp(argv[1], "exporter") != 0 && std::strcmp(argv[1], "phone") != 0)) {
-        std::fprintf(stderr, "usage: generate_corpus exporter|phone CARDS FILE\n");
+    const Shape* shape = nullptr;
+    if (argc == 4)
+        for (const Shape& s : kShapes)
+            if (std::strcmp(argv[1], s.name) == 0) shape = &s;
+    char* end = nullptr;
+    size_t count = argc == 4 ? std::strtoul(argv[2], &end, 10) : 0;
+    if (!shape || end == argv[2] || *end != 0) {
+        std::fprintf(stderr, "usage: generate_corpus exporter|phone|tels|long-line|escapes COUNT FILE\n");
         return 2;
     }
-    size_t cards = std::strtoul(argv[2], nullptr, 10);
-    std::string bytes = std::strcmp(argv[1], "exporter") == 0 ? GenerateExporterCorpus(cards)
-                                                              : GeneratePhoneCorpus(cards);
+    std::string bytes = shape->generate(count);
     FILE* f = std::fopen(argv[3], "wb");
     if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0) {
         std::fprintf(stderr, "generate_corpus: cannot write %s\n", argv[3]);

@@ -163,3 +163,55 @@ std::string GeneratePhoneCorpus(size_t cards, unsigned seed) {
     }
     return out;
 }
+
+std::string GenerateManyTelCard(size_t tels) {
+    Sequence r(7);
+    std::string card;
+    Line(card, "BEGIN:VCARD");
+    Line(card, "VERSION:3.0");
+    Line(card, "UID:many-tel-card");
+    Line(card, "FN:Anna Lee");
+    Line(card, "N:Lee;Anna;;;");
+    char buf[64];
+    for (size_t i = 0; i < tels; ++i) {
+        // The index makes every number distinct, the digits vary the text.
+        std::snprintf(buf, sizeof buf, "TEL;TYPE=%s:+7 495 %s-%06zu", i % 2 ? "CELL" : "WORK",
+                      r.Digits(3).c_str(), i);
+        Line(card, buf);
+    }
+    Line(card, "END:VCARD");
+    return card;
+}
+
+std::string GenerateLongLineCard(size_t bytes) {
+    Sequence r(11);
+    std::string note = "NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:";
+    while (note.size() < bytes) {
+        note += r.Pick(kNote);
+        note += ". ";
+    }
+    std::string card;
+    Line(card, "BEGIN:VCARD");
+    Line(card, "VERSION:3.0");
+    Line(card, "UID:{long-line-card}");
+    Line(card, "FN;CHARSET=windows-1251:Анна  Лебедева");
+    Line(card, "N;CHARSET=windows-1251:Лебедева;Анна;");
+    Line(card, note);
+    Line(card, "REV:20100615T083000Z");
+    Line(card, "END:VCARD");
+    return To1251(card);
+}
+
+std::string GenerateEscapesCard(size_t escapes) {
+    std::string note = "NOTE:";
+    note.reserve(5 + 3 * escapes);
+    for (size_t i = 0; i < escapes; ++i) note += "a\\;";
+    std::string card;
+    Line(card, "BEGIN:VCARD");
+    Line(card, "VERSION:3.0");
+    Line(card, "UID:escapes-card");
+    Line(card, "FN:Anna Lee");
+    Line(card, note);
+    Line(card, "END:VCARD");
+    return card;
+}

@@ -1,6 +1,6 @@
 /* The deterministic corpus generator for benchmarks and large tests: address
- * books of N cards in the two shapes users bring. Exports the two generators;
- * the same arguments always give the same bytes. */
+ * books of N cards in the two shapes users bring, and single cards that stress
+ * one dimension. Exports the generators; the same arguments give the same bytes. */
 #ifndef ZAMO_BENCH_CORPUS_H
 #define ZAMO_BENCH_CORPUS_H
 
@@ -15,5 +15,15 @@ std::string GenerateExporterCorpus(size_t cards, unsigned seed = 1);
 /* UTF-8 cards shaped like a phone's export (no CHARSET, item1.EMAIL groups,
  * TYPE=CELL, CR LF): about 550 bytes a card. */
 std::string GeneratePhoneCorpus(size_t cards, unsigned seed = 1);
+
+/* One UTF-8 card with `tels` TEL lines of distinct numbers (CR LF). */
+std::string GenerateManyTelCard(size_t tels);
+
+/* One windows-1251 card (exporter's shape) whose NOTE line alone holds about
+ * `bytes` bytes of words, with no line break. */
+std::string GenerateLongLineCard(size_t bytes);
+
+/* One UTF-8 card whose NOTE line holds `escapes` escaped semicolons ("\;"). */
+std::string GenerateEscapesCard(size_t escapes);
 
 #endif

@@ -91,6 +91,14 @@ void FillMemoryHost(size_t contacts) {
     }
 }
 
+void FillMemoryHostWithNote(size_t lineFeeds) {
+    FillMemoryHost(1);
+    Text& note = gContacts[0].fields[kDetails];
+    note.clear();
+    note.reserve(10 * lineFeeds);
+    for (size_t i = 0; i < lineFeeds; ++i) note += u"123456789\n";
+}
+
 extern "C" {
 void AddinZamo_ChangesStart(void) {}
 void AddinZamo_ChangesEnd(void) {}

@@ -11,4 +11,8 @@
  * two-line note, a birthday and four communications each. Same count, same data. */
 void FillMemoryHost(size_t contacts);
 
+/* Replaces the contacts with one named contact "c0" whose note is "123456789"
+ * and a line feed, `lineFeeds` times. */
+void FillMemoryHostWithNote(size_t lineFeeds);
+
 #endif

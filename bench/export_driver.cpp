@@ -1,0 +1,46 @@
+/* export_driver contacts N FILE | note LINES FILE: runs the export command of
+ * vcard_export.zamodll over the memory host library, filled with N generated
+ * contacts or with one contact whose note holds LINES line feeds, answering the
+ * save dialog with FILE. Prints the command's seconds, the output size and MB/s
+ * of output. */
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "export_bench_host.h"
+#include "plugin_driver.h"
+
+int main(int argc, char** argv) {
+    char* end = nullptr;
+    const size_t count = argc == 4 ? std::strtoul(argv[2], &end, 10) : 0;
+    const bool contacts = argc == 4 && std::strcmp(argv[1], "contacts") == 0;
+    const bool note = argc == 4 && std::strcmp(argv[1], "note") == 0;
+    if ((!contacts && !note) || end == argv[2] || *end != 0) {
+        std::fprintf(stderr, "usage: export_driver contacts N FILE | note LINES FILE\n");
+        return 2;
+    }
+    // The revision stamps go through a fixed zone, whatever the machine's.
+    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+    tzset();
+    if (contacts)
+        FillMemoryHost(count);
+    else
+        FillMemoryHostWithNote(count);
+    ModuleCommand exportAll = LoadModuleCommand("vcard_export.zamodll");
+    AnswerDialogWith(argv[3]);
+    const double start = Seconds();
+    exportAll();
+    const double seconds = Seconds() - start;
+    struct stat info {};
+    if (stat(argv[3], &info) != 0) {
+        std::fprintf(stderr, "export_driver: no output in %s\n", argv[3]);
+        return 1;
+    }
+    std::printf("command %.3f s, %lld bytes, %.1f MB/s\n", seconds,
+                static_cast<long long>(info.st_size),
+                static_cast<double>(info.st_size) / 1e6 / seconds);
+    return 0;
+}

@@ -1,0 +1,22 @@
+/* What the two whole-process drivers share: loading a plug-in module from the
+ * build folder with dlopen, answering its file dialog with one path, and a
+ * monotonic clock. Exports LoadModuleCommand, AnswerDialogWith and Seconds. */
+#ifndef ZAMO_BENCH_PLUGIN_DRIVER_H
+#define ZAMO_BENCH_PLUGIN_DRIVER_H
+
+#include <string>
+
+/* The ExecuteMainCommand export of `file` (a module name such as
+ * "vcard_import.zamodll", taken from the build folder); exits with a message
+ * when the module or the export is missing. The module stays loaded. */
+using ModuleCommand = void (*)();
+ModuleCommand LoadModuleCommand(const char* file);
+
+/* Answers every open or save dialog from now on with `path` (UTF-8, made
+ * absolute); exits with a message when the path is no UTF-8. */
+void AnswerDialogWith(const std::string& path);
+
+/* Seconds on a monotonic clock. */
+double Seconds();
+
+#endif
