@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Checks of the Windows deliverables that can run on this machine: builds the
-# 32-bit DLLs (scripts/build-windows.sh) and reads their PE headers with objdump
-# (machine, exact exports, imports only from Windows and zamo_plugins.dll); then
-# builds the same sources for 64-bit Windows with the test programs and runs them
-# under Wine in several time zones with the ANSI code page 1251.
-# Exits 0, saying why, when the tools cannot be installed; non-zero when a check fails.
+# Windows checks that run here: the 32-bit DLLs built and read with objdump
+# (machine, exports, imports, calling convention), then the 64-bit build of the
+# same sources with its test programs run under Wine in several time zones.
+# Exits 0 saying why when the tools cannot be installed; non-zero when a check fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD

@@ -1,10 +1,7 @@
 // The exporter on Windows: host text to ANSI text through the real
-// WideCharToMultiByte (run with the Russian locale, so the ANSI code page is 1251,
-// best fit included), and revision stamps through the real GetTimeZoneInformation
-// and TzSpecificLocalTimeToSystemTime in the zone the run was started with (TZ).
-// Expected bytes come from the code page 1251 table and its best-fit table as
-// published with the code page; expected stamps are computed by hand (European
-// summer time from the last Sunday of March to that of October).
+// WideCharToMultiByte (code page 1251 under the Russian locale, best fit
+// included), the output file at an ANSI path, and revision stamps through Wine's
+// real time-zone functions in the zone the run was started with (TZ).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -41,6 +38,8 @@ protected:
     }
 };
 
+// Expected bytes are read off the code page 1251 table and the best-fit table
+// published with it.
 struct AnsiCase {
     const wchar_t* value;
     std::string expected;
@@ -122,6 +121,8 @@ TEST_F(WindowsAnsiText, TheOutputFileGetsCrLfLineEndsAtAnAnsiPath) {
     EXPECT_FALSE(IsOutputFileOpen());
 }
 
+// Expected stamps computed by hand; summer time by the European rule (from 01:00
+// UTC on the last Sunday of March to that of October).
 TEST(WindowsDates, FormatVCardDateInTheRunsZone) {
     // XYZ-4: four hours east of UTC, no daylight saving; XYZ+5: five hours west;
     // Europe/Berlin: UTC+1 in winter, UTC+2 in summer.

@@ -1,11 +1,7 @@
-// The importer on Windows: files opened by wide paths that no ANSI code page can
-// spell, read and cut into cards by the same reader as elsewhere; the Windows file
-// seam on the real C runtime; and import dates against Wine's real time-zone
-// functions, in the zone the run was started with (TZ). Expected card lines are
-// the file texts typed by hand (windows-1251 bytes from the code page 1251 table);
-// expected dates are computed by hand, weekdays by calendar count (1 Jan 2010 a
-// Friday, 1 Jan 1980 a Tuesday), daylight-saving dates from the European rule
-// (last Sunday of March and October, at 01:00 UTC).
+// The importer on Windows: files at wide paths no ANSI code page can spell, read
+// by the same reader as elsewhere; the Windows file seam on the real C runtime;
+// import dates against Wine's real time-zone functions in the zone the run was
+// started with (TZ). Sources of the expected values stand before each table.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -44,6 +40,8 @@ std::string Utf16LeBytes(const std::wstring& text) {
     return bytes;
 }
 
+// Expected lines are the file texts typed by hand; windows-1251 bytes are read
+// off the code page 1251 table.
 TEST(WindowsReader, ReadsFilesByWidePathInEveryEncoding) {
     struct Case {
         const wchar_t* name;
@@ -204,6 +202,9 @@ std::string Show(const SYSTEMTIME& t) {
                        t.wMilliseconds});
 }
 
+// Expected dates computed by hand: weekdays by calendar count (1 January 2010 a
+// Friday, 1 January 1980 a Tuesday), summer time by the European rule (from
+// 01:00 UTC on the last Sunday of March to that of October).
 TEST(WindowsDates, ParseVCardDateInTheRunsZone) {
     // XYZ-4: four hours east of UTC, no daylight saving; XYZ+5: five hours west;
     // Europe/Berlin: UTC+1, UTC+2 from the last Sunday of March to that of October.

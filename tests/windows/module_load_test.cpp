@@ -1,8 +1,7 @@
 // The built modules as the organiser loads them on Windows: LoadLibraryW beside
-// the program, exports found by name with GetProcAddress, the export directory
-// read from the loaded image, and the captions in both languages. Expected names
-// and captions come from the organiser's plug-in interface (its export and
-// caption tables), typed in here as UTF-8.
+// the program, exports by GetProcAddress and in the loaded image's export
+// directory, captions in both languages. Expected names and captions are typed
+// in from the organiser's plug-in interface (its export and caption tables).
 #include <windows.h>
 
 #include <gtest/gtest.h>
