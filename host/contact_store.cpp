@@ -138,6 +138,7 @@ bool ContactStore::Open(const std::string& path, std::string* error) {
     path_ = path;
     current_ = ContactRecord();
     children_.clear();
+    childrenLoaded_ = false;
     pendingPresent_ = 0;
     error_.clear();
     return true;
@@ -163,7 +164,7 @@ bool ContactStore::PrepareStatements() {
            insertComm_.Prepare(db_,
                                "INSERT INTO communication(contact, seq, kind, value, sub_kind)"
                                " VALUES(?1, ?2, ?3, ?4, ?5)") &&
-           selectChildren_.Prepare(db_, "SELECT uid FROM contact WHERE parent = ?1 ORDER BY id") &&
+           selectChildren_.Prepare(db_, "SELECT parent, uid FROM contact ORDER BY id") &&
            selectAll_.Prepare(db_,
                               "SELECT id, parent, uid, first_name, middle_name, last_name, title"
                               " FROM contact ORDER BY id");
@@ -224,6 +225,7 @@ bool ContactStore::EndCommand(std::string* error) {
     if (pendingPresent_) ++counters_.skipped;
     pendingPresent_ = 0;
     children_.clear();
+    childrenLoaded_ = false;
     bool ok = error_.empty();
     if (!ok && error) *error = error_;
     error_.clear();
@@ -347,22 +349,25 @@ WString ContactStore::FreshUid() {
 }
 
 const std::deque<WString>* ContactStore::Children(int64_t parentId) {
-    auto it = children_.find(parentId);
-    if (it != children_.end()) return &it->second;
-    if (!Flush()) return nullptr;
-    std::deque<WString> list;
-    selectChildren_.BindInt(1, parentId);
-    int rc;
-    while ((rc = selectChildren_.Step()) == SQLITE_ROW) list.emplace_back(selectChildren_.Text(0));
-    selectChildren_.Reset();
-    if (rc != SQLITE_DONE) {
-        Fail("read children");
-        return nullptr;
-    }
-    // Leaves are most nodes: they share one empty list instead of keeping their own.
+    // The first tree question of a command reads every parent link at once, so
+    // a walk costs no query per node; leaves share one empty list.
     static const std::deque<WString> kNoChildren;
-    if (list.empty()) return &kNoChildren;
-    return &children_.emplace(parentId, std::move(list)).first->second;
+    if (!childrenLoaded_) {
+        if (!Flush()) return nullptr;
+        children_.clear();
+        int rc;
+        while ((rc = selectChildren_.Step()) == SQLITE_ROW)
+            children_[selectChildren_.Int(0)].emplace_back(selectChildren_.Text(1));
+        selectChildren_.Reset();
+        if (rc != SQLITE_DONE) {
+            children_.clear();
+            Fail("read children");
+            return nullptr;
+        }
+        childrenLoaded_ = true;
+    }
+    auto it = children_.find(parentId);
+    return it != children_.end() ? &it->second : &kNoChildren;
 }
 
 const WCHAR* ContactStore::Insert(WStringView uid, WStringView parentUid, WStringView text,
@@ -395,8 +400,7 @@ const WCHAR* ContactStore::Insert(WStringView uid, WStringView parentUid, WStrin
     current_.created = current_.modified = stamp;
     current_.birth = kOleEmptyDate;
     current_.communicationsLoaded = true;
-    auto it = children_.find(parentId);
-    if (it != children_.end()) it->second.push_back(newUid);
+    if (childrenLoaded_) children_[parentId].push_back(newUid);
     ++counters_.created;
     returned_ = std::move(newUid);
     return returned_.c_str();

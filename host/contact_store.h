@@ -115,7 +115,8 @@ private:
     bool Fail(const char* what);
     bool UidTaken(WStringView uid);
     WString FreshUid();
-    /* The children of a node, read once per command; null on a database error. */
+    /* The children of a node; the whole tree is read at the first call of a
+     * command and kept until EndCommand. Null on a database error. */
     const std::deque<WString>* Children(int64_t parentId);
     bool PrepareStatements();
 
@@ -125,7 +126,8 @@ private:
     std::string error_;  // first error since the last EndCommand
     ContactRecord current_;
     WString returned_;   // the UID returned by Insert
-    std::unordered_map<int64_t, std::deque<WString>> children_;
+    std::unordered_map<int64_t, std::deque<WString>> children_;  // non-empty lists only
+    bool childrenLoaded_ = false;
     int64_t pendingPresent_ = 0;
     StoreCounters counters_;
     std::function<double()> clock_;

@@ -95,6 +95,31 @@ TEST_F(StoreTest, ChildUidsStayValidWhileTheSubtreeIsWalked) {
     EXPECT_EQ(WString(second), u"y");
 }
 
+TEST_F(StoreTest, ContactsInsertedDuringAWalkAreSeen) {
+    Add(u"p");
+    Add(u"leaf");
+    ASSERT_EQ(AddinZamo_Contact_GetChildsCount(u"root"), 2);  // the tree is read here
+    ASSERT_EQ(AddinZamo_Contact_GetChildsCount(u"leaf"), 0);
+    Add(u"under-leaf", u"leaf");
+    Add(u"top", u"root");
+    struct Case {
+        WString parent;
+        std::vector<WString> children;
+        const char* why;
+    } cases[] = {
+        {u"leaf", {u"under-leaf"}, "a node that had no children gets its first"},
+        {u"root", {u"p", u"leaf", u"top"}, "a list already read gets the new one at its end"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_EQ(AddinZamo_Contact_GetChildsCount(c.parent.c_str()),
+                  static_cast<int>(c.children.size()));
+        for (size_t i = 0; i < c.children.size(); ++i)
+            EXPECT_EQ(WString(AddinZamo_Contact_GetChildUID(c.parent.c_str(), static_cast<int>(i))),
+                      c.children[i]);
+    }
+}
+
 TEST_F(StoreTest, NoCycleCanBeMade) {
     // A contact's parent must exist before it; a UID naming itself or an
     // unknown node as parent ends up under "root".
