@@ -59,6 +59,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("TZ", "EST5EDT,M3.2.0,M11.1.0", 1);
     tzset();
     g_path = MakeTempFile(".vcf");
+    g_answer = Utf16(g_path);
+    g_answer.append(2, 0);
     ZamoWin32_SetFileDialogHandler(AnswerSave, nullptr);
     return 0;
 }
