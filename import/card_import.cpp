@@ -98,6 +98,7 @@ void ImportCard(const CardLines& lines) {
     // Kept from card to card so that the lists keep their capacity; every step
     // empties what it uses first, so nothing of one card reaches the next.
     static PropertyScratch scratch;
+    IndexCardLines(lines, scratch.index);  // each step's lookup reads only the lines it may need
     WString uid = ReadIdentifier(lines, scratch);
     Presence presence = EnsureContact(uid);
     if (presence == Presence::NoIdentifier) return;

@@ -12,12 +12,26 @@
 #include "wide_text.h"
 
 /* Buffers reused by every step of one card, so that looking a property up does
- * not allocate fresh lists each time. */
+ * not allocate fresh lists each time, and the card's line index: the lookups
+ * use it when IndexCardLines has made it for the card they are given. */
 struct PropertyScratch {
     std::vector<WString> lines;
     std::vector<WString> parameters;
     std::vector<WString> components;
+    CardLineIndex index;
 };
+
+/* Whether SplitPropertyLine would return exactly `name` for `line`, decided
+ * without splitting: the line starts with the name, followed by the end of the
+ * line, by ":" or by ";" with a ":" after it. Only for names without "\", "?",
+ * ":" and ";" (true for every property name the importer looks for); `fast`
+ * is cleared for other names, and the answer must then come from splitting. */
+bool StartsWithPropertyName(WStringView line, WStringView name, bool& fast);
+
+/* The lookup of the steps: FindPropertyLines through the scratch's index. */
+inline void FindCardProperty(WStringView name, const CardLines& card, PropertyScratch& scratch) {
+    FindPropertyLines(name, card, scratch.index, scratch.lines);
+}
 
 /* Exact-name rule: calls visit(parameters, components) for every property line
  * of the card whose name equals `name` exactly, in card order. The components
@@ -25,8 +39,10 @@ struct PropertyScratch {
 template <typename Visit>
 void ForEachNamedProperty(WStringView name, const CardLines& card, PropertyScratch& scratch,
                           Visit&& visit) {
-    FindPropertyLines(name, card, scratch.lines);
+    FindCardProperty(name, card, scratch);
     for (const WString& line : scratch.lines) {
+        bool fast = true;
+        if (!StartsWithPropertyName(line, name, fast) && fast) continue;  // not split for nothing
         if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) continue;
         if (scratch.components.empty()) continue;
         visit(static_cast<const std::vector<WString>&>(scratch.parameters),

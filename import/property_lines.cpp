@@ -3,6 +3,7 @@
  * stands right before it, so no protected copy of the line is ever made. */
 #include "property_lines.h"
 
+#include "line_index.h"
 #include "text_search.h"
 
 namespace {
@@ -104,18 +105,43 @@ void CutAtSemicolons(WStringView text, std::vector<WString>& list, Assign assign
 
 }  // namespace
 
-void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result) {
+namespace {
+
+// The lookup with or without an index; with one, only the lines that may hold
+// the name (or the marker) are searched.
+void CollectPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex* index,
+                          std::vector<WString>& result) {
+    static const PairKinds kMarkerKinds = PairKindsOf(kLineBreakMarker);
+    const bool indexed = index != nullptr && IndexDescribes(*index, lines);
+    const PairKinds nameKinds = indexed ? PairKindsOf(name) : PairKinds{};
     size_t used = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
+        if (indexed) {
+            i = NextLineMayContain(*index, i, nameKinds);
+            if (i == lines.size()) break;
+        }
         if (!ContainsText(lines[i], name)) continue;
         WString& joined = NextEntry(result, used);
         joined.assign(lines[i].data(), lines[i].size());
-        while (ContainsText(lines[i], kLineBreakMarker) && i + 1 < lines.size()) {
+        while (i + 1 < lines.size() &&
+               (!indexed || LineMayContain(*index, i, kMarkerKinds)) &&
+               ContainsText(lines[i], kLineBreakMarker)) {
             ++i;
             joined.append(lines[i].data(), lines[i].size());
         }
     }
     result.resize(used);
+}
+
+}  // namespace
+
+void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result) {
+    CollectPropertyLines(name, lines, nullptr, result);
+}
+
+void FindPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex& index,
+                       std::vector<WString>& result) {
+    CollectPropertyLines(name, lines, &index, result);
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,

@@ -6,12 +6,19 @@
 #include <vector>
 
 #include "card_lines.h"
+#include "line_index.h"
 #include "wide_text.h"
 
 /* Empties `result`, then adds every card line that contains `name` anywhere
  * (case-sensitive), each joined with the lines that follow it while the line
  * taken last contains "=0D=0A=". Lines taken as continuation are not examined. */
 void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result);
+
+/* The same lookup, reading only the lines that `index` (made for `lines` by
+ * IndexCardLines) says may hold the name or the marker; an index made for
+ * another card is not used. */
+void FindPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex& index,
+                       std::vector<WString>& result);
 
 /* Splits a property line at its first unescaped ":" into name and parameters
  * (cut at ";", the name first) and value components (cut at unescaped ";",

@@ -1,0 +1,67 @@
+/* The card line index (see line_index.h): each pair of adjacent units hashed by
+ * one multiplication to one of 256 kinds; a line holds a text only if it holds
+ * every pair of it, so the lines that may hold a text are the intersection of
+ * the line sets of its kinds, found a word (64 lines) at a time. */
+#include "line_index.h"
+
+namespace {
+
+uint8_t KindOf(WCHAR first, WCHAR second) {
+    const uint32_t pair = static_cast<uint32_t>(static_cast<uint16_t>(first)) << 16 |
+                          static_cast<uint16_t>(second);
+    return static_cast<uint8_t>((pair * 0x9E3779B1u) >> 24);
+}
+
+// The lines of word `w` that hold every kind wanted (all lines without kinds).
+uint64_t Candidates(const CardLineIndex& index, size_t w, const PairKinds& wanted) {
+    uint64_t lines = ~uint64_t{0};
+    for (size_t k = 0; k < wanted.count; ++k)
+        lines &= index.linesOfKind[wanted.kinds[k] * index.words + w];
+    return lines;
+}
+
+}  // namespace
+
+PairKinds PairKindsOf(WStringView text) {
+    PairKinds result;
+    for (size_t u = 1; u < text.size(); ++u) {
+        const uint8_t kind = KindOf(text[u - 1], text[u]);
+        bool known = false;
+        for (size_t k = 0; k < result.count; ++k) known |= result.kinds[k] == kind;
+        if (known) continue;
+        if (result.count == sizeof result.kinds) break;  // fewer kinds still rule out soundly
+        result.kinds[result.count++] = kind;
+    }
+    return result;
+}
+
+void IndexCardLines(const CardLines& lines, CardLineIndex& index) {
+    index.words = (lines.size() + 63) / 64;
+    index.linesOfKind.assign(256 * index.words, 0);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const WStringView line = lines[i];
+        uint64_t* column = index.linesOfKind.data() + i / 64;
+        const uint64_t bit = uint64_t{1} << (i % 64);
+        for (size_t u = 1; u < line.size(); ++u)
+            column[KindOf(line[u - 1], line[u]) * index.words] |= bit;
+    }
+    index.lines = &lines;
+    index.count = lines.size();
+}
+
+bool LineMayContain(const CardLineIndex& index, size_t i, const PairKinds& wanted) {
+    return (Candidates(index, i / 64, wanted) >> (i % 64)) & 1;
+}
+
+size_t NextLineMayContain(const CardLineIndex& index, size_t from, const PairKinds& wanted) {
+    for (size_t w = from / 64; w < index.words; ++w) {
+        uint64_t lines = Candidates(index, w, wanted);
+        if (w == from / 64) lines &= ~uint64_t{0} << (from % 64);
+        if (lines == 0) continue;
+        size_t bit = 0;
+        while (((lines >> bit) & 1) == 0) ++bit;
+        const size_t i = w * 64 + bit;
+        return i < index.count ? i : index.count;
+    }
+    return index.count;
+}

@@ -1,0 +1,122 @@
+// The card line index and the quick name test: a lookup through the index finds
+// exactly the lines a plain lookup finds (expected lines written out by hand,
+// including cards longer than 64 lines and lines joined by "=0D=0A="), and the
+// quick test agrees with the splitting rules for names followed by ":", ";" and
+// escapes (each answer decided by hand from where the first unescaped ":" is).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_host.h"
+#include "line_index.h"
+#include "named_property_lines.h"
+#include "property_lines.h"
+
+namespace {
+
+std::vector<std::string> Utf8List(const std::vector<WString>& list) {
+    std::vector<std::string> out;
+    for (const WString& s : list) out.push_back(Utf8(s));
+    return out;
+}
+
+// A card of `count` lines "X-FILLER:n", with `at` lines replaced by `text`.
+std::vector<WString> Filler(size_t count, std::vector<std::pair<size_t, WString>> at) {
+    std::vector<WString> lines;
+    for (size_t n = 0; n < count; ++n) lines.push_back(TEXT("X-FILLER:") + Utf16(std::to_string(n)));
+    for (auto& [index, text] : at) lines[index] = text;
+    return lines;
+}
+
+TEST(IndexedLookup, FindsWhatThePlainLookupFinds) {
+    struct Case {
+        std::vector<WString> card;
+        WString name;
+        std::vector<WString> expected;
+        const char* why;
+    } cases[] = {
+        {{TEXT("TITLE:HOTEL manager"), TEXT("TEL;TYPE=WORK:123")}, TEXT("TEL"),
+         {TEXT("TITLE:HOTEL manager"), TEXT("TEL;TYPE=WORK:123")},
+         "the name inside another word still counts"},
+        {{TEXT("NOTE:a=0D=0A="), TEXT("NOTE:b"), TEXT("NOTE:c")}, TEXT("NOTE"),
+         {TEXT("NOTE:a=0D=0A=NOTE:b"), TEXT("NOTE:c")},
+         "a continuation line is taken once, never looked at again"},
+        {{TEXT("N:Doe"), TEXT("FN:John"), TEXT("X")}, TEXT("N"),
+         {TEXT("N:Doe"), TEXT("FN:John")}, "a one-unit name has no pairs: every line is read"},
+        {Filler(130, {{5, TEXT("EMAIL:a@b")}, {64, TEXT("EMAIL:c@d=0D=0A=")},
+                      {65, TEXT("tail")}, {129, TEXT("item1.EMAIL:e@f")}}),
+         TEXT("EMAIL"), {TEXT("EMAIL:a@b"), TEXT("EMAIL:c@d=0D=0A=tail"), TEXT("item1.EMAIL:e@f")},
+         "three words of 64 lines, a join across the first boundary, the very last line"},
+        {Filler(70, {{63, TEXT("NOTE:x=0D=0A=")}, {64, TEXT("=0D=0A=")}, {65, TEXT("y")}}),
+         TEXT("NOTE"), {TEXT("NOTE:x=0D=0A==0D=0A=y")}, "joins run on while each line has the marker"},
+        {{TEXT("NOTE:=0D=0A=")}, TEXT("NOTE"), {TEXT("NOTE:=0D=0A=")},
+         "a marker on the last line joins nothing"},
+        {{TEXT("FN:\u0418\u0432\u0430\u043D"), TEXT("N:\u0418\u0432")}, TEXT("\u0418\u0432"),
+         {TEXT("FN:\u0418\u0432\u0430\u043D"), TEXT("N:\u0418\u0432")}, "Cyrillic text is found too"},
+        {{TEXT("X-A-VERY-LONG-PROPERTY-NAME-OF-MANY-PAIRS:1"), TEXT("X-A-VERY-LONG:2")},
+         TEXT("X-A-VERY-LONG-PROPERTY-NAME-OF-MANY-PAIRS"),
+         {TEXT("X-A-VERY-LONG-PROPERTY-NAME-OF-MANY-PAIRS:1")},
+         "a name of more pairs than the index keeps"},
+        {{TEXT("tel:1"), TEXT("TEL")}, TEXT("TEL"), {TEXT("TEL")}, "case-sensitive"},
+        {{}, TEXT("UID"), {}, "an empty card"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const CardLines lines(c.card.begin(), c.card.end());
+        CardLineIndex index;
+        IndexCardLines(lines, index);
+        std::vector<WString> found{TEXT("left over")};
+        FindPropertyLines(c.name, lines, index, found);
+        EXPECT_EQ(Utf8List(found), Utf8List(c.expected));
+        FindPropertyLines(c.name, lines, found);
+        EXPECT_EQ(Utf8List(found), Utf8List(c.expected)) << "without the index";
+    }
+}
+
+TEST(IndexedLookup, AnIndexOfAnotherCardIsNotUsed) {
+    const std::vector<WString> first{TEXT("ORG:Acme")}, second{TEXT("X:1"), TEXT("ORG:Other")};
+    const CardLines firstLines(first.begin(), first.end()), secondLines(second.begin(), second.end());
+    CardLineIndex index;
+    IndexCardLines(firstLines, index);
+    std::vector<WString> found;
+    FindPropertyLines(TEXT("ORG"), secondLines, index, found);
+    EXPECT_EQ(Utf8List(found), (std::vector<std::string>{"ORG:Other"}));
+}
+
+TEST(StartsWithPropertyName, AgreesWithTheSplitting) {
+    struct Case {
+        WString line;
+        WString name;
+        bool expected;
+        const char* why;
+    } cases[] = {
+        {TEXT("N:Doe"), TEXT("N"), true, "name and colon"},
+        {TEXT("N;CHARSET=windows-1251:Doe"), TEXT("N"), true, "name, parameters, colon"},
+        {TEXT("N"), TEXT("N"), true, "no colon: the whole line is the name"},
+        {TEXT("N;X"), TEXT("N"), false, "no colon: the name is the whole line N;X"},
+        {TEXT("N;a\\:b"), TEXT("N"), false, "only an escaped colon: still the whole line"},
+        {TEXT("N;a\\:b:c"), TEXT("N"), true, "an unescaped colon after an escaped one"},
+        {TEXT("N\\;X:1"), TEXT("N"), false, "an escaped semicolon belongs to the name"},
+        {TEXT("NOTE:x"), TEXT("N"), false, "a longer name"},
+        {TEXT("FN:x"), TEXT("N"), false, "the name further on"},
+        {TEXT("item1.EMAIL:x"), TEXT("EMAIL"), false, "a group prefix"},
+        {TEXT("email:x"), TEXT("EMAIL"), false, "case-sensitive"},
+        {TEXT("EMAIL:"), TEXT("EMAIL"), true, "an empty value"},
+        {TEXT("EMAI"), TEXT("EMAIL"), false, "shorter than the name"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        bool fast = false;
+        EXPECT_EQ(StartsWithPropertyName(c.line, c.name, fast), c.expected);
+        EXPECT_TRUE(fast);
+        std::vector<WString> parameters, components;
+        EXPECT_EQ(SplitPropertyLine(c.line, parameters, components) == c.name, c.expected)
+            << "the splitting says the same";
+    }
+    bool fast = true;
+    StartsWithPropertyName(TEXT("A?B:1"), TEXT("A?B"), fast);
+    EXPECT_FALSE(fast) << "a name with \"?\" is left to the splitting";
+}
+
+}  // namespace
