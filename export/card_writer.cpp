@@ -72,6 +72,9 @@ struct CardBuffers {
     std::string value;
 };
 
+// Room the buffers keep from card to card at the most.
+constexpr size_t kKeptRoom = 64 * 1024;
+
 void WriteTextLine(const TextLine& spec, const WCHAR* uid, CardBuffers& b) {
     b.line.assign(spec.prefix);
     for (size_t i = 0; i < sizeof spec.getters / sizeof spec.getters[0] && spec.getters[i]; ++i) {
@@ -92,7 +95,7 @@ void WriteBirthday(const WCHAR* uid, CardBuffers& b) {
     if (AddinZamo_IsMaxDate(AddinZamo_Contact_GetBirthDate(uid))) return;
     SYSTEMTIME birth = AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetBirthDate(uid));
     b.line.assign("BDAY:");
-    b.line += FormatVCardDate(birth, true);
+    AppendVCardDate(b.line, birth, true);
     WriteLine(b.line);
 }
 
@@ -108,7 +111,7 @@ void WriteRevision(const WCHAR* uid, CardBuffers& b) {
     SYSTEMTIME modified =
         AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetDateModification(uid));
     b.line.assign("REV:");
-    b.line += FormatVCardDate(modified, false);
+    AppendVCardDate(b.line, modified, false);
     WriteLine(b.line);
 }
 
@@ -137,7 +140,8 @@ void WriteCommunications(const WCHAR* uid, CardBuffers& b) {
 }  // namespace
 
 void WriteCard(const WCHAR* uid) {
-    CardBuffers b;
+    // Kept from card to card so their room serves again; each line starts afresh.
+    static CardBuffers b;
     WriteLine("BEGIN:VCARD");
     WriteLine("VERSION:3.0");
     b.line.assign("UID:");
@@ -149,4 +153,5 @@ void WriteCard(const WCHAR* uid) {
     WriteRevision(uid, b);
     WriteCommunications(uid, b);
     WriteLine("END:VCARD");
+    if (b.line.capacity() + b.value.capacity() > kKeptRoom) b = CardBuffers();  // a huge note's room
 }

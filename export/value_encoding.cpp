@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace {
 
@@ -62,8 +63,19 @@ bool LeftUnchanged(std::string_view text) { return text.empty() || text == "\n";
 
 void AppendAnsiText(std::string& out, const WCHAR* value) {
     if (value == nullptr) return;
-    size_t length = std::char_traits<WCHAR>::length(value);
+    // The code page keeps ASCII as it is: a value of ASCII alone is copied unit
+    // by unit, with "|" turned into an apostrophe, and needs no conversion call.
+    size_t length = 0;
+    bool ascii = true;
+    for (; value[length] != 0; ++length) ascii &= static_cast<uint32_t>(value[length]) < 0x80;
     if (length == 0) return;
+    if (ascii) {
+        const size_t at = out.size();
+        out.resize(at + length);
+        for (size_t i = 0; i < length; ++i)
+            out[at + i] = value[i] == u'|' ? '\'' : static_cast<char>(value[i]);
+        return;
+    }
     const size_t start = out.size();
     // Conversions are far larger than an int holds only for values beyond 2 GB;
     // those are converted in pieces that end on whole UTF-16 code points.

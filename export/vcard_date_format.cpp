@@ -1,11 +1,10 @@
 /* FormatVCardDate (see vcard_date_format.h): the zone conversion through the
- * Win32 time-zone functions, then fixed-width formatting. While the zone is
- * kept, its settings are read once and conversions are remembered by their
- * whole input, since asking the zone costs far more than writing a card. */
+ * Win32 time-zone functions, then the digits written straight into the line.
+ * While the zone is kept, its settings are read once and conversions are
+ * remembered by their whole input: asking the zone costs more than a card. */
 #include "vcard_date_format.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 
@@ -79,14 +78,37 @@ void ForgetZoneSettings() {
     std::unordered_map<TimeKey, SYSTEMTIME, TimeKeyHash>().swap(gKept.conversions);
 }
 
+namespace {
+
+// The number in decimal, with a leading zero when it has one digit and `pad`.
+void AppendNumber(std::string& out, unsigned value, bool pad) {
+    char digits[8];
+    size_t n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    if (pad && n == 1) digits[n++] = '0';
+    while (n > 0) out += digits[--n];
+}
+
+}  // namespace
+
+void AppendVCardDate(std::string& out, SYSTEMTIME time, bool dateOnly) {
+    const SYSTEMTIME t = dateOnly ? time : LocalToUniversal(time);
+    AppendNumber(out, t.wYear, false);
+    AppendNumber(out, t.wMonth, true);
+    AppendNumber(out, t.wDay, true);
+    if (dateOnly) return;
+    out += 'T';
+    AppendNumber(out, t.wHour, true);
+    AppendNumber(out, t.wMinute, true);
+    AppendNumber(out, t.wSecond, true);
+    out += 'Z';
+}
+
 std::string FormatVCardDate(SYSTEMTIME time, bool dateOnly) {
-    char text[64];
-    if (dateOnly) {
-        std::snprintf(text, sizeof text, "%d%02d%02d", time.wYear, time.wMonth, time.wDay);
-        return text;
-    }
-    const SYSTEMTIME t = LocalToUniversal(time);
-    std::snprintf(text, sizeof text, "%d%02d%02dT%02d%02d%02dZ", t.wYear, t.wMonth, t.wDay,
-                  t.wHour, t.wMinute, t.wSecond);
+    std::string text;
+    AppendVCardDate(text, time, dateOnly);
     return text;
 }

@@ -1,6 +1,6 @@
 /* Date texts of the card: the birthday as a bare date and the revision stamp as
- * a UTC date-time, in the basic ISO 8601 form. Exports FormatVCardDate and the
- * pair that lets one export command read the zone settings once. */
+ * a UTC date-time, in the basic ISO 8601 form. Exports FormatVCardDate, its
+ * appending form, and the pair that lets one command read the zone once. */
 #ifndef ZAMO_EXPORT_VCARD_DATE_FORMAT_H
 #define ZAMO_EXPORT_VCARD_DATE_FORMAT_H
 
@@ -16,6 +16,9 @@
  * zone settings unavailable), the local time is written unconverted, still with
  * "Z". Day of week and milliseconds are never written. */
 std::string FormatVCardDate(SYSTEMTIME time, bool dateOnly);
+
+/* FormatVCardDate, appended to `out`. */
+void AppendVCardDate(std::string& out, SYSTEMTIME time, bool dateOnly);
 
 /* From KeepZoneSettings until ForgetZoneSettings, FormatVCardDate reads the
  * zone settings once and remembers each conversion it made, for a run of cards

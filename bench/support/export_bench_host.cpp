@@ -3,6 +3,7 @@
 #include "export_bench_host.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ole_date.h"
@@ -55,6 +56,8 @@ const Contact* Find(const char16_t* uid) {
     }
     return index < gContacts.size() ? &gContacts[index] : nullptr;
 }
+
+bool IsRoot(const char16_t* uid) { return uid && std::u16string_view(uid) == u"root"; }
 
 const char16_t* FieldOf(const char16_t* uid, Field field) {
     const Contact* c = Find(uid);
@@ -146,10 +149,10 @@ int AddinZamo_Contact_GetCommunication(const WCHAR* uid, int index, const WCHAR*
     return 1;
 }
 int AddinZamo_Contact_GetChildsCount(const WCHAR* uid) {
-    return uid && Text(uid) == u"root" ? static_cast<int>(gContacts.size()) : 0;
+    return IsRoot(uid) ? static_cast<int>(gContacts.size()) : 0;
 }
 const WCHAR* AddinZamo_Contact_GetChildUID(const WCHAR* uid, int index) {
-    if (!uid || Text(uid) != u"root" || index < 0 ||
+    if (!IsRoot(uid) || index < 0 ||
         static_cast<size_t>(index) >= gContacts.size())
         return kEmpty.c_str();
     return gContacts[static_cast<size_t>(index)].uid.c_str();
