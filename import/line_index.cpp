@@ -20,6 +20,14 @@ uint64_t Candidates(const CardLineIndex& index, size_t w, const PairKinds& wante
     return lines;
 }
 
+// Marks line `bit` in the column of each pair kind of `line`; kinds lie
+// `stride` words apart (`kStride` when it is not 0).
+template <size_t kStride>
+void MarkPairs(WStringView line, uint64_t* column, uint64_t bit, size_t stride) {
+    if (kStride != 0) stride = kStride;
+    for (size_t u = 1; u < line.size(); ++u) column[KindOf(line[u - 1], line[u]) * stride] |= bit;
+}
+
 }  // namespace
 
 PairKinds PairKindsOf(WStringView text) {
@@ -39,11 +47,12 @@ void IndexCardLines(const CardLines& lines, CardLineIndex& index) {
     index.words = (lines.size() + 63) / 64;
     index.linesOfKind.assign(256 * index.words, 0);
     for (size_t i = 0; i < lines.size(); ++i) {
-        const WStringView line = lines[i];
         uint64_t* column = index.linesOfKind.data() + i / 64;
         const uint64_t bit = uint64_t{1} << (i % 64);
-        for (size_t u = 1; u < line.size(); ++u)
-            column[KindOf(line[u - 1], line[u]) * index.words] |= bit;
+        if (index.words == 1)
+            MarkPairs<1>(lines[i], column, bit, 1);  // the usual card of up to 64 lines
+        else
+            MarkPairs<0>(lines[i], column, bit, index.words);
     }
     index.lines = &lines;
     index.count = lines.size();

@@ -59,27 +59,23 @@ void AssignProtected(WString& out, WStringView piece) {
 }
 
 // Writes `piece` as a value component: escapes and placeholders alike become
-// the separator they stand for ("\;" and "?>" -> ";").
+// the separator they stand for ("\;" and "?>" -> ";"); the text between them
+// is copied a run at a time.
 void AssignRestored(WString& out, WStringView piece) {
     out.clear();
-    out.reserve(piece.size());
-    for (size_t i = 0; i < piece.size(); ++i) {
-        WCHAR c = piece[i];
-        if (i + 1 < piece.size()) {
-            const EscapeRule* rule = nullptr;
-            if (c == u'\\') {
-                rule = RuleForEscaped(piece[i + 1]);
-            } else if (c == u'?') {
-                rule = RuleForPlaceholder(piece[i + 1]);
-            }
-            if (rule) {
-                out.push_back(rule->escaped);
-                ++i;
-                continue;
-            }
-        }
-        out.push_back(c);
+    size_t run = 0;  // start of the text not yet copied
+    for (size_t i = 0; i + 1 < piece.size(); ++i) {
+        const WCHAR c = piece[i];
+        if (c != u'\\' && c != u'?') continue;
+        const EscapeRule* rule =
+            c == u'\\' ? RuleForEscaped(piece[i + 1]) : RuleForPlaceholder(piece[i + 1]);
+        if (!rule) continue;
+        out.append(piece.data() + run, i - run);
+        out.push_back(rule->escaped);
+        ++i;
+        run = i + 1;
     }
+    out.append(piece.data() + run, piece.size() - run);
 }
 
 // Reuses the strings already in `list` so that their capacity serves again.

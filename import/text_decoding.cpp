@@ -3,6 +3,9 @@
  * and the three decoding loops. */
 #include "text_decoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr WCHAR kReplacement = 0xFFFD;
@@ -62,9 +65,24 @@ void PutCodePoint(unsigned long cp, WCHAR* out, size_t& n) {
     }
 }
 
+// Copies the leading ASCII of in[i, size) eight bytes at a time, as long as
+// all eight are ASCII; the rest is left to the byte-by-byte loop.
+void CopyAsciiWords(const unsigned char* in, size_t size, size_t& i, WCHAR* out, size_t& n) {
+    while (i + 8 <= size) {
+        uint64_t word;
+        std::memcpy(&word, in + i, sizeof word);
+        if (word & 0x8080808080808080ULL) return;
+        for (size_t k = 0; k < 8; ++k) out[n + k] = in[i + k];
+        n += 8;
+        i += 8;
+    }
+}
+
 size_t DecodeUtf8(const unsigned char* in, size_t size, bool atEnd, WCHAR* out, size_t& n) {
     size_t i = 0;
     while (i < size) {
+        CopyAsciiWords(in, size, i, out, n);
+        if (i == size) break;
         unsigned char byte = in[i];
         if (byte < 0x80) {
             out[n++] = byte;
@@ -140,6 +158,22 @@ size_t DecodeUtf16Le(const unsigned char* in, size_t size, bool atEnd, WCHAR* ou
 
 }  // namespace
 
+namespace {
+
+// Every byte's character at once, for the decoding loop.
+struct Windows1251Table {
+    WCHAR units[256];
+};
+
+Windows1251Table MakeWindows1251Table() {
+    Windows1251Table table{};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        table.units[byte] = Windows1251Character(static_cast<unsigned char>(byte));
+    return table;
+}
+
+}  // namespace
+
 WCHAR Windows1251Character(unsigned char byte) {
     return byte < 0x80 ? static_cast<WCHAR>(byte) : kWindows1251Upper[byte - 0x80];
 }
@@ -168,7 +202,8 @@ size_t DecodeBytes(TextEncoding encoding, const unsigned char* in, size_t size, 
         case TextEncoding::Windows1251:
             break;
     }
-    for (size_t i = 0; i < size; ++i) out[i] = Windows1251Character(in[i]);
+    static const Windows1251Table table = MakeWindows1251Table();
+    for (size_t i = 0; i < size; ++i) out[i] = table.units[in[i]];
     written = size;
     return size;
 }
