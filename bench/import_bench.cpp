@@ -1,13 +1,12 @@
-// Whole-import throughput: generated 100,000-card address books (windows-1251 in
-// the exporter's shape, UTF-8 in a phone's shape) imported through
-// ImportVCardFile into a host that does nothing, and by the zamo program into
-// an SQLite database. Reports cards per second, MB/s and the peak memory of
-// one import, measured in a child process so that nothing else counts.
+// Import: ImportCard over cards already cut (cards per second per shape), the
+// whole ImportVCardFile of the generated 100,000-card books into a host that
+// does nothing, and the zamo program importing them into an SQLite database.
+// Reports cards per second, MB/s and the peak memory of one import, measured in
+// a child process so that nothing else counts.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "corpus.h"
+#include "card_import.h"
+#include "corpus_files.h"
 #include "file_reader.h"
 
 extern char** environ;
@@ -27,39 +27,22 @@ namespace {
 
 constexpr size_t kCards = 100000;
 
-// A corpus written once to a temporary folder, removed at exit.
-struct CorpusFile {
-    std::string folder, path;
-    size_t size = 0;
-    CorpusFile(const std::string& name, const std::string& bytes) {
-        char pattern[] = "/tmp/import-bench-XXXXXX";
-        if (!mkdtemp(pattern)) return;
-        folder = pattern;
-        path = folder + "/" + name;
-        size = bytes.size();
-        FILE* f = std::fopen(path.c_str(), "wb");
-        if (!f) return;
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-    ~CorpusFile() {
-        for (const char* name : {"", ".db", ".db-wal", ".db-shm", ".db-journal"})
-            std::remove((path + name).c_str());
-        rmdir(folder.c_str());
-    }
-};
-
-const CorpusFile& Exporter1251() {
-    static CorpusFile file("exporter-1251.vcf", GenerateExporterCorpus(kCards));
-    return file;
+// Arg 0: the exporter-shaped (windows-1251) book, 1: the phone-shaped (UTF-8) one.
+const CorpusFile& Shape(const benchmark::State& state, size_t cards) {
+    return state.range(0) == 0 ? ExporterCorpusFile(cards) : PhoneCorpusFile(cards);
 }
 
-const CorpusFile& PhoneUtf8() {
-    static CorpusFile file("phone-utf8.vcf", GeneratePhoneCorpus(kCards));
-    return file;
+void BM_ImportCard(benchmark::State& state) {
+    const OwnedCards owned = ReadOwnedCards(Shape(state, 1000));
+    if (owned.cards.empty()) return state.SkipWithError("no cards");
+    size_t next = 0;
+    for (auto _ : state) {
+        ImportCard(owned.cards[next]);
+        if (++next == owned.cards.size()) next = 0;
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
-
-WString WidePath(const std::string& path) { return WString(path.begin(), path.end()); }
+BENCHMARK(BM_ImportCard)->Arg(0)->Arg(1);
 
 // Runs `work` in a child process; returns the child's peak resident memory in MB.
 double PeakMegabytesOf(const std::function<void()>& work) {
@@ -83,17 +66,14 @@ void Report(benchmark::State& state, const CorpusFile& file, double peakMegabyte
     state.counters["file_MB"] = static_cast<double>(file.size) / 1e6;
 }
 
-// (a) Reader and card import into the host that does nothing.
-void ImportIntoNullHost(benchmark::State& state, const CorpusFile& file) {
-    WString path = WidePath(file.path);
-    for (auto _ : state) ImportVCardFile(path);
-    Report(state, file, PeakMegabytesOf([&path] { ImportVCardFile(path); }));
+// The reader and the card import into the host that does nothing.
+void BM_ImportIntoNullHost(benchmark::State& state) {
+    const CorpusFile& file = Shape(state, kCards);
+    if (file.path.empty()) return state.SkipWithError("cannot write the corpus");
+    for (auto _ : state) ImportVCardFile(file.widePath);
+    Report(state, file, PeakMegabytesOf([&file] { ImportVCardFile(file.widePath); }));
 }
-
-void NullHostWindows1251(benchmark::State& state) { ImportIntoNullHost(state, Exporter1251()); }
-void NullHostUtf8(benchmark::State& state) { ImportIntoNullHost(state, PhoneUtf8()); }
-BENCHMARK(NullHostWindows1251)->Unit(benchmark::kMillisecond);
-BENCHMARK(NullHostUtf8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportIntoNullHost)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The zamo program beside the bench folder.
 std::string ZamoProgram() {
@@ -105,10 +85,14 @@ std::string ZamoProgram() {
     return path.substr(0, path.rfind('/')) + "/zamo";  // the build folder
 }
 
-// Runs `zamo import` into a fresh database; returns false when it fails.
-bool RunZamoImport(const CorpusFile& file, double& seconds, double& peakMegabytes) {
-    std::string db = file.path + ".db";
+void RemoveDatabase(const std::string& db) {
     for (const char* name : {"", "-wal", "-shm", "-journal"}) std::remove((db + name).c_str());
+}
+
+// Runs `zamo import` into a fresh database; returns false when it fails.
+bool RunZamoImport(const CorpusFile& file, const std::string& db, double& seconds,
+                   double& peakMegabytes) {
+    RemoveDatabase(db);
     std::string program = ZamoProgram();
     std::vector<std::string> args = {program, "--db", db, "import", file.path};
     std::vector<char*> argv;
@@ -130,28 +114,25 @@ bool RunZamoImport(const CorpusFile& file, double& seconds, double& peakMegabyte
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// (b) The whole process: the zamo program with the real modules and SQLite host.
-void ZamoImport(benchmark::State& state, const CorpusFile& file) {
-    if (access(ZamoProgram().c_str(), X_OK) != 0) {
-        state.SkipWithError("the zamo program is not built");
-        return;
-    }
+// The whole process: the zamo program with the real modules and SQLite host.
+void BM_ZamoImport(benchmark::State& state) {
+    const CorpusFile& file = Shape(state, kCards);
+    if (file.path.empty()) return state.SkipWithError("cannot write the corpus");
+    if (access(ZamoProgram().c_str(), X_OK) != 0) return state.SkipWithError("zamo is not built");
+    const std::string db = file.path + ".db";
     double peak = 0;
     for (auto _ : state) {
         double seconds = 0;
-        if (!RunZamoImport(file, seconds, peak)) {
-            state.SkipWithError("zamo import failed");
-            return;
+        if (!RunZamoImport(file, db, seconds, peak)) {
+            RemoveDatabase(db);
+            return state.SkipWithError("zamo import failed");
         }
         state.SetIterationTime(seconds);
     }
+    RemoveDatabase(db);
     Report(state, file, peak);
 }
-
-void ZamoWindows1251(benchmark::State& state) { ZamoImport(state, Exporter1251()); }
-void ZamoUtf8(benchmark::State& state) { ZamoImport(state, PhoneUtf8()); }
-BENCHMARK(ZamoWindows1251)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
-BENCHMARK(ZamoUtf8)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+BENCHMARK(BM_ZamoImport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 
 }  // namespace
 

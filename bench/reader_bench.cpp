@@ -1,123 +1,72 @@
-// Reader throughput: MB/s of ReadVCardCards over a generated file of 100,000
-// cards, once in UTF-8 and once in windows-1251, and the cost of looking up and
-// splitting the properties of one card the way the card import does; the whole
-// import into a host that does nothing for scale.
+// Reader and property lookup: MB/s of ReadVCardCards over the generated corpora
+// of 100,000 cards (windows-1251 exporter-shaped, UTF-8 phone-shaped), and the
+// lookups and splits of one card the way the card import makes them, with and
+// without the card's line index.
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <string>
 #include <vector>
 
+#include "corpus_files.h"
 #include "file_reader.h"
+#include "line_index.h"
 #include "property_lines.h"
 
 namespace {
 
-constexpr int kCards = 100000;
+constexpr size_t kCards = 100000;
 
-// One card in the shape phones and organisers write; `cyrillic` holds a name
-// in the file's own encoding.
-std::string Card(int n, const std::string& cyrillic, const std::string& charset) {
-    std::string id = std::to_string(n);
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\n"
-           "UID:card-" + id + "\r\n"
-           "N" + charset + ":" + cyrillic + ";Ivan;Petrovich;;\r\n"
-           "FN" + charset + ":Ivan " + cyrillic + "\r\n"
-           "ORG:Example Company " + id + "\r\n"
-           "TITLE:Engineer\r\n"
-           "TEL;TYPE=WORK:+7 495 123-45-" + id + "\r\n"
-           "TEL;TYPE=CELL:+7 916 765-43-" + id + "\r\n"
-           "EMAIL;TYPE=INTERNET:ivan" + id + "@example.com\r\n"
-           "ADR;TYPE=HOME:;;Main St\\, 5;Moscow;;123456;Russia\r\n"
-           "NOTE;ENCODING=QUOTED-PRINTABLE:first=0D=0A=\r\nsecond line\r\n"
-           "BDAY:19800503\r\n"
-           "REV:20100615T093000Z\r\n"
-           "END:VCARD\r\n";
-}
-
-struct GeneratedFile {
-    std::string path;
-    size_t size = 0;
-    GeneratedFile(const std::string& name, const std::string& cyrillic, const std::string& charset) {
-        char folder[] = "/tmp/reader-bench-XXXXXX";
-        if (!mkdtemp(folder)) return;
-        path = std::string(folder) + "/" + name;
-        std::ofstream out(path, std::ios::binary);
-        for (int n = 0; n < kCards; ++n) {
-            std::string card = Card(n, cyrillic, charset);
-            size += card.size();
-            out << card;
-        }
-    }
-    ~GeneratedFile() {
-        std::remove(path.c_str());
-        rmdir(path.substr(0, path.rfind('/')).c_str());
-    }
-};
-
-void ReadFile(benchmark::State& state, const GeneratedFile& file) {
-    WString path(file.path.begin(), file.path.end());
+void ReadFile(benchmark::State& state, const CorpusFile& file) {
+    if (file.path.empty()) return state.SkipWithError("cannot write the corpus");
     for (auto _ : state) {
         size_t lines = 0;
-        ReadVCardCards(path, [&lines](const CardLines& card) { lines += card.size(); });
+        ReadVCardCards(file.widePath, [&lines](const CardLines& card) { lines += card.size(); });
         benchmark::DoNotOptimize(lines);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * file.size);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size));
 }
 
-const GeneratedFile& Utf8File() {
-    static GeneratedFile file("utf8.vcf", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2", "");
-    return file;
-}
+void BM_ReadWindows1251(benchmark::State& state) { ReadFile(state, ExporterCorpusFile(kCards)); }
+BENCHMARK(BM_ReadWindows1251)->Unit(benchmark::kMillisecond);
 
-void ReadUtf8(benchmark::State& state) { ReadFile(state, Utf8File()); }
-BENCHMARK(ReadUtf8)->Unit(benchmark::kMillisecond);
+void BM_ReadUtf8(benchmark::State& state) { ReadFile(state, PhoneCorpusFile(kCards)); }
+BENCHMARK(BM_ReadUtf8)->Unit(benchmark::kMillisecond);
 
-void ReadWindows1251(benchmark::State& state) {
-    static GeneratedFile file("cp1251.vcf", "\xC8\xE2\xE0\xED\xEE\xE2", ";CHARSET=windows-1251");
-    ReadFile(state, file);
-}
-BENCHMARK(ReadWindows1251)->Unit(benchmark::kMillisecond);
+// The names one card import looks up, in its order (REV only for an existing contact).
+const WStringView kNames[] = {
+    TEXT("UID"),   TEXT("FN"),      TEXT("N"),     TEXT("ORG"),     TEXT("TITLE"),
+    TEXT("NOTE"),  TEXT("ROLE"),    TEXT("BDAY"),  TEXT("ADR"),     TEXT("TEL"),
+    TEXT("URL"),   TEXT("EMAIL"),   TEXT("X-ICQ"), TEXT("X-GTALK"), TEXT("X-AIM"),
+    TEXT("X-YAHOO"), TEXT("X-SKYPE"), TEXT("X-MSN"), TEXT("X-JABBER")};
 
-// The whole import of the UTF-8 file into a host that does nothing, for scale.
-void ImportUtf8(benchmark::State& state) {
-    const GeneratedFile& file = Utf8File();
-    WString path(file.path.begin(), file.path.end());
-    for (auto _ : state) ImportVCardFile(path);
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * file.size);
-}
-BENCHMARK(ImportUtf8)->Unit(benchmark::kMillisecond);
-
-// The lookups of one card import: about 25 names, each line found split once.
-void LookUpProperties(benchmark::State& state) {
-    std::string card = Card(12345, "Ivanov", "");
-    std::vector<WString> owned;
-    size_t start = 0;
-    for (size_t end; (end = card.find("\r\n", start)) != std::string::npos; start = end + 2)
-        owned.emplace_back(card.begin() + start, card.begin() + end);
-    owned.pop_back();  // the end line is not part of the card
-    CardLines lines(owned.begin(), owned.end());
-    const WString names[] = {TEXT("UID"),   TEXT("REV"),   TEXT("FN"),    TEXT("N"),
-                             TEXT("ORG"),   TEXT("TITLE"), TEXT("NOTE"),  TEXT("ROLE"),
-                             TEXT("BDAY"),  TEXT("ADR"),   TEXT("TEL"),   TEXT("EMAIL"),
-                             TEXT("URL"),   TEXT("X-ICQ"), TEXT("X-AIM"), TEXT("X-SKYPE")};
+// Arg 0: exporter-shaped card, 1: phone-shaped; `indexed`: through the line index.
+void LookUp(benchmark::State& state, bool indexed) {
+    const CorpusFile& file = state.range(0) == 0 ? ExporterCorpusFile(10) : PhoneCorpusFile(10);
+    const OwnedCards owned = ReadOwnedCards(file);
+    if (owned.cards.empty()) return state.SkipWithError("no card");
+    const CardLines& lines = owned.cards.front();
+    CardLineIndex index;
     std::vector<WString> found, parameters, components;
     for (auto _ : state) {
-        for (const WString& name : names) {
-            FindPropertyLines(name, lines, found);
+        if (indexed) IndexCardLines(lines, index);
+        for (WStringView name : kNames) {
+            if (indexed)
+                FindPropertyLines(name, lines, index, found);
+            else
+                FindPropertyLines(name, lines, found);
             for (const WString& line : found) {
                 WString got = SplitPropertyLine(line, parameters, components);
                 benchmark::DoNotOptimize(got);
             }
         }
     }
-    state.SetItemsProcessed(state.iterations());
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));  // cards
 }
-BENCHMARK(LookUpProperties);
+
+void BM_LookUpProperties(benchmark::State& state) { LookUp(state, false); }
+BENCHMARK(BM_LookUpProperties)->Arg(0)->Arg(1);
+
+void BM_LookUpPropertiesIndexed(benchmark::State& state) { LookUp(state, true); }
+BENCHMARK(BM_LookUpPropertiesIndexed)->Arg(0)->Arg(1);
 
 }  // namespace
 
