@@ -33,18 +33,20 @@ for t in "${targets[@]}"; do
   mkdir -p "$work"
   log="$out/$t.log"
   result=ok
+  echo "seconds: $seconds" >"$log"
   TMPDIR="$out" ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     "$out/$t" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 \
       -print_final_stats=1 -artifact_prefix="$out/artifacts/$t-" \
-      "$work" "fuzz/corpus/$t" >"$log" 2>&1 || result=FAILED
-  inputs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
-  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+      "$work" "fuzz/corpus/$t" >>"$log" 2>&1 || result=FAILED
+  inputs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1 || true)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
+  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
   printf '%-22s %12s %8s %8s %s\n' "$t" "${inputs:-?}" "${cov:-?}" "${ft:-?}" "$result"
   if [ "$result" != ok ]; then
     failed+=("$t")
-    grep -E -A30 '^==[0-9]+==ERROR|broken invariant|runtime error|deadly signal|timeout' "$log" | head -60 >&2 || tail -40 "$log" >&2
+    { grep -E -A30 '^==[0-9]+==ERROR|broken invariant|runtime error|deadly signal|timeout' "$log" ||
+      tail -40 "$log"; } | head -60 >&2 || true
   fi
 done
 

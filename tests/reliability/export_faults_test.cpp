@@ -19,6 +19,7 @@
 
 #include "export_commands.h"
 #include "fake_host.h"
+#include "figures.h"
 #include "zamo_child.h"
 #include "zamo_process.h"
 #include "zamo_win32_ext.h"
@@ -72,9 +73,8 @@ protected:
     }
 
     // The file must be the reference cut after a whole line.
-    void ExpectWholeLinesOfTheReference(const std::string& written) {
-        EXPECT_EQ(reference.compare(0, written.size(), written), 0)
-            << "the file is not the start of the fault-free export";
+    void ExpectWholeLinesOfTheReference(Figures& figures, const std::string& written) {
+        EXPECT_KEPT(figures, reference.compare(0, written.size(), written) == 0);
         EXPECT_TRUE(EndsAfterWholeLine(written))
             << "the file ends inside a line, after " << written.size() << " bytes";
     }
@@ -99,8 +99,10 @@ TEST_F(ExportFaults, DISABLED_DiskFullLeavesWholeLines) {
         {4097, "one byte past a page boundary"},
         {10000, "somewhere in the middle"},
     };
+    Figures figures("fault");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.limit) + " bytes: " + c.why);
+        figures.StartCase();
         std::remove(path.c_str());
         std::fflush(nullptr);
         pid_t pid = fork();
@@ -117,7 +119,7 @@ TEST_F(ExportFaults, DISABLED_DiskFullLeavesWholeLines) {
         EXPECT_EQ(WEXITSTATUS(status), 0);
         std::string written = folder.Read("out.vcf");
         EXPECT_LE(written.size(), c.limit);
-        ExpectWholeLinesOfTheReference(written);
+        ExpectWholeLinesOfTheReference(figures, written);
     }
 }
 
@@ -133,8 +135,10 @@ TEST_F(ExportFaults, DeviceFailingMidwayLeavesWholeLines) {
         {57, "in the middle of the walk"},
         {199, "before the last card"},
     };
+    Figures figures("fault");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.atContact) + ": " + c.why);
+        figures.StartCase();
         std::remove(path.c_str());
         std::string target = std::filesystem::path(path).lexically_normal().string();
         int seen = 0;
@@ -155,7 +159,7 @@ TEST_F(ExportFaults, DeviceFailingMidwayLeavesWholeLines) {
         ExportAllAsTheHostCallsIt();
         FakeHost::Get().beforeCall = nullptr;
         EXPECT_TRUE(failed) << "the output file was not open at that contact";
-        ExpectWholeLinesOfTheReference(folder.Read("out.vcf"));
+        ExpectWholeLinesOfTheReference(figures, folder.Read("out.vcf"));
     }
 }
 

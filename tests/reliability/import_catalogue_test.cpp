@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "figures.h"
 #include "import_catalogue.h"
 #include "import_command.h"
 #include "ole_date.h"
@@ -174,8 +175,10 @@ const FileCase kFileCases[] = {
 };
 
 TEST_F(ImportCatalogue, EveryBrokenFileReturnsAndKeepsTheCardsAround) {
+    Figures figures("catalogue");
     for (const FileCase& c : kFileCases) {
         SCOPED_TRACE(std::string(c.name) + ": " + c.why);
+        figures.StartCase();
         FakeHost::Get().Reset();
         FakeHost::Get().quiet = {""};  // a million cards: keep no log
         ImportRun run = ImportBytes(c.file());
@@ -185,8 +188,10 @@ TEST_F(ImportCatalogue, EveryBrokenFileReturnsAndKeepsTheCardsAround) {
         if (c.cards != kUnchecked) {
             EXPECT_EQ(run.cards, static_cast<size_t>(c.cards));
         }
-        for (const std::string& title : c.imported)
-            EXPECT_TRUE(HasTitleStartingWith(title)) << "missing card " << title;
+        for (const std::string& title : c.imported) {
+            SCOPED_TRACE("card " + title);
+            EXPECT_KEPT(figures, HasTitleStartingWith(title));
+        }
     }
 }
 
@@ -195,6 +200,8 @@ TEST_F(ImportCatalogue, EveryBrokenFileReturnsAndKeepsTheCardsAround) {
 // 8,999 repeats of the first (as telephone and as fax) keep the case quick under
 // the sanitizers while every line still goes through the whole step.
 TEST_F(ImportCatalogue, TenThousandTelephonesOnOneCardLoseAndDoubleNothing) {
+    Figures figures("catalogue");
+    figures.StartCase();
     std::vector<std::string> lines{"UID:many", "FN:Tels", "TEL:100000", "TEL;TYPE=FAX:100000"};
     for (int i = 1; i < 1000; ++i) lines.push_back("TEL:" + std::to_string(100000 + i));
     for (int i = 0; i < 8999; ++i) lines.push_back(i % 2 ? "TEL:100000" : "TEL;TYPE=FAX:100000");
@@ -206,11 +213,12 @@ TEST_F(ImportCatalogue, TenThousandTelephonesOnOneCardLoseAndDoubleNothing) {
     const auto& comms = FakeHost::Get().Contact(uid).communications;
     // The telephone and the fax of the first number, then 999 more telephones; the
     // repeats add nothing.
+    EXPECT_KEPT_EQ(figures, comms.size(), 1001u);
     ASSERT_EQ(comms.size(), 1001u);
     EXPECT_EQ(Utf8(comms[0].kind) + " " + Utf8(comms[0].value), "tel 100000");
     EXPECT_EQ(Utf8(comms[1].kind) + " " + Utf8(comms[1].value), "fax 100000");
     EXPECT_EQ(Utf8(comms[1000].kind) + " " + Utf8(comms[1000].value), "tel 100999");
-    EXPECT_FALSE(UidOfTitle("After").empty());
+    EXPECT_KEPT(figures, !UidOfTitle("After").empty());
 }
 
 // Birthdays that fit no date form well. Expected OLE dates: 3 May 1980 is day
@@ -234,8 +242,10 @@ TEST_F(ImportCatalogue, MalformedDatesNeverEndTheImport) {
         {"99999999", kOleEmptyDate, "month 99"},
         {"", kOleEmptyDate, "an empty value"},
     };
+    Figures figures("catalogue");
     for (const DateCase& c : cases) {
         SCOPED_TRACE(std::string("BDAY:") + c.text + " (" + c.why + ")");
+        figures.StartCase();
         FakeHost::Get().Reset();
         // windows-1251, so the value reaches the parser without its line feed.
         ImportRun run = ImportBytes("X-CHARSET:windows-1251\n" +
@@ -244,7 +254,7 @@ TEST_F(ImportCatalogue, MalformedDatesNeverEndTheImport) {
         WString uid = UidOfTitle("Dated");
         ASSERT_FALSE(uid.empty());
         EXPECT_NEAR(FakeHost::Get().Contact(uid).birthDate, c.birthDate, 1e-6);
-        EXPECT_FALSE(UidOfTitle("After").empty());
+        EXPECT_KEPT(figures, !UidOfTitle("After").empty());
 
         // The same text as the revision of a present contact: the prompt still comes.
         FakeHost::Get().Reset();
@@ -261,7 +271,7 @@ TEST_F(ImportCatalogue, MalformedDatesNeverEndTheImport) {
         ZamoWin32_SetMessageBoxHandler(AnswerYes, nullptr);
         ASSERT_FALSE(run.threw) << run.error;
         EXPECT_EQ(prompts, 1);
-        EXPECT_FALSE(UidOfTitle("After").empty());
+        EXPECT_KEPT(figures, !UidOfTitle("After").empty());
     }
 }
 
@@ -299,8 +309,10 @@ TEST_F(ImportCatalogue, ChosenFilesThatCannotBeReadAreSkipped) {
         {"a file that vanishes while an earlier one imports", {"a.vcf", "b.vcf", "c.vcf"}, nullptr,
          nullptr, "b.vcf", {"A", "C"}, "deleted while the first file's card is saved"},
     };
+    Figures figures("catalogue");
     for (const CommandCase& c : cases) {
         SCOPED_TRACE(std::string(c.name) + ": " + c.why);
+        figures.StartCase();
         FakeHost::Get().Reset();
         TempFolder folder;
         folder.Write("a.vcf", TitleCard("A"));
@@ -330,8 +342,10 @@ TEST_F(ImportCatalogue, ChosenFilesThatCannotBeReadAreSkipped) {
             ends += call == "ChangesEnd()";
         }
         EXPECT_EQ(starts, ends) << "every opened bracket is closed";
-        for (const std::string& title : c.imported)
-            EXPECT_FALSE(UidOfTitle(title).empty()) << "missing card " << title;
+        for (const std::string& title : c.imported) {
+            SCOPED_TRACE("card " + title);
+            EXPECT_KEPT(figures, !UidOfTitle(title).empty());
+        }
     }
 }
 
