@@ -2,22 +2,26 @@
  * named_property_lines.h); the exact-name walk is the template in the header. */
 #include "named_property_lines.h"
 
+#include "text_search.h"
+
 namespace {
 const WStringView kNotInNames = TEXT("\\?:;");
-const WStringView kColon = TEXT(":");
 }  // namespace
 
-bool StartsWithPropertyName(WStringView line, WStringView name, bool& fast) {
-    fast = name.find_first_of(kNotInNames) == WStringView::npos;
-    if (!fast || line.size() < name.size() || line.compare(0, name.size(), name) != 0) return false;
+bool IsPlainPropertyName(WStringView name) {
+    return name.find_first_of(kNotInNames) == WStringView::npos;
+}
+
+bool StartsWithPropertyName(WStringView line, WStringView name) {
+    if (line.size() < name.size() || line.compare(0, name.size(), name) != 0) return false;
     if (line.size() == name.size()) return true;  // no colon: the whole line is the name
     // The unit after the name is no escape, since the name does not end in "\".
     const WCHAR next = line[name.size()];
     if (next == u':') return true;
     if (next != u';') return false;
     // "NAME;...": the name only when the line has a ":" that no "\" escapes.
-    for (size_t pos = line.find(kColon, name.size() + 1); pos != WStringView::npos;
-         pos = line.find(kColon, pos + 1))
+    for (size_t pos = FindUnitFrom(line, u':', name.size() + 1); pos != WStringView::npos;
+         pos = FindUnitFrom(line, u':', pos + 1))
         if (line[pos - 1] != u'\\') return true;
     return false;
 }
@@ -34,9 +38,9 @@ bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch
 bool FirstNamedValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
                      WString& value) {
     FindCardProperty(name, card, scratch);
+    const bool plain = IsPlainPropertyName(name);
     for (const WString& line : scratch.lines) {
-        bool fast = true;
-        if (!StartsWithPropertyName(line, name, fast) && fast) continue;
+        if (plain && !StartsWithPropertyName(line, name)) continue;
         if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) continue;
         if (scratch.components.empty()) continue;
         value = scratch.components.front();

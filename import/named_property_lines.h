@@ -21,12 +21,14 @@ struct PropertyScratch {
     CardLineIndex index;
 };
 
-/* Whether SplitPropertyLine would return exactly `name` for `line`, decided
- * without splitting: the line starts with the name, followed by the end of the
- * line, by ":" or by ";" with a ":" after it. Only for names without "\", "?",
- * ":" and ";" (true for every property name the importer looks for); `fast`
- * is cleared for other names, and the answer must then come from splitting. */
-bool StartsWithPropertyName(WStringView line, WStringView name, bool& fast);
+/* Whether `name` holds none of "\\", "?", ":" and ";" (every property name the
+ * importer looks for), so that StartsWithPropertyName may answer for it. */
+bool IsPlainPropertyName(WStringView name);
+
+/* For a plain name: whether SplitPropertyLine would return exactly `name` for
+ * `line`, decided without splitting: the line starts with the name, followed by
+ * the end of the line, by ":" or by ";" with an unescaped ":" after it. */
+bool StartsWithPropertyName(WStringView line, WStringView name);
 
 /* The lookup of the steps: FindPropertyLines through the scratch's index. */
 inline void FindCardProperty(WStringView name, const CardLines& card, PropertyScratch& scratch) {
@@ -40,9 +42,9 @@ template <typename Visit>
 void ForEachNamedProperty(WStringView name, const CardLines& card, PropertyScratch& scratch,
                           Visit&& visit) {
     FindCardProperty(name, card, scratch);
+    const bool plain = IsPlainPropertyName(name);
     for (const WString& line : scratch.lines) {
-        bool fast = true;
-        if (!StartsWithPropertyName(line, name, fast) && fast) continue;  // not split for nothing
+        if (plain && !StartsWithPropertyName(line, name)) continue;  // not split for nothing
         if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) continue;
         if (scratch.components.empty()) continue;
         visit(static_cast<const std::vector<WString>&>(scratch.parameters),

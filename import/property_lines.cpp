@@ -39,8 +39,8 @@ bool IsEscapedAt(WStringView text, size_t pos) {
 
 // First position at or after `from` of `separator` not preceded by a backslash.
 size_t FindUnescaped(WStringView text, WCHAR separator, size_t from) {
-    for (size_t pos = text.find(separator, from); pos != WStringView::npos;
-         pos = text.find(separator, pos + 1))
+    for (size_t pos = FindUnitFrom(text, separator, from); pos != WStringView::npos;
+         pos = FindUnitFrom(text, separator, pos + 1))
         if (!IsEscapedAt(text, pos)) return pos;
     return WStringView::npos;
 }
@@ -110,9 +110,10 @@ void CollectPropertyLines(WStringView name, const CardLines& lines, const CardLi
     static const PairKinds kMarkerKinds = PairKindsOf(kLineBreakMarker);
     const bool indexed = index != nullptr && IndexDescribes(*index, lines);
     const PairKinds nameKinds = indexed ? PairKindsOf(name) : PairKinds{};
+    const bool skipping = indexed && nameKinds.count > 0;  // a one-unit name may be anywhere
     size_t used = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (indexed) {
+        if (skipping) {
             i = NextLineMayContain(*index, i, nameKinds);
             if (i == lines.size()) break;
         }

@@ -1,6 +1,6 @@
 /* Substring search (see text_search.h): the first unit of the part is sought
  * four units per 64-bit word (a lane equal to it turns zero after the xor),
- * and each hit is compared in full. */
+ * and each hit is compared in full; single units are found the same way. */
 #include "text_search.h"
 
 #include <cstdint>
@@ -41,4 +41,10 @@ bool ContainsText(WStringView text, WStringView part) {
         if (k == part.size()) return true;
     }
     return false;
+}
+
+size_t FindUnitFrom(WStringView text, WCHAR unit, size_t from) {
+    if (from >= text.size()) return WStringView::npos;
+    const size_t pos = from + FindUnit(text.data() + from, text.size() - from, unit);
+    return pos == text.size() ? WStringView::npos : pos;
 }

@@ -107,16 +107,31 @@ TEST(StartsWithPropertyName, AgreesWithTheSplitting) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        bool fast = false;
-        EXPECT_EQ(StartsWithPropertyName(c.line, c.name, fast), c.expected);
-        EXPECT_TRUE(fast);
+        ASSERT_TRUE(IsPlainPropertyName(c.name));
+        EXPECT_EQ(StartsWithPropertyName(c.line, c.name), c.expected);
         std::vector<WString> parameters, components;
         EXPECT_EQ(SplitPropertyLine(c.line, parameters, components) == c.name, c.expected)
             << "the splitting says the same";
     }
-    bool fast = true;
-    StartsWithPropertyName(TEXT("A?B:1"), TEXT("A?B"), fast);
-    EXPECT_FALSE(fast) << "a name with \"?\" is left to the splitting";
+}
+
+TEST(StartsWithPropertyName, LeavesNamesWithEscapeCharactersToTheSplitting) {
+    struct Case {
+        WString name;
+        bool plain;
+        const char* why;
+    } cases[] = {
+        {TEXT("TEL"), true, "letters"},
+        {TEXT("X-ICQ"), true, "letters and a hyphen"},
+        {TEXT("A?>B"), false, "a placeholder: the line A\\;B:1 names it after protection"},
+        {TEXT("A\\B"), false, "a backslash"},
+        {TEXT("A:B"), false, "a colon"},
+        {TEXT("A;B"), false, "a semicolon"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        EXPECT_EQ(IsPlainPropertyName(c.name), c.plain);
+    }
 }
 
 }  // namespace
