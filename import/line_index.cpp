@@ -4,11 +4,16 @@
  * the line sets of its kinds, found a word (64 lines) at a time. */
 #include "line_index.h"
 
+#include <cstring>
+
 namespace {
 
-uint8_t KindOf(WCHAR first, WCHAR second) {
-    const uint32_t pair = static_cast<uint32_t>(static_cast<uint16_t>(first)) << 16 |
-                          static_cast<uint16_t>(second);
+static_assert(sizeof(WCHAR) == 2, "a pair of units is read as one 32-bit value");
+
+// The kind of the pair that starts at `at` (two units read at once).
+uint8_t KindAt(const WCHAR* at) {
+    uint32_t pair;
+    std::memcpy(&pair, at, sizeof pair);
     return static_cast<uint8_t>((pair * 0x9E3779B1u) >> 24);
 }
 
@@ -25,7 +30,8 @@ uint64_t Candidates(const CardLineIndex& index, size_t w, const PairKinds& wante
 template <size_t kStride>
 void MarkPairs(WStringView line, uint64_t* column, uint64_t bit, size_t stride) {
     if (kStride != 0) stride = kStride;
-    for (size_t u = 1; u < line.size(); ++u) column[KindOf(line[u - 1], line[u]) * stride] |= bit;
+    const WCHAR* units = line.data();
+    for (size_t u = 1; u < line.size(); ++u) column[KindAt(units + u - 1) * stride] |= bit;
 }
 
 }  // namespace
@@ -33,7 +39,7 @@ void MarkPairs(WStringView line, uint64_t* column, uint64_t bit, size_t stride) 
 PairKinds PairKindsOf(WStringView text) {
     PairKinds result;
     for (size_t u = 1; u < text.size(); ++u) {
-        const uint8_t kind = KindOf(text[u - 1], text[u]);
+        const uint8_t kind = KindAt(text.data() + u - 1);
         bool known = false;
         for (size_t k = 0; k < result.count; ++k) known |= result.kinds[k] == kind;
         if (known) continue;
