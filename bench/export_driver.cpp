@@ -1,8 +1,7 @@
-/* export_driver contacts N FILE | note LINES FILE: runs the export command of
- * vcard_export.zamodll over the memory host library, filled with N generated
- * contacts or with one contact whose note holds LINES line feeds, answering the
- * save dialog with FILE. Prints the command's seconds, the output size and MB/s
- * of output. */
+/* export_driver contacts N FILE | note LINES FILE: the export command of
+ * vcard_export.zamodll over the memory host library (N generated contacts, or
+ * one whose note holds LINES line feeds), saving to FILE. Prints the command's
+ * seconds, the output size and MB/s of output. */
 #include <sys/stat.h>
 
 #include <cstdio>

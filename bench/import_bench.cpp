@@ -1,8 +1,7 @@
-// Import: ImportCard over cards already cut (cards per second per shape), the
-// whole ImportVCardFile of the generated 100,000-card books into a host that
-// does nothing, and the zamo program importing them into an SQLite database.
-// Reports cards per second, MB/s and the peak memory of one import, measured in
-// a child process so that nothing else counts.
+// Import: ImportCard over cards already cut, the whole ImportVCardFile of the
+// generated 100,000-card books into a host that does nothing, and zamo import
+// into SQLite. Reports cards/s, MB/s and the peak memory of one import, measured
+// in a child process (for zamo, scripts/bench.sh measures memory exactly).
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>

@@ -1,8 +1,7 @@
-/* A summary of one card's lines that lets a property lookup pass over the lines
- * that cannot contain the name without reading them: the pairs of adjacent code
- * units each line holds, hashed to 256 kinds, kept as one set of lines per kind.
- * Exports CardLineIndex, IndexCardLines, PairKindsOf and the two queries; knows
- * no property names. */
+/* A summary of one card's lines, so a lookup passes over lines that cannot hold
+ * the name unread: the pairs of adjacent units of each line, hashed to 256 kinds,
+ * kept as a set of lines per kind. Exports CardLineIndex, IndexCardLines,
+ * PairKindsOf and the two queries; knows no property names. */
 #ifndef ZAMO_IMPORT_LINE_INDEX_H
 #define ZAMO_IMPORT_LINE_INDEX_H
 

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Whole-process speed and memory figures of the two plug-ins: builds what it
-# needs (Release), generates the corpora into a temporary folder, times every
-# figure ZAMO_BENCH_RUNS times (default 5) and prints a table of figure, target,
-# median wall time (and CPU time), pass or miss. ZAMO_BENCH_BUILD names the
-# build folder (default build-perf). Needs /usr/bin/time (Debian package "time").
+# Whole-process speed and memory figures of the plug-ins: builds them (Release,
+# $ZAMO_BENCH_BUILD, default build-perf), generates the corpora into a temporary
+# folder, runs each figure $ZAMO_BENCH_RUNS times (default 5) and prints a table
+# of figure, target, median, pass or miss. Needs /usr/bin/time (package "time").
 set -euo pipefail
 export LC_ALL=C
 cd "$(dirname "$0")/.."

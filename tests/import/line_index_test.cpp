@@ -1,8 +1,7 @@
-// The card line index and the quick name test: a lookup through the index finds
-// exactly the lines a plain lookup finds (expected lines written out by hand,
-// including cards longer than 64 lines and lines joined by "=0D=0A="), and the
-// quick test agrees with the splitting rules for names followed by ":", ";" and
-// escapes (each answer decided by hand from where the first unescaped ":" is).
+// The card line index and the quick name test: an indexed lookup finds exactly
+// the lines written out by hand (cards past 64 lines, joins by "=0D=0A="), and
+// the quick test gives the answers decided by hand from where the first
+// unescaped ":" stands, as the splitting does.
 #include <gtest/gtest.h>
 
 #include <string>
