@@ -18,6 +18,7 @@
 #include "import_catalogue.h"
 #include "import_command.h"
 #include "ole_date.h"
+#include "zamo_child.h"
 #include "zamo_process.h"
 #include "zamo_win32_ext.h"
 
@@ -191,6 +192,28 @@ TEST_F(ImportCatalogue, EveryBrokenFileReturnsAndKeepsTheCardsAround) {
         for (const std::string& title : c.imported) {
             SCOPED_TRACE("card " + title);
             EXPECT_KEPT(figures, HasTitleStartingWith(title));
+        }
+    }
+}
+
+// The same files through the zamo program, the overwrite prompt answered Yes:
+// the real modules, the real host and its database. Every file imports (exit 0), the database stays whole, and the
+// cards around the bad spot are in it.
+TEST(ImportCatalogueThroughZamo, EveryBrokenFileLeavesAWholeDatabase) {
+    Figures figures("catalogue");
+    for (const FileCase& c : kFileCases) {
+        SCOPED_TRACE(std::string(c.name) + ": " + c.why);
+        figures.StartCase();
+        TempFolder folder;
+        std::string file = folder.Write("catalogue.vcf", c.file());
+        std::string db = folder.File("contacts.db");
+        ZamoResult r = RunZamo({"--db", db, "import", "--overwrite", "yes", file}, "", {{"TZ", "UTC0"}});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_KEPT_EQ(figures, QueryDatabase(db, "PRAGMA integrity_check"), "ok");
+        std::string titles = "\n" + QueryDatabase(db, "SELECT title FROM contact ORDER BY id");
+        for (const std::string& title : c.imported) {
+            SCOPED_TRACE("card " + title);
+            EXPECT_KEPT(figures, titles.find("\n" + title) != std::string::npos);
         }
     }
 }
