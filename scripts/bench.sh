@@ -101,6 +101,7 @@ rate_mem=$(rate "$memory_bytes" "${command[export_memory]}")
 
 echo
 echo "Corpora: (a) exporter-shaped windows-1251, 100,000 cards, $(mb "$a"); (b) phone-shaped UTF-8, 100,000 cards, $(mb "$b")."
+echo "Revision $(git rev-parse --short HEAD 2>/dev/null || echo unknown), Release build."
 echo "Median of $runs runs, wall-clock time of the whole process (3b: of the export command, the memory host being filled before); CPU is user + system time of the process. $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)."
 echo
 echo "| Figure | Target | Measured | CPU | Result |"
