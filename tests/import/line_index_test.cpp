@@ -73,6 +73,34 @@ TEST(IndexedLookup, FindsWhatThePlainLookupFinds) {
     }
 }
 
+// Random cards over a small alphabet, so that names, markers and pair kinds
+// meet often: the index may only ever skip lines the plain lookup would skip.
+TEST(IndexedLookup, AgreesWithThePlainLookupOnRandomCards) {
+    const WString alphabet = TEXT("=0DA:;TELN\u0418");
+    const WString names[] = {TEXT("TEL"), TEXT("N"), TEXT("=0D"), TEXT("EL:"), TEXT("\u0418T"),
+                             TEXT("=0D=0A=")};
+    uint64_t state = 12345;
+    auto next = [&state](uint64_t below) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<size_t>((state >> 33) % below);
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::vector<WString> card(1 + next(150));  // up to three words of 64 lines
+        for (WString& line : card)
+            for (size_t n = next(12); n > 0; --n) line += alphabet[next(alphabet.size())];
+        const CardLines lines(card.begin(), card.end());
+        CardLineIndex index;
+        IndexCardLines(lines, index);
+        for (const WString& name : names) {
+            std::vector<WString> plain, indexed;
+            FindPropertyLines(name, lines, plain);
+            FindPropertyLines(name, lines, index, indexed);
+            ASSERT_EQ(Utf8List(indexed), Utf8List(plain))
+                << "round " << round << ", name " << Utf8(name) << ", " << card.size() << " lines";
+        }
+    }
+}
+
 TEST(IndexedLookup, AnIndexOfAnotherCardIsNotUsed) {
     const std::vector<WString> first{TEXT("ORG:Acme")}, second{TEXT("X:1"), TEXT("ORG:Other")};
     const CardLines firstLines(first.begin(), first.end()), secondLines(second.begin(), second.end());
