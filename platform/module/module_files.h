@@ -1,6 +1,7 @@
 /* The modules' file seam: the few file matters in which a Windows build and a
  * POSIX build differ (narrow path code page, wide-path open, folder separator,
- * line end written). CMake compiles exactly one implementation into each module. */
+ * line end written, cutting a file back). CMake compiles exactly one
+ * implementation into each module. */
 #ifndef ZAMO_PLATFORM_MODULE_FILES_H
 #define ZAMO_PLATFORM_MODULE_FILES_H
 
@@ -22,5 +23,9 @@ WCHAR FolderSeparator();
  * that every line ends with CR LF in the file. */
 const char* OutputFileMode();
 const char* OutputLineEnd();
+
+/* Cuts the closed file at `path` (narrow path) back to its first `size` bytes;
+ * false when it cannot. */
+bool TruncateFile(const char* path, long long size);
 
 #endif

@@ -2,6 +2,8 @@
  * does not translate line feeds, so the module writes CR LF itself. */
 #include "module_files.h"
 
+#include <unistd.h>
+
 #include <string>
 
 UINT NarrowPathCodePage() { return CP_UTF8; }
@@ -18,3 +20,7 @@ WCHAR FolderSeparator() { return u'/'; }
 
 const char* OutputFileMode() { return "wb"; }
 const char* OutputLineEnd() { return "\r\n"; }
+
+bool TruncateFile(const char* path, long long size) {
+    return ::truncate(path, static_cast<off_t>(size)) == 0;
+}

@@ -2,6 +2,8 @@
  * paths through _wfopen, and a text-mode stream that turns "\n" into CR LF. */
 #include "module_files.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 
 UINT NarrowPathCodePage() { return CP_ACP; }
@@ -12,3 +14,11 @@ WCHAR FolderSeparator() { return L'\\'; }
 
 const char* OutputFileMode() { return "w"; }
 const char* OutputLineEnd() { return "\n"; }
+
+bool TruncateFile(const char* path, long long size) {
+    int fd = _open(path, _O_WRONLY | _O_BINARY);
+    if (fd < 0) return false;
+    bool ok = _chsize_s(fd, size) == 0;
+    _close(fd);
+    return ok;
+}
