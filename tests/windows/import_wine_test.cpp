@@ -180,6 +180,32 @@ TEST(WindowsFileSeam, OutputStreamEndsEveryLineWithCrLf) {
     DeleteFileA(path.c_str());
 }
 
+TEST(WindowsFileSeam, CutsAFileBackToItsFirstBytes) {
+    struct Case {
+        std::string before;
+        long long size;
+        std::string after;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"BEGIN:VCARD\r\nN:half", 13, "BEGIN:VCARD\r\n", "a half-written line is cut away"},
+        {"abc", 0, "", "cut to nothing"},
+        {"abc", 3, "abc", "its own size leaves the file as it is"},
+    };
+    char base[MAX_PATH + 1] = {};
+    GetTempPathA(MAX_PATH, base);
+    std::string path = std::string(base) + "zamo_cut_" + std::to_string(GetCurrentProcessId()) + ".vcf";
+    std::wstring wide(path.begin(), path.end());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_TRUE(WriteFileBytes(wide, c.before));
+        EXPECT_TRUE(TruncateFile(path.c_str(), c.size));
+        EXPECT_EQ(ReadFileBytes(wide), c.after);
+    }
+    DeleteFileA(path.c_str());
+    EXPECT_FALSE(TruncateFile(path.c_str(), 0)) << "a missing file cannot be cut";
+}
+
 TEST(WindowsFileSeam, JoinsAMultipleSelectionWithABackslash) {
     // The open dialog gives the folder and the names apart; Windows paths join them with "\".
     EXPECT_EQ(FolderSeparator(), L'\\');
