@@ -45,7 +45,9 @@ bool OleIsEmptyDate(double date) { return date >= kOleEmptyDate; }
 
 SYSTEMTIME OleDateToSystemTime(double date) {
     SYSTEMTIME st{};
-    if (std::isnan(date) || date < kOleMinDate || date >= kOleEmptyDate + 1.0) return st;
+    // The first day's times lie below kOleMinDate: before the epoch the fraction
+    // counts forward from midnight while the whole part counts back.
+    if (std::isnan(date) || date <= kOleMinDate - 1.0 || date >= kOleEmptyDate + 1.0) return st;
     double whole = std::trunc(date);
     double fraction = std::fabs(date - whole);
     int64_t days = static_cast<int64_t>(whole);

@@ -47,6 +47,9 @@ const DateCase kDates[] = {
     {Make(2026, 12, 7, 23, 59, 59), 46363.0 + 86399.0 / 86400.0,
      "2026-01-01 = 46023, + 340 days, one second before midnight"},
     {Make(100, 1, 1), -657434.0, "the smallest OLE date"},
+    {Make(100, 1, 1, 0, 0, 5), -657434.0 - 5.0 / 86400.0,
+     "seconds into the first day lie below the smallest date (found by fuzzing)"},
+    {Make(100, 1, 1, 23, 59, 59), -657434.0 - 86399.0 / 86400.0, "the first day's last second"},
     {Make(9999, 12, 31), 2958465.0, "the largest OLE date, the empty date"},
     {Make(9999, 12, 31, 23, 59, 59), 2958465.0 + 86399.0 / 86400.0, "last second of the range"},
 };
