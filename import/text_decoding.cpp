@@ -81,12 +81,22 @@ void CopyAsciiWords(const unsigned char* in, size_t size, size_t& i, WCHAR* out,
 size_t DecodeUtf8(const unsigned char* in, size_t size, bool atEnd, WCHAR* out, size_t& n) {
     size_t i = 0;
     while (i < size) {
-        CopyAsciiWords(in, size, i, out, n);
-        if (i == size) break;
         unsigned char byte = in[i];
         if (byte < 0x80) {
-            out[n++] = byte;
-            ++i;
+            CopyAsciiWords(in, size, i, out, n);
+            if (i == size) break;
+            byte = in[i];
+            if (byte < 0x80) {
+                out[n++] = byte;
+                ++i;
+                continue;
+            }
+        }
+        // Two-byte sequences (Cyrillic, Latin with accents) straight away: the
+        // first row of the lead table, whose second byte is any of 80-BF.
+        if (byte >= 0xC2 && byte <= 0xDF && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            out[n++] = static_cast<WCHAR>(((byte & 0x1F) << 6) | (in[i + 1] & 0x3F));
+            i += 2;
             continue;
         }
         const Utf8Lead* lead = LeadOf(byte);
