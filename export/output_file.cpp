@@ -1,7 +1,8 @@
 /* The output stream (see output_file.h). The file seam decides whether the C
  * library turns "\n" into CR LF or the module writes CR LF itself. Lines pass
  * through one reused buffer of whole lines, written and flushed after each line,
- * or, while lines are gathered, whenever it fills and at close. */
+ * or, while lines are gathered, whenever it fills and at close. A write that
+ * fails cuts the file back to its last whole line when the stream is closed. */
 #include "output_file.h"
 
 #include <windows.h>
@@ -15,18 +16,26 @@
 
 namespace {
 std::FILE* gOutput = nullptr;
+std::string gPath;        // the output file's narrow path
+long gWhole = 0;          // bytes of whole lines known to be in the file
+bool gCutBack = false;    // a write failed: the file is cut back to gWhole at close
 std::string gPending;     // whole lines not yet in the file
 bool gGathering = false;  // between GatherLines and CloseOutputFile
 
 // Gathered lines go to the file in one write once they reach this size.
 constexpr size_t kPendingLimit = 64 * 1024;
 
-// Writes out and flushes the pending lines; false when the file refused them.
+// Writes out and flushes the pending lines; false when the file refused them,
+// of which a part may have reached the file (a full disk).
 bool WritePending() {
     bool ok = gPending.empty() ||
               std::fwrite(gPending.data(), 1, gPending.size(), gOutput) == gPending.size();
     gPending.clear();
-    return std::fflush(gOutput) == 0 && ok;
+    ok = std::fflush(gOutput) == 0 && ok;
+    if (!ok) gCutBack = true;
+    long at = gCutBack ? -1 : std::ftell(gOutput);  // once failed, nothing more counts
+    if (at >= 0) gWhole = at;
+    return ok;
 }
 }  // namespace
 
@@ -34,6 +43,9 @@ bool OpenOutputFile(const std::string& path) {
     CloseOutputFile();
     gGathering = false;
     DeleteFileA(path.c_str());
+    gPath = path;
+    gWhole = 0;
+    gCutBack = false;
     gOutput = std::fopen(path.c_str(), OutputFileMode());
     return gOutput != nullptr;
 }
@@ -68,6 +80,9 @@ void CloseOutputFile() {
     WritePending();  // a failure here has no one left to tell
     std::fclose(gOutput);
     gOutput = nullptr;
+    // Part of a line may have reached a full disk: the file ends after a whole line.
+    if (gCutBack) TruncateFile(gPath.c_str(), gWhole);
+    gCutBack = false;
     gGathering = false;
     if (gPending.capacity() > kPendingLimit) std::string().swap(gPending);  // a huge note's room
 }

@@ -17,8 +17,9 @@ bool IsOutputFileOpen();
 
 /* Writes `line` and a line end, then flushes, so the file always ends after a
  * whole line. Every line feed inside `line` reaches the file as CR LF too.
- * Without an open stream nothing is written. A failed write closes the stream
- * and throws std::runtime_error, ending the command. */
+ * Without an open stream nothing is written. A failed write (a full disk)
+ * closes the stream, cuts the file back to its last whole line and throws
+ * std::runtime_error, ending the command. */
 void WriteLine(std::string_view line);
 
 /* From now until the stream is closed, WriteLine gathers whole lines and writes

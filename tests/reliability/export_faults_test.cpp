@@ -86,7 +86,7 @@ protected:
 
 // The file size limit of the process stands for a full disk: writes beyond it
 // fail (EFBIG) instead of killing the process, as a full disk fails with ENOSPC.
-TEST_F(ExportFaults, DISABLED_DiskFullLeavesWholeLines) {
+TEST_F(ExportFaults, DiskFullLeavesWholeLines) {
     struct Case {
         rlim_t limit;
         const char* why;

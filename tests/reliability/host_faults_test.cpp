@@ -262,7 +262,7 @@ TEST_F(HostFaults, RefusedDatabasesAreReportedAndLeftAsTheyWere) {
     }
 }
 
-TEST_F(HostFaults, DISABLED_ExportOntoAFullDiskLeavesWholeLinesAndTheDatabaseUntouched) {
+TEST_F(HostFaults, ExportOntoAFullDiskLeavesWholeLinesAndTheDatabaseUntouched) {
     folder.Write("more.vcf", Cards("more", 200));
     ASSERT_EQ(RunZamo({"--db", db, "import", folder.File("more.vcf")}).exitCode, 0);
     ZamoResult full = RunZamo({"--db", db, "export", folder.File("full.vcf")});
