@@ -195,6 +195,10 @@ bool ContactStore::Fail(const char* what) {
 
 bool ContactStore::EnsureTransaction() {
     if (!db_) return Fail("write");
+    // After a failure (a full disk) SQLite may have rolled the transaction back
+    // already: nothing more is written until the command ends, so no card is
+    // written outside a transaction.
+    if (!error_.empty()) return false;
     if (inTransaction_) return true;
     if (!Exec("BEGIN IMMEDIATE")) return false;
     inTransaction_ = true;
@@ -206,7 +210,8 @@ bool ContactStore::Commit() {
     bool ok = Flush();
     if (inTransaction_) {
         inTransaction_ = false;
-        if (!Exec("COMMIT")) {
+        // A transaction in which a write failed is dropped whole.
+        if (!error_.empty() || !Exec("COMMIT")) {
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
             ok = false;
         }

@@ -122,7 +122,7 @@ protected:
     std::string db;
 };
 
-TEST_F(HostFaults, DISABLED_DiskFillingDuringAnImportKeepsTheCommittedCards) {
+TEST_F(HostFaults, DiskFillingDuringAnImportKeepsTheCommittedCards) {
     folder.Write("second.vcf", Cards("second", 40));
     folder.Write("big.vcf", Cards("big", 3000));
     long long base = static_cast<long long>(FileBytes(db).size());
