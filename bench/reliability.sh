@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Prints the reliability figures: inputs tried and coverage per fuzz target (from
-# the logs of scripts/fuzz.sh, run first when missing or when ZAMO_FUZZ_RUN=1),
-# bad-input catalogue cases passed, host faults survived and "nothing lost"
-# checks passed (from the reliability tests' XML report, built in build-rel/).
-# ZAMO_FUZZ_SECONDS: time per fuzz target when fuzzing here (default 60).
+# Prints the reliability figures: inputs tried and coverage per fuzz target (logs
+# of scripts/fuzz.sh, run first when missing or ZAMO_FUZZ_RUN=1), and from the
+# reliability tests (build-rel/) catalogue cases passed, host faults survived and
+# "nothing lost" checks passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 fuzz_out=${ZAMO_FUZZ_BUILD:-build-fuzz}/fuzz

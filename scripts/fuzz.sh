@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (build-fuzz/: clang, ASan + UBSan) and runs each for
-# a bounded time, its seed corpus in fuzz/corpus/<target>/ first as regression
-# input. ZAMO_FUZZ_SECONDS per target (default 60); arguments name the targets
-# (default: all). Logs: build-fuzz/fuzz/<target>.log; a failing input is saved as
-# build-fuzz/fuzz/artifacts/<target>-crash-*. Exits non-zero when any target fails.
+# Builds the libFuzzer targets in build-fuzz/ (clang, ASan + UBSan) and runs each
+# for ZAMO_FUZZ_SECONDS (default 60), its seed corpus fuzz/corpus/<target>/ first.
+# Arguments name targets (default: all). Logs and failing inputs land in
+# build-fuzz/fuzz/; exits non-zero when any target fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/ensure-deps.sh clang libclang-rt-14-dev

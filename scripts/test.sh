@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: once as users build it (build/), once
-# with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/); then runs
-# every fuzz target for a bounded time (scripts/fuzz.sh, build-fuzz/).
-# ZAMO_SKIP_SANITIZE=1 skips the second pass, ZAMO_SKIP_FUZZ=1 the third;
-# ZAMO_FUZZ_SECONDS sets the time per fuzz target (default 60).
+# Builds and runs the whole test suite as users build it (build/), then with ASan
+# and UBSan (build-asan/), then runs every fuzz target for a bounded time
+# (scripts/fuzz.sh). ZAMO_SKIP_SANITIZE=1 / ZAMO_SKIP_FUZZ=1 skip the last two
+# passes; ZAMO_FUZZ_SECONDS sets the time per fuzz target (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/ensure-deps.sh
