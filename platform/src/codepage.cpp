@@ -72,8 +72,8 @@ long long WideTo1251Bytes(const WCHAR* in, size_t n, char* out, size_t cap, DWOR
         } else {
             byte = fallback;
             used = true;
-            // A surrogate pair is one character and gets one default character.
-            if (IsHighSurrogate(in[i]) && i + 1 < n && IsLowSurrogate(in[i + 1])) ++i;
+            // Single-byte code pages convert unit by unit: each half of a
+            // surrogate pair gets its own default character, as on Windows.
         }
         if (out) {
             if (written >= cap) {
