@@ -23,3 +23,7 @@ fi
 if [ "${ZAMO_SKIP_FUZZ:-0}" != 1 ]; then
   scripts/fuzz.sh
 fi
+
+if [ "${ZAMO_SKIP_WINDOWS:-0}" != 1 ]; then
+  scripts/windows-checks.sh
+fi
