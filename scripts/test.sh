@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite as users build it (build/), then with ASan
 # and UBSan (build-asan/), then runs every fuzz target for a bounded time
-# (scripts/fuzz.sh). ZAMO_SKIP_SANITIZE=1 / ZAMO_SKIP_FUZZ=1 skip the last two
+# (scripts/fuzz.sh), and last the Windows checks (scripts/windows-checks.sh).
+# ZAMO_SKIP_SANITIZE=1, ZAMO_SKIP_FUZZ=1 and ZAMO_SKIP_WINDOWS=1 skip those
 # passes; ZAMO_FUZZ_SECONDS sets the time per fuzz target (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
