@@ -75,12 +75,12 @@ struct CardBuffers {
 // Room the buffers keep from card to card at the most.
 constexpr size_t kKeptRoom = 64 * 1024;
 
-void WriteTextLine(const TextLine& spec, const WCHAR* uid, CardBuffers& b) {
-    b.line.assign(spec.prefix);
-    for (size_t i = 0; i < sizeof spec.getters / sizeof spec.getters[0] && spec.getters[i]; ++i) {
-        if (i > 0) b.line += spec.separator;
-        const WCHAR* text = spec.getters[i](uid);
-        if (spec.form == ValueForm::Text) {
+void WriteTextLine(const TextLine& row, const WCHAR* uid, CardBuffers& b) {
+    b.line.assign(row.prefix);
+    for (size_t i = 0; i < sizeof row.getters / sizeof row.getters[0] && row.getters[i]; ++i) {
+        if (i > 0) b.line += row.separator;
+        const WCHAR* text = row.getters[i](uid);
+        if (row.form == ValueForm::Text) {
             AppendAnsiText(b.line, text);
         } else {
             b.value.clear();
@@ -147,7 +147,7 @@ void WriteCard(const WCHAR* uid) {
     b.line.assign("UID:");
     AppendAnsiText(b.line, uid);
     WriteLine(b.line);
-    for (const TextLine& spec : kTextLines) WriteTextLine(spec, uid, b);
+    for (const TextLine& row : kTextLines) WriteTextLine(row, uid, b);
     WriteBirthday(uid, b);
     WriteNote(uid, b);
     WriteRevision(uid, b);
