@@ -1,8 +1,6 @@
 /* The zamo program: parses the command line, checks the inputs, opens the
  * contact database, loads the plug-in modules and runs one command. Exit codes:
  * 0 done, 1 the command failed, 2 the command line is wrong. */
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -10,6 +8,7 @@
 
 #include "cli_commands.h"
 #include "database_location.h"
+#include "host_system.h"
 #include "utf_text.h"
 #include "zamo_store.h"
 
@@ -55,8 +54,8 @@ int main(int argc, char** argv) {
     for (const CommandInfo& c : kCommands)
         if (cl.command == c.name) command = &c;
     if (!command) return Fail("unknown command " + cl.command, 2);
-    context.inputIsTerminal = isatty(0) != 0;
-    context.errorIsTerminal = isatty(2) != 0;
+    context.inputIsTerminal = IsTerminal(0);
+    context.errorIsTerminal = IsTerminal(2);
 
     DatabaseLocation db = FindDatabaseLocation(cl.db);
     bool dbExisted = true, commandStarted = false;
