@@ -10,7 +10,6 @@
 #include "value_encoding.h"
 
 namespace {
-constexpr DWORD kStructSize = 88;
 constexpr size_t kFileBufferSize = 32767;  // what the buffer holds
 constexpr DWORD kFileBufferAnnounced = 1024;  // what the dialog is told
 const WCHAR kFilter[] = TEXT("vCard\0*.vcf\0");
@@ -19,7 +18,7 @@ const WCHAR kFilter[] = TEXT("vCard\0*.vcf\0");
 std::optional<WString> ChooseOutputFile() {
     std::vector<WCHAR> file(kFileBufferSize, 0);
     OPENFILENAMEW ofn{};
-    ofn.lStructSize = kStructSize;
+    ofn.lStructSize = sizeof(OPENFILENAMEW);
     ofn.hwndOwner = nullptr;
     ofn.lpstrFilter = kFilter;
     ofn.nFilterIndex = 1;

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <random>
 
+#include "host_system.h"
 #include "ole_date.h"
 
 namespace {
@@ -239,17 +240,7 @@ bool ContactStore::EndCommand(std::string* error) {
 
 double ContactStore::Now() const {
     if (clock_) return clock_();
-    std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(local.tm_year + 1900);
-    st.wMonth = static_cast<WORD>(local.tm_mon + 1);
-    st.wDay = static_cast<WORD>(local.tm_mday);
-    st.wHour = static_cast<WORD>(local.tm_hour);
-    st.wMinute = static_cast<WORD>(local.tm_min);
-    st.wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
-    return SystemTimeToOleDate(st);
+    return SystemTimeToOleDate(LocalNow());
 }
 
 ContactRecord* ContactStore::Find(WStringView uid) {

@@ -1,35 +1,21 @@
 /* `zamo export [--contact UID] FILE`: checks the target folder and the contact,
  * answers the save dialog with FILE, runs the export command and checks that a
  * file was written. */
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 
 #include "cli_commands.h"
+#include "host_system.h"
 #include "terminal_progress.h"
 #include "utf_text.h"
 #include "zamo_store.h"
-#include "zamo_win32_ext.h"
 
 namespace {
 
 constexpr size_t kSaveDialogCapacity = 1024;
 
 std::filesystem::path AbsoluteTarget(const std::string& file) {
-    return std::filesystem::absolute(file).lexically_normal();
-}
-
-struct SaveAnswer {
-    WString path;  // the path and its NUL
-    int calls = 0;
-};
-
-BOOL AnswerSaveDialog(void* context, BOOL save, const OPENFILENAMEW*, const WCHAR** files) {
-    auto* answer = static_cast<SaveAnswer*>(context);
-    if (!save || answer->calls++ > 0) return FALSE;
-    *files = answer->path.c_str();
-    return TRUE;
+    return std::filesystem::absolute(std::filesystem::u8path(file)).lexically_normal();
 }
 
 /* Where the module puts the file: apostrophes are taken out of the path, and a
@@ -37,7 +23,7 @@ BOOL AnswerSaveDialog(void* context, BOOL save, const OPENFILENAMEW*, const WCHA
 std::string WrittenPath(const std::filesystem::path& target) {
     std::filesystem::path p = target;
     if (!p.has_extension()) p += ".vcf";
-    std::string s = p.string();
+    std::string s = p.u8string();
     std::string out;
     for (char c : s)
         if (c != '\'') out += c;
@@ -53,10 +39,10 @@ void CheckExportFile(const CommandLine& commandLine) {
     if (std::filesystem::is_directory(target, ec))
         throw CliFailure{"cannot export to " + file + ": it is a folder"};
     if (!std::filesystem::is_directory(target.parent_path(), ec))
-        throw CliFailure{"cannot export to " + file + ": folder " + target.parent_path().string() +
+        throw CliFailure{"cannot export to " + file + ": folder " + target.parent_path().u8string() +
                          " does not exist"};
     WString wide;
-    if (!Utf8ToWide(target.string(), &wide))
+    if (!Utf8ToWide(target.u8string(), &wide))
         throw CliFailure{"cannot export to " + file + ": the file name is not UTF-8"};
     if (wide.size() + 1 > kSaveDialogCapacity)
         throw CliFailure{"cannot export to " + file + ": its full path is longer than the save "
@@ -76,29 +62,29 @@ void RunExport(const ProgramContext& context) {
             throw CliFailure{"no contact with UID " + cl.contact};
     }
     std::filesystem::path target = AbsoluteTarget(cl.args.front());
-    SaveAnswer answer;
-    Utf8ToWide(target.string(), &answer.path);
-    answer.path += u'\0';  // the list's own end; c_str() adds the final NUL
+    WString path;
+    Utf8ToWide(target.u8string(), &path);
 
     TerminalProgress progress(context.errorIsTerminal, "exported");
     ZamoStore_SetProgress([&progress](long cards) { progress.Update(cards); });
-    ZamoWin32_SetFileDialogHandler(AnswerSaveDialog, &answer);
-    struct ResetHandlers {
-        ~ResetHandlers() {
-            ZamoWin32_SetFileDialogHandler(nullptr, nullptr);
-            ZamoStore_SetProgress(nullptr);
-        }
-    } resetHandlers;
+    struct ResetProgress {
+        ~ResetProgress() { ZamoStore_SetProgress(nullptr); }
+    } resetProgress;
+    // A file that exists makes the save dialog ask whether to replace it: the
+    // user named it on the command line, so yes.
+    DialogDriver driver({FileDialogAnswer{{path}}},
+                        [](const WString&, const WString&) { return IDYES; });
     if (cl.hasContact)
         module.ContactMenuCommandExecute(uid.c_str());
     else
         module.ExecuteMainCommand();
     FinishPluginCommand();
     progress.Finish();
-    if (answer.calls == 0) throw CliFailure{"the export plug-in did not open its save dialog"};
+    if (driver.FileDialogsSeen() == 0)
+        throw CliFailure{"the export plug-in did not open its save dialog"};
     std::string written = WrittenPath(target);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(written, ec))
+    if (!std::filesystem::is_regular_file(std::filesystem::u8path(written), ec))
         throw CliFailure{"the export plug-in wrote no file at " + written};
     std::printf("exported to %s\n", written.c_str());
 }

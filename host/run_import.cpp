@@ -1,43 +1,27 @@
 /* `zamo import`: checks the files, answers the open dialog batch by batch,
  * answers the overwrite prompt on the terminal or from --overwrite, and prints
  * the summary that the store counted. */
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 
 #include "cli_commands.h"
+#include "host_system.h"
 #include "import_batches.h"
 #include "terminal_progress.h"
 #include "utf_text.h"
 #include "zamo_store.h"
-#include "zamo_win32_ext.h"
 
 namespace {
 
 WString WidePath(const std::string& argument) {
-    std::string absolute = std::filesystem::absolute(argument).lexically_normal().string();
+    std::string absolute =
+        std::filesystem::absolute(std::filesystem::u8path(argument)).lexically_normal().u8string();
     WString wide;
     if (!Utf8ToWide(absolute, &wide))
         throw CliFailure{"cannot import " + argument + ": the file name is not UTF-8"};
     return wide;
-}
-
-struct DialogAnswer {
-    WString selection;  // full paths, each NUL-ended; c_str() adds the final NUL
-    int calls = 0;
-};
-
-BOOL AnswerOpenDialog(void* context, BOOL save, const OPENFILENAMEW*, const WCHAR** files) {
-    auto* answer = static_cast<DialogAnswer*>(context);
-    if (save || answer->calls++ > 0) return FALSE;
-    *files = answer->selection.c_str();
-    return TRUE;
 }
 
 struct PromptAnswer {
@@ -46,11 +30,10 @@ struct PromptAnswer {
     TerminalProgress* progress = nullptr;
 };
 
-int AnswerPrompt(void* context, HWND, LPCWSTR text, LPCWSTR, UINT) {
-    auto* answer = static_cast<PromptAnswer*>(context);
+int AnswerPrompt(const PromptAnswer* answer, const WString& text) {
     if (!answer->interactive) return answer->fixed;
     answer->progress->Finish();
-    std::fprintf(stderr, "%s\n", WideToUtf8(text ? WStringView(text) : WStringView()).c_str());
+    std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
     for (;;) {
         std::fputs("[y]es / [n]o / [c]ancel? ", stderr);
         std::fflush(stderr);
@@ -67,12 +50,8 @@ int AnswerPrompt(void* context, HWND, LPCWSTR text, LPCWSTR, UINT) {
 
 void CheckImportFiles(const CommandLine& commandLine) {
     for (const std::string& file : commandLine.args) {
-        int fd = open(file.c_str(), O_RDONLY);
-        if (fd < 0) throw CliFailure{"cannot read " + file + ": " + std::strerror(errno)};
-        struct stat st {};
-        bool regular = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-        close(fd);
-        if (!regular) throw CliFailure{"cannot read " + file + ": it is a folder"};
+        std::string why = UnreadableFileReason(file);
+        if (!why.empty()) throw CliFailure{"cannot read " + file + ": " + why};
         size_t size = SelectionSize({WidePath(file)});
         if (size > kOpenDialogCapacity)
             throw CliFailure{"cannot import " + file + ": its full path is longer than the open "
@@ -92,27 +71,20 @@ void RunImport(const ProgramContext& context) {
     prompt.interactive = cl.overwrite.empty() && context.inputIsTerminal;
     prompt.fixed = cl.overwrite == "yes" ? IDYES : IDNO;
     prompt.progress = &progress;
-    ZamoWin32_SetMessageBoxHandler(AnswerPrompt, &prompt);
     ZamoStore_SetProgress([&progress](long cards) { progress.Update(cards); });
     ZamoStore_ResetCounters();
-    struct ResetHandlers {
-        ~ResetHandlers() {
-            ZamoWin32_SetFileDialogHandler(nullptr, nullptr);
-            ZamoWin32_SetMessageBoxHandler(nullptr, nullptr);
-            ZamoStore_SetProgress(nullptr);
-        }
-    } resetHandlers;
+    struct ResetProgress {
+        ~ResetProgress() { ZamoStore_SetProgress(nullptr); }
+    } resetProgress;
 
     for (const ImportBatch& batch : MakeImportBatches(paths)) {
-        DialogAnswer answer;
-        for (const WString& p : batch.paths) {
-            answer.selection += p;
-            answer.selection += u'\0';
-        }
-        ZamoWin32_SetFileDialogHandler(AnswerOpenDialog, &answer);
+        DialogDriver driver({FileDialogAnswer{batch.paths}},
+                            [&prompt](const WString& text, const WString&) {
+                                return AnswerPrompt(&prompt, text);
+                            });
         module.ExecuteMainCommand();
         FinishPluginCommand();
-        if (answer.calls == 0)
+        if (driver.FileDialogsSeen() == 0)
             throw CliFailure{"the import plug-in did not open its file dialog"};
     }
     progress.Finish();
