@@ -14,7 +14,7 @@ namespace {
 constexpr int kApplicationId = 0x5A414D4F;  // "ZAMO"
 constexpr int kSchemaVersion = 1;
 constexpr int kFirstFieldColumn = 6;  // id, uid, parent, created, modified, birth, fields...
-const WCHAR kRoot[] = u"root";
+const WCHAR kRoot[] = TEXT("root");
 
 bool IsRoot(WStringView uid) { return uid == WStringView(kRoot); }
 
@@ -336,7 +336,7 @@ WString ContactStore::FreshUid() {
             z ^= z >> 31;
             for (int i = 0; i < 16; ++i) {
                 if (uid.size() == 8 || uid.size() == 13 || uid.size() == 18 || uid.size() == 23)
-                    uid += u'-';
+                    uid += TEXT('-');
                 uid += static_cast<WCHAR>(kHex[(z >> (60 - 4 * i)) & 0xf]);
             }
         }
@@ -427,7 +427,7 @@ bool ContactStore::SetText(ContactField field, WStringView uid, WStringView valu
 
 const WCHAR* ContactStore::GetText(ContactField field, WStringView uid) {
     ContactRecord* record = Find(uid);
-    return record ? record->fields[static_cast<size_t>(field)].c_str() : u"";
+    return record ? record->fields[static_cast<size_t>(field)].c_str() : TEXT("");
 }
 
 bool ContactStore::SetBirthDate(WStringView uid, double date) {
@@ -457,10 +457,10 @@ bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WC
     ContactRecord* record = Find(uid);
     if (!record || !LoadCommunications(*record) || !EnsureTransaction()) return false;
     StoredCommunication c;
-    c.kind = kind ? kind : u"";
-    c.value = value ? value : u"";
+    c.kind = kind ? kind : TEXT("");
+    c.value = value ? value : TEXT("");
     c.hasSubKind = subKind != nullptr;
-    c.subKind = subKind ? subKind : u"";
+    c.subKind = subKind ? subKind : TEXT("");
     insertComm_.BindInt(1, record->id);
     insertComm_.BindInt(2, static_cast<int64_t>(record->communications.size()));
     insertComm_.BindText(3, c.kind);
@@ -486,7 +486,7 @@ int ContactStore::CommunicationsCount(WStringView uid) {
 bool ContactStore::GetCommunication(WStringView uid, int index, const WCHAR** kind,
                                     const WCHAR** value, const WCHAR** subKind) {
     for (const WCHAR** out : {kind, value, subKind})
-        if (out) *out = u"";
+        if (out) *out = TEXT("");
     ContactRecord* record = Find(uid);
     if (!record || !LoadCommunications(*record) || index < 0 ||
         static_cast<size_t>(index) >= record->communications.size())
@@ -515,13 +515,13 @@ const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
     int64_t id = 0;
     if (!IsRoot(uid)) {
         ContactRecord* record = Find(uid);
-        if (!record) return u"";
+        if (!record) return TEXT("");
         id = record->id;
     } else if (!db_) {
-        return u"";
+        return TEXT("");
     }
     const std::deque<WString>* list = Children(id);
-    if (!list || index < 0 || static_cast<size_t>(index) >= list->size()) return u"";
+    if (!list || index < 0 || static_cast<size_t>(index) >= list->size()) return TEXT("");
     return (*list)[static_cast<size_t>(index)].c_str();
 }
 

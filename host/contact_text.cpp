@@ -10,7 +10,7 @@ WString JoinName(WStringView first, WStringView middle, WStringView last, WStrin
     WString name;
     for (WStringView part : {first, middle, last}) {
         if (part.empty()) continue;
-        if (!name.empty()) name += u' ';
+        if (!name.empty()) name += TEXT(' ');
         name += part;
     }
     if (name.empty()) name = title;

@@ -93,7 +93,7 @@ BOOL AnswerFileDialog(void* context, BOOL, const OPENFILENAMEW*, const WCHAR** f
     state->selection.clear();
     for (const WString& path : state->answers[index].paths) {
         state->selection += path;
-        state->selection += u'\0';
+        state->selection += TEXT('\0');
     }
     *files = state->selection.c_str();  // c_str() adds the list's final NUL
     return state->selection.empty() ? FALSE : TRUE;

@@ -41,9 +41,9 @@ void RunAdd(const ProgramContext& context) {
         if (OleIsEmptyDate(birthday))
             throw CliFailure{"--birthday takes a date as YYYY-MM-DD, not '" + cl.birthday + "'", 2};
     }
-    if (parent != u"root" && !AddinZamo_Contact_IsPresent(parent.c_str()))
+    if (parent != TEXT("root") && !AddinZamo_Contact_IsPresent(parent.c_str()))
         throw CliFailure{"no contact with UID " + cl.parent + " to be the parent"};
-    if (!uid.empty() && (uid == u"root" || AddinZamo_Contact_IsPresent(uid.c_str())))
+    if (!uid.empty() && (uid == TEXT("root") || AddinZamo_Contact_IsPresent(uid.c_str())))
         throw CliFailure{"UID " + cl.uid + " is taken"};
     std::vector<std::pair<ContactField, WString>> fields;
     for (const auto& [field, value] : cl.fields)
@@ -53,7 +53,7 @@ void RunAdd(const ProgramContext& context) {
         communications.push_back({Wide(c.kind, "kind"), Wide(c.value, "communication"),
                                   Wide(c.subKind, "kind")});
 
-    WString created = AddinZamo_Contact_Insert(uid.c_str(), parent.c_str(), u"",
+    WString created = AddinZamo_Contact_Insert(uid.c_str(), parent.c_str(), TEXT(""),
                                                AddinZamo_GetCurrDate());
     for (const auto& [field, value] : fields) ZamoStore_SetText(created, field, value);
     if (!cl.birthday.empty()) AddinZamo_Contact_SetBirthDate(created.c_str(), birthday);
