@@ -13,7 +13,7 @@ b64=${ZAMO_WIN64_BUILD:-build-win64}
 jobs=$(nproc)
 
 packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-          binutils-mingw-w64-x86-64 wine64 googletest locales tzdata xvfb dpkg-dev tcl zip)
+          binutils-mingw-w64-x86-64 wine64 googletest locales tzdata xvfb dpkg-dev tcl zip unzip)
 if ! scripts/ensure-deps.sh "${packages[@]}"; then
   echo "windows-checks: SKIPPED: could not install ${packages[*]} (not root, or no package registry)"
   exit 0
@@ -179,6 +179,25 @@ if i686-w64-mingw32-g++-posix -std=c++17 -O2 -DUNICODE -D_UNICODE -D_WIN32_WINNT
 else
   cat "$b32/abi_probe.log"
   fail "32-bit ABI probe (windows/abi_probe.cpp)"
+fi
+
+# The release package holds exactly the two modules checked above, with its
+# install text and checksums that hold.
+if zip=$(ZAMO_WIN32_BUILD="$b32" scripts/package-windows.sh 2>"$root/$b32/package.log"); then
+  unpacked="$root/$b32/package"
+  rm -rf "$unpacked" && mkdir -p "$unpacked" && unzip -q "$zip" -d "$unpacked"
+  top=$(basename "$zip" .zip)
+  if [ "$(cd "$unpacked/$top" && ls | tr '\n' ' ')" = "INSTALL.txt SHA256SUMS vcard_export.zamodll vcard_import.zamodll " ] &&
+     (cd "$unpacked/$top" && sha256sum --quiet -c SHA256SUMS) &&
+     cmp -s "$unpacked/$top/vcard_import.zamodll" "$b32/vcard_import.zamodll" &&
+     cmp -s "$unpacked/$top/vcard_export.zamodll" "$b32/vcard_export.zamodll"; then
+    pass "package $zip: the checked 32-bit modules, INSTALL.txt and SHA256SUMS"
+  else
+    fail "package $zip: contents differ from the checked modules"
+  fi
+else
+  cat "$root/$b32/package.log"
+  fail "scripts/package-windows.sh"
 fi
 
 # The .def names every host function the interface header declares.
