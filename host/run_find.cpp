@@ -27,7 +27,8 @@ WString FindOneContact(const std::string& uidOrText) {
     WString uid;
     if (Utf8ToWide(uidOrText, &uid) && AddinZamo_Contact_IsPresent(uid.c_str())) return uid;
     std::vector<TreeEntry> found = Search(uidOrText);
-    if (found.empty()) throw CliFailure{"no contact has the UID or text '" + uidOrText + "'"};
+    if (found.empty())
+        throw CliFailure{"no contact with UID " + uidOrText + ", nor one matching it as text"};
     if (found.size() == 1) return found.front().uid;
     std::string message = std::to_string(found.size()) + " contacts match '" + uidOrText +
                           "'; give the UID of one:";
