@@ -1,6 +1,7 @@
 # Packages of the installed layout (see the install rules in host/, platform/,
 # import/ and export/): `cpack` in the build folder makes zamo_VERSION_ARCH.deb
-# and zamo-VERSION-Linux.tar.gz. The .deb installs under /usr.
+# and zamo-VERSION-Linux.tar.gz (bin/, lib/zamo/, share/ at its top); the .deb
+# installs under /usr.
 set(CPACK_PACKAGE_NAME zamo)
 set(CPACK_PACKAGE_VERSION ${ZAMO_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zamo vCard plug-ins")
@@ -11,7 +12,6 @@ set(CPACK_GENERATOR "DEB;TGZ")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # dpkg-shlibdeps names the system libraries the binaries need (SQLite, ICU, the
 # C++ runtime); the package's own libraries in lib/zamo are no dependency.
 find_program(ZAMO_DPKG_SHLIBDEPS dpkg-shlibdeps)
