@@ -5,7 +5,7 @@
 
 namespace {
 /* The separator of the absolute, normalised paths the program hands on. */
-constexpr char16_t kSeparator = static_cast<char16_t>(std::filesystem::path::preferred_separator);
+constexpr WCHAR kSeparator = static_cast<WCHAR>(std::filesystem::path::preferred_separator);
 }  // namespace
 
 WString FolderOf(const WString& path) {

@@ -27,4 +27,9 @@ struct PluginModule {
 std::vector<PluginModule> LoadPluginModules(const std::string& folder, const WString& language,
                                             std::vector<std::string>* notes);
 
+/* Where zamo looks for modules without --plugins: its own folder when a
+ * module lies there (a build folder), else ../lib/zamo from it (an installed
+ * zamo, bin/zamo beside lib/zamo/). */
+std::string DefaultPluginFolder();
+
 #endif
