@@ -180,21 +180,27 @@ TEST_F(DialogScenario, ExportsThroughTheSaveDialog) {
     const struct {
         bool all;
         const wchar_t* typed;
+        std::vector<int> answers;  // to the dialog's own question
         const wchar_t* written;
         int cards;
         const char* why;
     } kCases[] = {
-        {true, L"everyone", L"everyone.vcf", 2, "a name typed without extension gets .vcf"},
-        {false, L"O'Neil.vcf", L"ONeil.vcf", 1, "the apostrophe is taken out of the path"},
-        {true, L"all.vcf", L"all.vcf", 2, "a name with its extension stays as typed"},
+        {true, L"everyone", {}, L"everyone.vcf", 2, "a name typed without extension gets .vcf"},
+        {false, L"O'Neil.vcf", {}, L"ONeil.vcf", 1, "the apostrophe is taken out of the path"},
+        {true, L"all.vcf", {}, L"all.vcf", 2, "a name with its extension stays as typed"},
+        {false, L"everyone.vcf", {IDYES}, L"everyone.vcf", 1,
+         "an existing file: the dialog asks, Yes replaces it (not appended to)"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.why);
         const PluginModule& exporter = Module("vcard_export");
+        std::vector<SeenBox> boxes;
         if (c.all)
-            Run(exporter.ExecuteMainCommand, {File(c.typed)});
+            boxes = Run(exporter.ExecuteMainCommand, {File(c.typed)}, c.answers);
         else
-            Run([&] { exporter.ContactMenuCommandExecute(L"u-1"); }, {File(c.typed)});
+            boxes = Run([&] { exporter.ContactMenuCommandExecute(L"u-1"); }, {File(c.typed)},
+                        c.answers);
+        EXPECT_EQ(boxes.size(), c.answers.size()) << "the dialog asks only about an existing file";
         std::string bytes = ReadFileBytes(File(c.written));
         size_t cards = 0;
         for (size_t at = bytes.find("BEGIN:VCARD\r\n"); at != std::string::npos;
