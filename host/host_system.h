@@ -51,9 +51,11 @@ struct FileDialogAnswer {
     std::vector<WString> paths;
 };
 
-/* Gets a message box's text and caption, returns the button pressed (IDYES,
- * IDNO, IDCANCEL or IDOK). */
-using MessageBoxAnswerer = std::function<int(const WString& text, const WString& caption)>;
+/* Gets a message box's text, caption and style (its buttons and icon, as
+ * MB_YESNOCANCEL | MB_ICONEXCLAMATION; on Windows read off the box itself),
+ * returns the button pressed (IDYES, IDNO, IDCANCEL or IDOK). */
+using MessageBoxAnswerer =
+    std::function<int(const WString& text, const WString& caption, UINT style)>;
 
 /* While it lives, the file dialogs (open or save) that plug-in commands open on
  * this thread get `answers` in turn; any dialog beyond them is cancelled. Each

@@ -99,10 +99,11 @@ BOOL AnswerFileDialog(void* context, BOOL, const OPENFILENAMEW*, const WCHAR** f
     return state->selection.empty() ? FALSE : TRUE;
 }
 
-int AnswerMessageBox(void* context, HWND, LPCWSTR text, LPCWSTR caption, UINT) {
+int AnswerMessageBox(void* context, HWND, LPCWSTR text, LPCWSTR caption, UINT style) {
     auto* state = static_cast<DialogDriver::State*>(context);
     if (!state->boxes) return IDCANCEL;
-    return state->boxes(text ? WString(text) : WString(), caption ? WString(caption) : WString());
+    return state->boxes(text ? WString(text) : WString(), caption ? WString(caption) : WString(),
+                        style);
 }
 }  // namespace
 

@@ -192,13 +192,57 @@ BOOL CALLBACK FindMessageText(HWND child, LPARAM found) {
     return FALSE;
 }
 
+BOOL CALLBACK FindIcon(HWND child, LPARAM found) {
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
+    *reinterpret_cast<HICON*>(found) =
+        reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    return FALSE;
+}
+
+/* Whether the box shows that button (a box may keep the others hidden). */
+bool ShowsButton(HWND box, int id) {
+    HWND button = GetDlgItem(box, id);
+    return button && IsWindowVisible(button);
+}
+
+/* The box's style as MessageBoxW got it: the buttons it shows, and the icon,
+ * which is the system's shared one for each MB_ICON value. */
+UINT BoxStyle(HWND box) {
+    static const struct {
+        UINT style;
+        int buttons[3];  // 0: none
+    } kButtons[] = {
+        {MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}}, {MB_YESNO, {IDYES, IDNO, 0}},
+        {MB_RETRYCANCEL, {IDRETRY, IDCANCEL, 0}}, {MB_OKCANCEL, {IDOK, IDCANCEL, 0}},
+    };
+    UINT style = MB_OK;
+    for (const auto& b : kButtons) {
+        bool all = true;
+        for (int id : b.buttons) all = all && (id == 0 || ShowsButton(box, id));
+        if (all) {
+            style = b.style;
+            break;
+        }
+    }
+    static const struct {
+        UINT style;
+        LPCWSTR icon;
+    } kIcons[] = {{MB_ICONERROR, IDI_HAND}, {MB_ICONQUESTION, IDI_QUESTION},
+                  {MB_ICONEXCLAMATION, IDI_EXCLAMATION}, {MB_ICONINFORMATION, IDI_ASTERISK}};
+    HICON icon = nullptr;
+    EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&icon));
+    for (const auto& i : kIcons)
+        if (icon && icon == LoadIconW(nullptr, i.icon)) style |= i.style;
+    return style;
+}
+
 void AnswerMessageBox(HWND box) {
     std::wstring text;
     EnumChildWindows(box, FindMessageText, reinterpret_cast<LPARAM>(&text));
-    int id = g_driver->boxes ? g_driver->boxes(text, WindowText(box)) : IDCANCEL;
+    int id = g_driver->boxes ? g_driver->boxes(text, WindowText(box), BoxStyle(box)) : IDCANCEL;
     // An answer the box does not offer: its Cancel, else No, else OK.
     for (int fallback : {IDCANCEL, IDNO, IDOK})
-        if (!GetDlgItem(box, id)) id = fallback;
+        if (!ShowsButton(box, id)) id = fallback;
     PressButton(box, id);
 }
 

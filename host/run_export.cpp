@@ -73,7 +73,7 @@ void RunExport(const ProgramContext& context) {
     // A file that exists makes the save dialog ask whether to replace it: the
     // user named it on the command line, so yes.
     DialogDriver driver({FileDialogAnswer{{path}}},
-                        [](const WString&, const WString&) { return IDYES; });
+                        [](const WString&, const WString&, UINT) { return IDYES; });
     if (cl.hasContact)
         module.ContactMenuCommandExecute(uid.c_str());
     else

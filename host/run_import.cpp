@@ -79,7 +79,7 @@ void RunImport(const ProgramContext& context) {
 
     for (const ImportBatch& batch : MakeImportBatches(paths)) {
         DialogDriver driver({FileDialogAnswer{batch.paths}},
-                            [&prompt](const WString& text, const WString&) {
+                            [&prompt](const WString& text, const WString&, UINT) {
                                 return AnswerPrompt(&prompt, text);
                             });
         module.ExecuteMainCommand();

@@ -45,6 +45,7 @@ const PluginModule& Module(const char* name) {
 // A box as the driver saw it, and the answer given.
 struct SeenBox {
     std::wstring text, caption;
+    UINT style;
 };
 
 class DialogScenario : public testing::Test {
@@ -68,8 +69,8 @@ protected:
         std::vector<SeenBox> boxes;
         size_t next = 0;
         DialogDriver driver({FileDialogAnswer{paths}},
-                            [&](const WString& text, const WString& caption) {
-                                boxes.push_back({text, caption});
+                            [&](const WString& text, const WString& caption, UINT style) {
+                                boxes.push_back({text, caption, style});
                                 return next < answers.size() ? answers[next++] : IDCANCEL;
                             });
         command();
@@ -167,6 +168,7 @@ TEST_F(DialogScenario, OverwritePromptAnsweredYesNoCancelOnThreeCards) {
                                     L"\nПерезаписать контакт в базе Zamo?";
             EXPECT_EQ(WideToUtf8(boxes[i].text), WideToUtf8(expected)) << "box " << i;
             EXPECT_EQ(boxes[i].caption, L"") << "box " << i;
+            EXPECT_EQ(boxes[i].style, 0x33u) << "box " << i << ": Yes, No, Cancel and a warning";
         }
     }
 }
