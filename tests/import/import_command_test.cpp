@@ -111,7 +111,7 @@ TEST_F(ImportCommand, FillsTheOpenDialogAsTheSystemExpects) {
     answer.result = FALSE;
     ImportVCardFiles();
     ASSERT_EQ(answer.calls, 1);
-    EXPECT_EQ(answer.seen.lStructSize, 88u);
+    EXPECT_EQ(answer.seen.lStructSize, sizeof(OPENFILENAMEW)) << "88 in the 32-bit DLLs";
     EXPECT_EQ(answer.seen.hwndOwner, nullptr);
     EXPECT_EQ(answer.filter, WString(TEXT("vCard\0*.vcf\0\0"), 13));
     EXPECT_EQ(answer.seen.nFilterIndex, 1u);
