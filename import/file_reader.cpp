@@ -85,8 +85,10 @@ bool ReadVCardCards(const WString& path, const std::function<void(const CardLine
 }
 
 void ImportVCardFile(WString path) {
-    AddinZamo_ChangesStart();
+    bool bracketOpen = false;
     try {
+        AddinZamo_ChangesStart();
+        bracketOpen = true;
         CardImportContext context;
         bool windows1251 = false;
         ReadVCardCards(
@@ -103,7 +105,7 @@ void ImportVCardFile(WString path) {
         } catch (...) {
             // Not even the box could be shown; the bracket still ends.
         }
-        AddinZamo_ChangesEnd();
+        if (bracketOpen) AddinZamo_ChangesEnd();
         throw;
     }
     AddinZamo_ChangesEnd();

@@ -18,8 +18,8 @@ bool ReadVCardCards(const WString& path, const std::function<void(const CardLine
 /* Imports one file: AddinZamo_ChangesStart, every card through ImportCard, then
  * AddinZamo_ChangesEnd. When an exception ends the file's import midway, an
  * error box (MB_OK | MB_ICONERROR, the import caption, one line naming the file
- * and the reason) comes first, then AddinZamo_ChangesEnd, and the exception is
- * passed on. */
+ * and the reason) comes first, then AddinZamo_ChangesEnd (when ChangesStart had
+ * returned), and the exception is passed on. */
 void ImportVCardFile(WString path);
 
 #endif
