@@ -78,7 +78,7 @@ std::string FinalPath(const std::string& path, DWORD attributes) {
     return narrow.empty() ? path : narrow;
 }
 
-// Whether the existing file at `path` is a file on a disk (not a device or pipe).
+// Whether `path` is a file on a disk, or nothing that opens (not a device or pipe).
 bool IsDiskFile(const std::string& path) {
     HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
@@ -111,9 +111,10 @@ FailureReason OpenOutputFileBeside(const char* path, OutputFile& out) {
         out.target = FinalPath(out.target, attributes);
         attributes = GetFileAttributesW(Wide(out.target).c_str());
     }
+    // A device or pipe name (NUL, CON, \\.\pipe\...) need not show attributes.
+    if (!IsDiskFile(out.target)) return FailureReason::NotRegularFile;
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !IsDiskFile(out.target))
-            return FailureReason::NotRegularFile;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FailureReason::NotRegularFile;
         if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return FailureReason::ReadOnly;
     } else {
         DWORD error = GetLastError();
