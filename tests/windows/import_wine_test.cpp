@@ -214,8 +214,9 @@ TEST(WindowsFileSeam, ReplacesTheTargetOnlyWhenCommitted) {
             if (c.commit) EXPECT_EQ(CommitOutputFile(out), FailureReason::None);
             else DiscardOutputFile(out);
         }
-        if (!c.after.empty())
+        if (!c.after.empty()) {
             EXPECT_EQ(ReadFileBytes(std::wstring(c.path.begin(), c.path.end())), c.after);
+        }
     }
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
