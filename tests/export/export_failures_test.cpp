@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <functional>
 #include <new>
 #include <stdexcept>
@@ -87,6 +90,7 @@ TEST_F(ExportFailure, LeavesTheFileAsItWasAndSaysWhy) {
         const char* why;
         std::function<void()> fault = nullptr;
         bool skip = false;
+        std::string shown = "";  // the path in the box, in the folder; "": the chosen one
     } cases[] = {
         {[](ExportFailure& t) { return t.folder.File("book.vcf"); }, "",
          "nothing stands at the path: a new file, no box"},
@@ -128,13 +132,13 @@ TEST_F(ExportFailure, LeavesTheFileAsItWasAndSaysWhy) {
         {[](ExportFailure& t) { return t.folder.File(std::string(300, 'n') + ".vcf"); },
          "the file name is too long", "a 300-byte file name"},
         {[](ExportFailure& t) {
-             std::filesystem::create_directory(t.folder.File("locked"));
-             WriteBytes(t.folder.File("locked/book.vcf"), kOld);
-             chmod(t.folder.File("locked").c_str(), 0555);
-             return t.folder.File("locked/book.vcf");
+             std::filesystem::create_directory(t.folder.File("it's"));
+             return t.folder.File("it's/book.vcf");
          },
-         "access denied", "a read-only folder: no temporary file can be made (not as root)",
-         nullptr, root},
+         "the path was not found", "without its apostrophe the path names a missing folder",
+         nullptr, false, "its/book.vcf"},
+        {[](ExportFailure& t) { return t.folder.File("book.vcf"); }, "",
+         "after all those failures the next export runs normally"},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -154,16 +158,53 @@ TEST_F(ExportFailure, LeavesTheFileAsItWasAndSaysWhy) {
             ASSERT_EQ(gBoxes.size(), 1u) << "one error box";
             EXPECT_EQ(gBoxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
             EXPECT_EQ(gBoxes[0].caption, "Export all contacts to vCard format");
-            EXPECT_EQ(gBoxes[0].text, "Could not export the contacts to " + path + ": " +
+            const std::string shown = c.shown.empty() ? path : folder.File(c.shown);
+            EXPECT_EQ(gBoxes[0].text, "Could not export the contacts to " + shown + ": " +
                                           c.reason + ".");
         }
-        chmod(folder.File("locked").c_str(), 0755);
-        EXPECT_EQ(Others({"book.vcf", "taken.vcf", "pipe.vcf", "sock.vcf", "null.vcf", "locked"}),
+        EXPECT_EQ(Others({"book.vcf", "taken.vcf", "pipe.vcf", "sock.vcf", "null.vcf", "it's"}),
                   std::vector<std::string>{})
             << "no temporary file left";
         std::filesystem::remove_all(folder.Path());
         std::filesystem::create_directories(folder.Path());
     }
+}
+
+// A writable file in a folder without write permission: no temporary file can
+// be made beside it, and the file is not cut open instead. Root may write
+// anywhere, so then the export runs in a child process as user nobody.
+TEST_F(ExportFailure, AReadOnlyFolderKeepsItsFile) {
+    const std::string locked = folder.File("locked"), path = folder.File("locked/book.vcf");
+    std::filesystem::create_directory(locked);
+    WriteBytes(path, kOld);
+    chmod(path.c_str(), 0666);
+    chmod(locked.c_str(), 0555);
+    chmod(folder.Path().c_str(), 0755);
+    ChoosePath(answer, path);
+    const std::string expected = "Could not export the contacts to " + path + ": access denied.";
+    auto exportAndCheck = [&] {
+        ExecuteMainCommand();
+        return gBoxes.size() == 1 && gBoxes[0].text == expected;
+    };
+    if (geteuid() == 0) {
+        std::fflush(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            bool told = setgid(65534) == 0 && setuid(65534) == 0 && exportAndCheck();
+            _exit(told ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "as nobody: not one box saying \"" << expected << "\"";
+    } else {
+        EXPECT_TRUE(exportAndCheck()) << (gBoxes.empty() ? "no box" : gBoxes[0].text);
+    }
+    EXPECT_EQ(ReadBytes(path), kOld);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked),
+                            std::filesystem::directory_iterator()),
+              1) << "no temporary file";
+    chmod(locked.c_str(), 0755);
 }
 
 TEST_F(ExportFailure, ReplacesTheFileWholeKeepingItsPermissionsAndLinks) {
