@@ -10,6 +10,7 @@
 #include "value_encoding.h"
 
 namespace {
+constexpr DWORD kStructSize = sizeof(OPENFILENAMEW);  // 88 in the 32-bit DLLs
 constexpr size_t kFileBufferSize = 32767;  // what the buffer holds
 constexpr DWORD kFileBufferAnnounced = 1024;  // what the dialog is told
 const WCHAR kFilter[] = TEXT("vCard\0*.vcf\0");
@@ -18,7 +19,7 @@ const WCHAR kFilter[] = TEXT("vCard\0*.vcf\0");
 std::optional<WString> ChooseOutputFile() {
     std::vector<WCHAR> file(kFileBufferSize, 0);
     OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(OPENFILENAMEW);
+    ofn.lStructSize = kStructSize;
     ofn.hwndOwner = nullptr;
     ofn.lpstrFilter = kFilter;
     ofn.nFilterIndex = 1;

@@ -42,6 +42,14 @@ const WCHAR* StepKind(const CommunicationStep& step, const std::vector<WString>&
 // The host may hand back null where it means "nothing": read it as empty.
 WStringView HostText(const WCHAR* text) { return text ? WStringView(text) : WStringView(); }
 
+// The stored value is the value, or the value and one line feed (as the earlier
+// importer stored the values of UTF-8 files).
+bool SameValue(WStringView stored, WStringView value) {
+    if (stored.size() == value.size() + 1 && stored.back() == TEXT('\n'))
+        stored.remove_suffix(1);
+    return stored == value;
+}
+
 }  // namespace
 
 bool HasCommunication(const WString& uid, WStringView kind, WStringView value) {
@@ -54,7 +62,7 @@ bool HasCommunication(const WString& uid, WStringView kind, WStringView value) {
                                                 &hostSubKind))
             continue;
         // Compared at once: the host's strings last only until its next call.
-        if (HostText(hostKind) == kind && HostText(hostValue) == value) return true;
+        if (HostText(hostKind) == kind && SameValue(HostText(hostValue), value)) return true;
     }
     return false;
 }

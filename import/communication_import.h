@@ -9,7 +9,8 @@
 #include "wide_text.h"
 
 /* Asks the host whether contact `uid` has a communication of `kind` with exactly
- * `value` (code unit by code unit, no trimming; the sub-kind is not compared).
+ * `value` (code unit by code unit, no trimming; the sub-kind is not compared),
+ * or with `value` and one line feed after it, as the earlier importer stored it.
  * Indices the host fails to fill are passed over; a count of 0 or less: false. */
 bool HasCommunication(const WString& uid, WStringView kind, WStringView value);
 

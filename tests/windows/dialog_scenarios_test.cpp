@@ -225,4 +225,19 @@ TEST_F(DialogScenario, CancellingTheSaveDialogTouchesNoFile) {
     EXPECT_EQ(ReadFileBytes(File(L"kept.vcf")), "old text\r\n");
 }
 
+TEST_F(DialogScenario, AFailedExportShowsTheErrorBox) {
+    WriteFileBytes(File(L"in.vcf"), Card("u-1", "Anna", "Orlova"));
+    Import({File(L"in.vcf")});
+    // A name that code page 1251 cannot spell: the dialog takes it, but the file
+    // cannot be made under the ANSI path.
+    const std::wstring target = File(L"\u540d\u7247.vcf");
+    std::vector<SeenBox> boxes = Run(Module("vcard_export").ExecuteMainCommand, {target}, {IDOK});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Export all contacts to vCard format");
+    EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(boxes[0].text.rfind(L"Could not export the contacts to " + target + L": ", 0), 0u)
+        << WideToUtf8(boxes[0].text);
+    EXPECT_EQ(FolderFiles(), (std::vector<std::wstring>{L"in.vcf"})) << "no file made";
+}
+
 }  // namespace
