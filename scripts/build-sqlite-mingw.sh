@@ -29,7 +29,9 @@ if [ ! -f "$src/sqlite3.c" ]; then
   mkdir -p "$cache"
   work=$(mktemp -d "$cache/sqlite-work.XXXXXX")
   trap 'rm -rf "$work"' EXIT
-  (cd "$work" && apt-get source -qq sqlite3 >&2)
+  # An index that an earlier run did not get to fetch is fetched now.
+  (cd "$work" && { apt-get source -qq sqlite3 >&2 ||
+                   { apt-get update -qq >&2 && apt-get source -qq sqlite3 >&2; }; })
   tree=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'sqlite3-*' | head -1)
   [ -n "$tree" ] || { echo "apt-get source sqlite3 gave no source tree" >&2; exit 1; }
   (cd "$tree" && ./configure -q --disable-tcl >&2 && make -s sqlite3.c >&2)
