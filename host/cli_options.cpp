@@ -47,16 +47,40 @@ std::string Upper(std::string s) {
     return s;
 }
 
+// The languages the modules know, with the short forms --lang accepts.
+struct LanguageName {
+    const char* name;
+    const char* shortName;
+};
+const LanguageName kLanguages[] = {{"English", "en"}, {"Russian", "ru"}};
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string LanguageOf(const std::string& value) {
+    std::string wanted = Lower(value);
+    for (const LanguageName& l : kLanguages)
+        if (wanted == Lower(l.name) || wanted == l.shortName) return l.name;
+    throw UsageError{"--lang takes English (en) or Russian (ru), not '" + value + "'"};
+}
+
 Apply Communication(const char* kind) {
     return [kind](CommandLine& cl, const std::string& v) { cl.communications.push_back({kind, v, ""}); };
 }
 
 std::vector<OptionInfo> Options() {
     std::vector<OptionInfo> o = {
-        {"db", true, kAllCommands, [](CommandLine& cl, const std::string& v) { cl.db = v; }},
+        {"db", true, kAllCommands,
+         [](CommandLine& cl, const std::string& v) {
+             if (v.empty()) throw UsageError{"--db needs a path, not an empty text"};
+             cl.db = v;
+         }},
         {"plugins", true, kAllCommands,
          [](CommandLine& cl, const std::string& v) { cl.plugins = v; }},
-        {"lang", true, kAllCommands, [](CommandLine& cl, const std::string& v) { cl.lang = v; }},
+        {"lang", true, kAllCommands,
+         [](CommandLine& cl, const std::string& v) { cl.lang = LanguageOf(v); }},
         {"help", false, kAllCommands, [](CommandLine& cl, const std::string&) { cl.command = "help"; }},
         {"json", false, kList | kShow, [](CommandLine& cl, const std::string&) { cl.json = true; }},
         {"overwrite", true, kImport,
@@ -65,6 +89,8 @@ std::vector<OptionInfo> Options() {
                  throw UsageError{"--overwrite takes yes or no, not '" + v + "'"};
              cl.overwrite = v;
          }},
+        {"dry-run", false, kImport,
+         [](CommandLine& cl, const std::string&) { cl.dryRun = true; }},
         {"contact", true, kExport,
          [](CommandLine& cl, const std::string& v) {
              cl.contact = v;
@@ -163,10 +189,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 const char* UsageText() {
-    return "usage: zamo [--db PATH] [--plugins DIR] [--lang NAME] COMMAND ...\n"
+    return "usage: zamo [--db PATH] [--plugins DIR] [--lang English|Russian] COMMAND ...\n"
            "  menu                          the commands of every plug-in module\n"
-           "  import [--overwrite yes|no] FILE...   import vCard files\n"
+           "  import [--overwrite yes|no] [--dry-run] FILE...   import vCard files\n"
+           "                                (- reads standard input)\n"
            "  export [--contact UID] FILE   export all contacts, or one, to FILE\n"
+           "                                (- writes to standard output)\n"
            "  list [--json]                 the contact tree\n"
            "  show [--json] UID             every field of one contact\n"
            "  add [--uid UID] [--parent UID] [--first ..] [--last ..] [--middle ..] [--title ..]\n"

@@ -19,9 +19,10 @@ struct CommandLine {
     std::string command;  // "menu", "import", "export", "list", "show", "add" or "help"
     std::string db;       // empty: from the environment
     std::string plugins;  // empty: beside the executable
-    std::string lang = "English";
+    std::string lang = "English";  // "English" or "Russian" (--lang en/ru/any case)
     bool json = false;
     std::string overwrite;  // "", "yes" or "no"
+    bool dryRun = false;    // import --dry-run
     std::string contact;    // export --contact
     bool hasContact = false;
     std::string uid, parent = "root", birthday;  // add
