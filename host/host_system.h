@@ -11,8 +11,8 @@
 bool IsTerminal(int stream);
 
 /* From now on the first Ctrl-C (SIGINT) only raises the flag returned by
- * InterruptFlag, and interrupts a blocking read; a second one ends the
- * program at once. */
+ * InterruptFlag and ends any read of standard input (which then reads as
+ * empty); a second one ends the program at once. */
 void WatchInterrupts();
 const volatile std::sig_atomic_t* InterruptFlag();
 bool Interrupted();

@@ -13,9 +13,12 @@
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
+int emptyInput = -1;  // /dev/null, put in place of standard input on Ctrl-C
 
 void OnInterrupt(int) {
     interrupted = 1;
+    // A read of standard input that was about to start ends at once too.
+    if (emptyInput >= 0) dup2(emptyInput, STDIN_FILENO);
     std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program
 }
 
@@ -50,6 +53,10 @@ bool CopyAll(int in, const std::string& inName, int out, const std::string& outN
             *error = Reason("cannot read", inName);
             return false;
         }
+        if (n == 0 && interrupted) {
+            *error = "interrupted";
+            return false;
+        }
         if (n == 0) return true;
         if (!WriteAll(out, buffer.data(), static_cast<size_t>(n))) {
             *error = interrupted ? "interrupted" : Reason("cannot write", outName);
@@ -63,6 +70,7 @@ bool CopyAll(int in, const std::string& inName, int out, const std::string& outN
 bool IsTerminal(int stream) { return isatty(stream) != 0; }
 
 void WatchInterrupts() {
+    if (emptyInput < 0) emptyInput = open("/dev/null", O_RDONLY | O_CLOEXEC);
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);

@@ -125,7 +125,7 @@ int AskTerminal(PromptAnswer& answer, LPCWSTR text) {
         std::fputs(kChoicePrompt, stderr);
         std::fflush(stderr);
         std::string line;
-        if (!std::getline(std::cin, line)) {
+        if (Interrupted() || !std::getline(std::cin, line)) {
             // End of input (or Ctrl-C) cancels this card; the next question reads again.
             std::cin.clear();
             std::clearerr(stdin);
@@ -176,6 +176,7 @@ std::string CountsLine(const StoreCounters& c, bool dryRun) {
 void PrintSummary(const std::vector<ImportFile>& files, const std::vector<ChangesResult>& changes,
                   bool dryRun) {
     bool perFile = files.size() > 1 || changes.size() < files.size();
+    for (const ChangesResult& r : changes) perFile = perFile || !r.saved;
     for (size_t i = 0; i < changes.size() && i < files.size(); ++i)
         if (changes[i].saved && changes[i].counters.presenceChecks == 0)
             std::fprintf(stderr, "zamo: no vCards found in %s\n", files[i].shown.c_str());
