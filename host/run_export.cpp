@@ -160,6 +160,12 @@ void RunExport(const ProgramContext& context) {
     Utf8ToWide(target.string(), &answer.path);
     answer.path += u'\0';  // the list's own end; c_str() adds the final NUL
 
+    // A file the module could not replace keeps its time and size.
+    std::error_code ec;
+    bool existed = std::filesystem::exists(written, ec);
+    auto oldTime = std::filesystem::last_write_time(written, ec);
+    auto oldSize = std::filesystem::file_size(written, ec);
+
     TerminalProgress progress(context.errorIsTerminal, "exported");
     ErrorBoxes boxes;
     ZamoStore_SetProgress([&progress](long cards) { progress.Update(cards); });
@@ -181,9 +187,12 @@ void RunExport(const ProgramContext& context) {
     if (!boxes.texts.empty())
         throw CliFailure{ErrorBoxLine(boxes.texts.front().c_str(), temporary.path, shownPath)};
     if (answer.calls == 0) throw CliFailure{"the export plug-in did not open its save dialog"};
-    std::error_code ec;
     if (!std::filesystem::is_regular_file(written, ec))
         throw CliFailure{"the export plug-in wrote no file at " + shownPath};
+    if (existed && !toOutput && std::filesystem::last_write_time(written, ec) == oldTime &&
+        std::filesystem::file_size(written, ec) == oldSize)
+        throw CliFailure{"the export plug-in did not replace " + shownPath +
+                         " (is it write-protected?)"};
     long cards = CountCards(written);
     long expected = ExpectedCards(cl, selected);
     if (cards < expected)
