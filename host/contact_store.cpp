@@ -681,3 +681,14 @@ std::vector<TreeEntry> ContactStore::Tree() {
     }
     return result;
 }
+
+long ContactStore::NamedContacts() {
+    int count = 0;
+    if (!db_ || !Flush() ||
+        QueryInt(db_,
+                 "SELECT count(*) FROM contact WHERE first_name <> '' OR middle_name <> ''"
+                 " OR last_name <> ''",
+                 &count) != SQLITE_OK)
+        return 0;
+    return count;
+}

@@ -122,6 +122,8 @@ public:
     /* Whole-contact reads for the program. */
     bool Read(WStringView uid, ContactRecord* out);
     std::vector<TreeEntry> Tree();
+    /* Contacts with a first, middle or last name; 0 on a database error. */
+    long NamedContacts();
 
     /* The current local time as an OLE date, to the second, or the clock set. */
     double Now() const;

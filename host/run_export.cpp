@@ -74,30 +74,30 @@ std::string RefusedTarget(const std::filesystem::path& path) {
     }
 }
 
-/* Cards in a written file: lines that are exactly END:VCARD. */
+/* Cards in a written file: lines that are exactly END:VCARD (CR LF ended). */
 long CountCards(const std::string& path) {
+    static const std::string kEnd = "\nEND:VCARD\r\n";
     std::ifstream in(path, std::ios::binary);
+    std::string text = "\n";  // the file's start counts as a line start
+    std::vector<char> block(1 << 20);
     long cards = 0;
-    for (std::string line; std::getline(in, line);)
-        if (line == "END:VCARD\r" || line == "END:VCARD") ++cards;
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+        text.append(block.data(), static_cast<size_t>(in.gcount()));
+        size_t at = 0;
+        for (; (at = text.find(kEnd, at)) != std::string::npos; at += kEnd.size() - 1) ++cards;
+        // Keep a tail that may hold the start of a marker cut by the block end.
+        text.erase(0, text.size() > kEnd.size() ? text.size() - (kEnd.size() - 1) : 0);
+    }
     return cards;
-}
-
-bool HasName(const WString& first, const WString& middle, const WString& last) {
-    return !first.empty() || !middle.empty() || !last.empty();
 }
 
 /* The cards the module must write: every named contact, or the one. */
 long ExpectedCards(const CommandLine& cl, const ContactRecord& selected) {
-    if (cl.hasContact) {
-        const auto& f = selected.fields;
-        return HasName(f[static_cast<size_t>(ContactField::FirstName)],
-                       f[static_cast<size_t>(ContactField::MiddleName)],
-                       f[static_cast<size_t>(ContactField::LastName)]);
-    }
-    long count = 0;
-    for (const TreeEntry& e : ZamoStore_Tree()) count += HasName(e.firstName, e.middleName, e.lastName);
-    return count;
+    if (!cl.hasContact) return ZamoStore_NamedContacts();
+    const auto& f = selected.fields;
+    return !f[static_cast<size_t>(ContactField::FirstName)].empty() ||
+           !f[static_cast<size_t>(ContactField::MiddleName)].empty() ||
+           !f[static_cast<size_t>(ContactField::LastName)].empty();
 }
 
 /* Removes the temporary file of "-" however the command ends. */

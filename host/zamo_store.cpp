@@ -46,4 +46,6 @@ bool ZamoStore_Read(WStringView uid, ContactRecord* out) {
     return ZamoStore_Instance().Read(uid, out);
 }
 
+long ZamoStore_NamedContacts() { return ZamoStore_Instance().NamedContacts(); }
+
 std::vector<TreeEntry> ZamoStore_Tree() { return ZamoStore_Instance().Tree(); }

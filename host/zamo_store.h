@@ -49,6 +49,8 @@ void ZamoStore_SetProgress(std::function<void(long)> progress);
 bool ZamoStore_SetText(WStringView uid, ContactField field, WStringView value);
 /* The whole contact; false when `uid` is no contact. */
 bool ZamoStore_Read(WStringView uid, ContactRecord* out);
+/* Contacts with a first, middle or last name: the cards an export of all writes. */
+long ZamoStore_NamedContacts();
 /* Every contact in walk order, parent before children. */
 std::vector<TreeEntry> ZamoStore_Tree();
 
