@@ -80,6 +80,17 @@ std::string OpenFailure(const std::string& path, int rc, sqlite3* db) {
     }
 }
 
+// Opens the existing database for writing just long enough for SQLite to roll
+// back the journal a killed writer left; true when that worked.
+bool RollBackLeftJournal(const std::string& path) {
+    sqlite3* db = nullptr;
+    int tables = 0;
+    bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+              QueryInt(db, "SELECT count(*) FROM sqlite_master", &tables) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
 }  // namespace
 
 ContactStore::ContactStore() : uidSeed_(std::random_device{}()) {
@@ -118,8 +129,19 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
     int appId = 0, tables = 0, version = 0;
     if ((rc = QueryInt(db_, "PRAGMA application_id", &appId)) != SQLITE_OK ||
         (rc = QueryInt(db_, "SELECT count(*) FROM sqlite_master", &tables)) != SQLITE_OK ||
-        (rc = QueryInt(db_, "PRAGMA user_version", &version)) != SQLITE_OK)
+        (rc = QueryInt(db_, "PRAGMA user_version", &version)) != SQLITE_OK) {
+        // A program killed while writing leaves a journal that must be played
+        // back before anyone reads: a reader may do that much, once, then reads.
+        if (readOnly && (rc & 0xff) == SQLITE_READONLY) {
+            std::string message = OpenFailure(path, rc, db_);
+            sqlite3_close(db_);
+            db_ = nullptr;
+            if (RollBackLeftJournal(path)) return Open(path, error, true);
+            if (error) *error = message;
+            return false;
+        }
         return fail(rc);
+    }
     bool fresh = appId == 0 && tables == 0;
     if ((!fresh && (appId != kApplicationId || version != kSchemaVersion)) ||
         (fresh && readOnly)) {

@@ -1,8 +1,12 @@
 // zamo under faults a user meets: an export that cannot be written says so
 // with exit 1 and one line (never "exported"), and the read-only commands work
-// on a database they may not write and on a full disk.
+// on a database they may not write, on a full disk, and right after a writer
+// was killed.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -98,6 +102,27 @@ TEST(ZamoFailures, ReadOnlyCommandsWriteNothing) {
         EXPECT_EQ(FileBytes(db), before);
     }
     chmod(locked.c_str(), 0755);
+}
+
+TEST(ZamoFailures, AReaderRightAfterAKilledWriterSeesTheOldContacts) {
+    TempFolder folder;
+    std::string db = folder.File("c.db");
+    ASSERT_EQ(RunZamo({"--db", db, "import", folder.Write("in.vcf", Cards(300))}).exitCode, 0);
+    // A writer that spills half a transaction into the file and dies: the
+    // journal it leaves must be played back before anything is read.
+    pid_t writer = fork();
+    if (writer == 0) {
+        sqlite3* handle = nullptr;
+        sqlite3_open(db.c_str(), &handle);
+        sqlite3_exec(handle, "PRAGMA cache_size = 1; BEGIN; UPDATE contact SET first_name = 'half';",
+                     nullptr, nullptr, nullptr);
+        _exit(0);
+    }
+    waitpid(writer, nullptr, 0);
+    ASSERT_FALSE(FileBytes(db + "-journal").empty()) << "no journal left to test with";
+    ZamoResult r = RunZamo({"--db", db, "show", "c-7"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("First name: First7\n"), std::string::npos) << r.out;
 }
 
 }  // namespace
