@@ -22,6 +22,12 @@ unsigned g_prompts = 0;
 
 int AnswerPrompt(void*, HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
     if (!text || !caption) FuzzFail("prompt without text or caption");
+    if (type == (MB_OK | MB_ICONERROR)) {
+        // Only memory may run out (the fuzzer limits it); any other failure is a fault.
+        if (Utf8(WString(text)).find("not enough memory") == std::string::npos)
+            FuzzFail("the import failed: " + Utf8(WString(text)));
+        return IDOK;
+    }
     if (type != (MB_YESNOCANCEL | MB_ICONEXCLAMATION)) FuzzFail("prompt of another style");
     unsigned k = g_prompts++;
     if (g_answers >> (k % 8) & 1) return IDYES;

@@ -1,9 +1,11 @@
 /* The communication steps (see communication_import.h): one table row per step,
- * in the order the steps run, and the host-side duplicate test. */
+ * in the order the steps run, the host-side duplicate test, and the set of the
+ * contact's communications that answers it for a whole card. */
 #include "communication_import.h"
 
 #include <windows.h>
 
+#include <unordered_set>
 #include <vector>
 
 #include "zamo_host.h"
@@ -50,6 +52,44 @@ bool SameValue(WStringView stored, WStringView value) {
     return stored == value;
 }
 
+// The contact's communications as the host holds them, read once per card at
+// its first communication line, with those the card has added since; each as
+// its kind, a NUL and its value.
+struct KnownCommunications {
+    bool read = false;
+    std::unordered_set<WString> keys;
+    WString key;  // reused to build look-up keys
+};
+
+const WString& Key(WStringView kind, WStringView value, KnownCommunications& known) {
+    known.key.assign(kind);
+    known.key += WCHAR(0);
+    known.key += value;
+    return known.key;
+}
+
+void ReadOnce(const WString& uid, KnownCommunications& known) {
+    if (known.read) return;
+    known.read = true;
+    const int count = AddinZamo_Contact_GetCommunicationsCount(uid.c_str());
+    for (int index = 0; index < count; ++index) {
+        const WCHAR* hostKind = nullptr;
+        const WCHAR* hostValue = nullptr;
+        const WCHAR* hostSubKind = nullptr;
+        if (!AddinZamo_Contact_GetCommunication(uid.c_str(), index, &hostKind, &hostValue,
+                                                &hostSubKind))
+            continue;
+        known.keys.insert(Key(HostText(hostKind), HostText(hostValue), known));
+    }
+}
+
+// HasCommunication's answer, from the set: the value as it is or with one line feed.
+bool Knows(KnownCommunications& known, WStringView kind, WStringView value) {
+    if (known.keys.count(Key(kind, value, known)) != 0) return true;
+    known.key += TEXT('\n');
+    return known.keys.count(known.key) != 0;
+}
+
 }  // namespace
 
 bool HasCommunication(const WString& uid, WStringView kind, WStringView value) {
@@ -68,6 +108,7 @@ bool HasCommunication(const WString& uid, WStringView kind, WStringView value) {
 }
 
 void ImportCommunications(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
+    KnownCommunications known;
     for (const CommunicationStep& step : kCommunicationSteps) {
         ForEachNamedProperty(step.property, card, scratch,
                              [&](const std::vector<WString>& parameters,
@@ -75,9 +116,11 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
                                  const WCHAR* kind = StepKind(step, parameters);
                                  // The host keeps the value up to a NUL; compare that part.
                                  const WCHAR* value = components.front().c_str();
-                                 if (HasCommunication(uid, kind, value)) return;
+                                 ReadOnce(uid, known);
+                                 if (Knows(known, kind, value)) return;
                                  AddinZamo_Contact_AddCommunication(uid.c_str(), kind, value,
                                                                     step.subKind);
+                                 known.keys.insert(Key(kind, value, known));
                              });
     }
 }

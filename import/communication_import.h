@@ -17,7 +17,9 @@ bool HasCommunication(const WString& uid, WStringView kind, WStringView value);
 /* Runs the ten steps in order: TEL ("fax" when a parameter entry contains "FAX",
  * else "tel"), URL, EMAIL, then X-ICQ, X-GTALK, X-AIM, X-YAHOO, X-SKYPE, X-MSN,
  * X-JABBER as "msg" with their sub-kinds. Each line named exactly so adds its
- * first component unless HasCommunication already finds it. */
+ * first component unless the contact already has it as HasCommunication tells;
+ * the contact's communications are read from the host once, at the card's first
+ * such line, and what the card adds is remembered from then on. */
 void ImportCommunications(const WString& uid, const CardLines& card, PropertyScratch& scratch);
 
 #endif
