@@ -39,7 +39,7 @@ bool FirstNamedValue(WStringView name, const CardLines& card, PropertyScratch& s
                      WString& value) {
     FindCardProperty(name, card, scratch);
     const bool plain = IsPlainPropertyName(name);
-    for (const WString& line : scratch.lines) {
+    for (WStringView line : scratch.lines) {
         if (plain && !StartsWithPropertyName(line, name)) continue;
         if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) continue;
         if (scratch.components.empty()) continue;

@@ -15,7 +15,8 @@
  * not allocate fresh lists each time, and the card's line index: the lookups
  * use it when IndexCardLines has made it for the card they are given. */
 struct PropertyScratch {
-    std::vector<WString> lines;
+    std::vector<WStringView> lines;  // views of the card's lines or of `joined`
+    std::vector<WString> joined;     // property lines joined with their continuations
     std::vector<WString> parameters;
     std::vector<WString> components;
     CardLineIndex index;
@@ -32,7 +33,7 @@ bool StartsWithPropertyName(WStringView line, WStringView name);
 
 /* The lookup of the steps: FindPropertyLines through the scratch's index. */
 inline void FindCardProperty(WStringView name, const CardLines& card, PropertyScratch& scratch) {
-    FindPropertyLines(name, card, scratch.index, scratch.lines);
+    FindPropertyViews(name, card, scratch.index, scratch.lines, scratch.joined);
 }
 
 /* Exact-name rule: calls visit(parameters, components) for every property line
@@ -43,7 +44,7 @@ void ForEachNamedProperty(WStringView name, const CardLines& card, PropertyScrat
                           Visit&& visit) {
     FindCardProperty(name, card, scratch);
     const bool plain = IsPlainPropertyName(name);
-    for (const WString& line : scratch.lines) {
+    for (WStringView line : scratch.lines) {
         if (plain && !StartsWithPropertyName(line, name)) continue;  // not split for nothing
         if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) continue;
         if (scratch.components.empty()) continue;

@@ -20,6 +20,12 @@ void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WSt
 void FindPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex& index,
                        std::vector<WString>& result);
 
+/* The same lookup giving views: of the card's own line when it is taken alone,
+ * of an entry of `joined` (reused, emptied first) when it is joined with its
+ * continuation lines. The views last until `lines` or `joined` change. */
+void FindPropertyViews(WStringView name, const CardLines& lines, const CardLineIndex& index,
+                       std::vector<WStringView>& result, std::vector<WString>& joined);
+
 /* Splits a property line at its first unescaped ":" into name and parameters
  * (cut at ";", the name first) and value components (cut at unescaped ";",
  * "\;", "\:" and "\," restored). Both lists are emptied first; components are
