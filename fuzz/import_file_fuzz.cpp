@@ -116,7 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     host.beforeCall = [&](const std::string& entry) {
         if (entry == "ChangesStart()") ++starts;
         else if (entry == "ChangesEnd()") ++ends;
-        else if (entry.compare(0, 10, "IsPresent(") == 0) ++cards;
+        // The second look-up of a card from a UTF-8 file (its UID and a line feed)
+        // is no card of its own.
+        else if (entry.compare(0, 10, "IsPresent(") == 0 &&
+                 entry.compare(entry.size() - 2, 2, "\n)") != 0)
+            ++cards;
     };
     g_prompts = 0;
 

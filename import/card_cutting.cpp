@@ -1,6 +1,7 @@
-/* Line and card cutting (see card_cutting.h). The buffer only ever holds the
- * card being collected followed by the line being assembled, so it is emptied
- * whenever a card has gone to the sink or a line outside a card is dropped. */
+/* Line and card cutting (see card_cutting.h). The buffers only ever hold the
+ * card being collected followed by the line being assembled, so they are
+ * emptied whenever a card has gone to the sink or a line outside a card is
+ * dropped. */
 #include "card_cutting.h"
 
 #include <algorithm>
@@ -20,6 +21,10 @@ constexpr WCHAR kCarriageReturn = 0x0D;
 bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+// Once the whole lines of a chunk reach this many units, the next room is a new
+// chunk rather than a larger copy of this one.
+constexpr size_t kChunkUnits = 1 << 20;
+
 WStringView View(const CardCutting& c, CardLineSpan span) {
     return WStringView(c.text.data() + span.start, span.length);
 }
@@ -29,13 +34,47 @@ void Restart(CardCutting& c) {
     c.lineStart = 0;
     c.inCard = false;
     c.card.clear();
+    c.full.clear();  // the chunks of a large card go with it
+    c.chunkEnds.clear();
 }
 
 void HandCardOver(CardCutting& c) {
     c.views.clear();
-    for (CardLineSpan span : c.card) c.views.push_back(View(c, span));
+    c.views.reserve(c.card.size());
+    size_t chunk = 0;
+    for (size_t i = 0; i < c.card.size(); ++i) {
+        while (chunk < c.full.size() && i >= c.chunkEnds[chunk]) ++chunk;
+        const WCHAR* base = chunk < c.full.size() ? c.full[chunk].data() : c.text.data();
+        c.views.emplace_back(base + c.card[i].start, c.card[i].length);
+    }
     c.sink(c.views);
     Restart(c);
+}
+
+// Makes room for `more` units after the used ones. The whole lines kept so far
+// stay where they are once they fill half a chunk: they become a chunk of their
+// own, cut to size, and the line being assembled moves to a new chunk.
+// Otherwise the buffer grows to a quarter more than needed.
+void MakeRoom(CardCutting& c, size_t more) {
+    if (c.used + more <= c.text.size()) return;
+    const size_t line = c.used - c.lineStart;
+    if (c.lineStart >= kChunkUnits / 2) {
+        std::vector<WCHAR> next(std::max(kChunkUnits, line + more));
+        std::copy(c.text.begin() + static_cast<long>(c.lineStart),
+                  c.text.begin() + static_cast<long>(c.used), next.begin());
+        c.text.resize(c.lineStart);
+        c.text.shrink_to_fit();
+        c.full.push_back(std::move(c.text));
+        c.chunkEnds.push_back(c.card.size());
+        c.text = std::move(next);
+        c.used = line;
+        c.lineStart = 0;
+        return;
+    }
+    const size_t needed = c.used + more;
+    std::vector<WCHAR> bigger(needed + needed / 4);
+    std::copy(c.text.begin(), c.text.begin() + static_cast<long>(c.used), bigger.begin());
+    c.text.swap(bigger);
 }
 
 // The line [lineStart, used) is complete: keep it in the card, end the card or drop it.
@@ -99,7 +138,7 @@ void AppendRun(CardCutting& c, const WCHAR* run, size_t count) {
 
 void CutDecodedUnits(CardCutting& c, const WCHAR* units, size_t count) {
     // Each unit adds at most two (a carriage return held back, then the unit).
-    if (c.text.size() < c.used + count + 2) c.text.resize(c.used + count + 2 + c.text.size() / 2);
+    MakeRoom(c, count + 2);
     if (c.pendingCarriageReturn && count > 0) {
         c.pendingCarriageReturn = false;
         if (units[0] != kLineFeed) Put(c, kCarriageReturn);
@@ -129,7 +168,7 @@ void CutDecodedUnits(CardCutting& c, const WCHAR* units, size_t count) {
 void FinishCutting(CardCutting& c) {
     if (c.pendingCarriageReturn) {
         c.pendingCarriageReturn = false;
-        if (c.text.size() < c.used + 2) c.text.resize(c.used + 2);
+        MakeRoom(c, 2);
         Put(c, kCarriageReturn);
     }
     if (c.used > c.lineStart) EndLine(c);
