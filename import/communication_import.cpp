@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <unordered_set>
 #include <vector>
 
 #include "zamo_host.h"
@@ -52,14 +51,7 @@ bool SameValue(WStringView stored, WStringView value) {
     return stored == value;
 }
 
-// The contact's communications as the host holds them, read once per card at
-// its first communication line, with those the card has added since; each as
-// its kind, a NUL and its value.
-struct KnownCommunications {
-    bool read = false;
-    std::unordered_set<WString> keys;
-    WString key;  // reused to build look-up keys
-};
+constexpr size_t kFew = 16;
 
 const WString& Key(WStringView kind, WStringView value, KnownCommunications& known) {
     known.key.assign(kind);
@@ -68,9 +60,33 @@ const WString& Key(WStringView kind, WStringView value, KnownCommunications& kno
     return known.key;
 }
 
+// Remembers the key just built.
+void Remember(KnownCommunications& known) {
+    if (known.many.empty() && known.fewKeys.size() < kFew) {
+        known.fewKeys.push_back({known.few.size(), known.key.size()});
+        known.few += known.key;
+        return;
+    }
+    for (const auto& [at, size] : known.fewKeys) known.many.emplace(known.few, at, size);
+    known.fewKeys.clear();
+    known.many.insert(known.key);
+}
+
+// Whether the key just built is remembered.
+bool Holds(const KnownCommunications& known) {
+    if (!known.many.empty()) return known.many.count(known.key) != 0;
+    const WStringView key = known.key;
+    for (const auto& [at, size] : known.fewKeys)
+        if (WStringView(known.few).substr(at, size) == key) return true;
+    return false;
+}
+
 void ReadOnce(const WString& uid, KnownCommunications& known) {
     if (known.read) return;
     known.read = true;
+    known.few.clear();
+    known.fewKeys.clear();
+    known.many.clear();
     const int count = AddinZamo_Contact_GetCommunicationsCount(uid.c_str());
     for (int index = 0; index < count; ++index) {
         const WCHAR* hostKind = nullptr;
@@ -79,15 +95,18 @@ void ReadOnce(const WString& uid, KnownCommunications& known) {
         if (!AddinZamo_Contact_GetCommunication(uid.c_str(), index, &hostKind, &hostValue,
                                                 &hostSubKind))
             continue;
-        known.keys.insert(Key(HostText(hostKind), HostText(hostValue), known));
+        Key(HostText(hostKind), HostText(hostValue), known);
+        Remember(known);
     }
 }
 
-// HasCommunication's answer, from the set: the value as it is or with one line feed.
+// HasCommunication's answer, from what is known: the value as it is or with one
+// line feed after it.
 bool Knows(KnownCommunications& known, WStringView kind, WStringView value) {
-    if (known.keys.count(Key(kind, value, known)) != 0) return true;
+    Key(kind, value, known);
+    if (Holds(known)) return true;
     known.key += TEXT('\n');
-    return known.keys.count(known.key) != 0;
+    return Holds(known);
 }
 
 }  // namespace
@@ -107,8 +126,9 @@ bool HasCommunication(const WString& uid, WStringView kind, WStringView value) {
     return false;
 }
 
-void ImportCommunications(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
-    KnownCommunications known;
+void ImportCommunications(const WString& uid, const CardLines& card, PropertyScratch& scratch,
+                          KnownCommunications& known) {
+    known.read = false;
     for (const CommunicationStep& step : kCommunicationSteps) {
         ForEachNamedProperty(step.property, card, scratch,
                              [&](const std::vector<WString>& parameters,
@@ -120,7 +140,8 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
                                  if (Knows(known, kind, value)) return;
                                  AddinZamo_Contact_AddCommunication(uid.c_str(), kind, value,
                                                                     step.subKind);
-                                 known.keys.insert(Key(kind, value, known));
+                                 Key(kind, value, known);
+                                 Remember(known);
                              });
     }
 }
