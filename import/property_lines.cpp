@@ -3,8 +3,6 @@
  * stands right before it, so no protected copy of the line is ever made. */
 #include "property_lines.h"
 
-#include <utility>
-
 #include "line_index.h"
 #include "text_search.h"
 
@@ -103,21 +101,12 @@ void CutAtSemicolons(WStringView text, std::vector<WString>& list, Assign assign
 
 }  // namespace
 
-namespace {
-
-// The lookup with or without an index; with one, only the lines that may hold
-// the name (or the marker) are searched. A line taken alone is given as a view
-// of the card's line; only a line joined with its continuations is copied, into
-// `joined`.
-void CollectPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex* index,
-                          std::vector<WStringView>& result, std::vector<WString>& joined) {
+void VisitPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex* index,
+                        WString& joined, LineVisitor visit, void* context) {
     static const PairKinds kMarkerKinds = PairKindsOf(kLineBreakMarker);
     const bool indexed = index != nullptr && IndexDescribes(*index, lines);
     const PairKinds nameKinds = indexed ? PairKindsOf(name) : PairKinds{};
     const bool skipping = indexed && nameKinds.count > 0;  // a one-unit name may be anywhere
-    result.clear();
-    std::vector<std::pair<size_t, size_t>> pending;  // result entry, joined entry
-    size_t used = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (skipping) {
             i = NextLineMayContain(*index, i, nameKinds);
@@ -129,40 +118,33 @@ void CollectPropertyLines(WStringView name, const CardLines& lines, const CardLi
                (!indexed || LineMayContain(*index, i, kMarkerKinds)) &&
                ContainsText(lines[i], kLineBreakMarker))
             ++i;
-        if (i == first) {
-            result.push_back(lines[i]);
-            continue;
+        WStringView line = lines[first];
+        if (i != first) {
+            joined.clear();
+            for (size_t j = first; j <= i; ++j) joined.append(lines[j].data(), lines[j].size());
+            line = joined;
         }
-        WString& text = NextEntry(joined, used);
-        text.clear();
-        for (size_t j = first; j <= i; ++j) text.append(lines[j].data(), lines[j].size());
-        pending.push_back({result.size(), used - 1});
-        result.emplace_back();  // the view is made once all are joined (entries may move)
+        if (!visit(context, line)) return;
     }
-    joined.resize(used);
-    for (const auto& [at, entry] : pending) result[at] = joined[entry];
 }
 
-}  // namespace
-
 void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result) {
-    std::vector<WStringView> views;
-    std::vector<WString> joined;
-    CollectPropertyLines(name, lines, nullptr, views, joined);
-    result.assign(views.begin(), views.end());
+    result.clear();
+    WString joined;
+    ForEachPropertyLine(name, lines, nullptr, joined, [&result](WStringView line) {
+        result.emplace_back(line);
+        return true;
+    });
 }
 
 void FindPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex& index,
                        std::vector<WString>& result) {
-    std::vector<WStringView> views;
-    std::vector<WString> joined;
-    CollectPropertyLines(name, lines, &index, views, joined);
-    result.assign(views.begin(), views.end());
-}
-
-void FindPropertyViews(WStringView name, const CardLines& lines, const CardLineIndex& index,
-                       std::vector<WStringView>& result, std::vector<WString>& joined) {
-    CollectPropertyLines(name, lines, &index, result, joined);
+    result.clear();
+    WString joined;
+    ForEachPropertyLine(name, lines, &index, joined, [&result](WStringView line) {
+        result.emplace_back(line);
+        return true;
+    });
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,
