@@ -21,13 +21,9 @@ constexpr WCHAR kCarriageReturn = 0x0D;
 bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// Once the whole lines of a chunk reach this many units, the next room is a new
-// chunk rather than a larger copy of this one.
+// Once the whole lines in the buffer reach half this many units, they become a
+// chunk of their own rather than being copied along as the buffer grows.
 constexpr size_t kChunkUnits = 1 << 20;
-
-WStringView View(const CardCutting& c, CardLineSpan span) {
-    return WStringView(c.text.data() + span.start, span.length);
-}
 
 void Restart(CardCutting& c) {
     c.used = 0;
@@ -35,52 +31,47 @@ void Restart(CardCutting& c) {
     c.inCard = false;
     c.card.clear();
     c.full.clear();  // the chunks of a large card go with it
-    c.chunkEnds.clear();
+    c.firstInText = 0;
 }
 
 void HandCardOver(CardCutting& c) {
-    c.views.clear();
-    c.views.reserve(c.card.size());
-    size_t chunk = 0;
-    for (size_t i = 0; i < c.card.size(); ++i) {
-        while (chunk < c.full.size() && i >= c.chunkEnds[chunk]) ++chunk;
-        const WCHAR* base = chunk < c.full.size() ? c.full[chunk].data() : c.text.data();
-        c.views.emplace_back(base + c.card[i].start, c.card[i].length);
-    }
-    c.sink(c.views);
+    c.sink(c.card);
     Restart(c);
 }
 
-// Makes room for `more` units after the used ones. The whole lines kept so far
-// stay where they are once they fill half a chunk: they become a chunk of their
-// own, cut to size, and the line being assembled moves to a new chunk.
-// Otherwise the buffer grows to a quarter more than needed.
+// The card's lines in `text` now stand at `to` instead of `from` (which still holds them).
+void Rebase(CardCutting& c, const WCHAR* from, const WCHAR* to) {
+    for (size_t i = c.firstInText; i < c.card.size(); ++i)
+        c.card[i] = WStringView(to + (c.card[i].data() - from), c.card[i].size());
+}
+
+// Makes room for `more` units after the used ones. Once the whole lines in the
+// buffer fill half a chunk, they move to a chunk of their own, cut to size, and
+// the buffer starts over with the line being assembled; a buffer that is still
+// too small grows to a quarter more than needed.
 void MakeRoom(CardCutting& c, size_t more) {
     if (c.used + more <= c.text.size()) return;
-    const size_t line = c.used - c.lineStart;
     if (c.lineStart >= kChunkUnits / 2) {
-        std::vector<WCHAR> next(std::max(kChunkUnits, line + more));
+        std::vector<WCHAR> whole(c.text.begin(), c.text.begin() + static_cast<long>(c.lineStart));
+        Rebase(c, c.text.data(), whole.data());
+        c.full.push_back(std::move(whole));
+        c.firstInText = c.card.size();
         std::copy(c.text.begin() + static_cast<long>(c.lineStart),
-                  c.text.begin() + static_cast<long>(c.used), next.begin());
-        c.text.resize(c.lineStart);
-        c.text.shrink_to_fit();
-        c.full.push_back(std::move(c.text));
-        c.chunkEnds.push_back(c.card.size());
-        c.text = std::move(next);
-        c.used = line;
+                  c.text.begin() + static_cast<long>(c.used), c.text.begin());
+        c.used -= c.lineStart;
         c.lineStart = 0;
-        return;
+        if (c.used + more <= c.text.size()) return;
     }
     const size_t needed = c.used + more;
     std::vector<WCHAR> bigger(needed + needed / 4);
     std::copy(c.text.begin(), c.text.begin() + static_cast<long>(c.used), bigger.begin());
+    Rebase(c, c.text.data(), bigger.data());
     c.text.swap(bigger);
 }
 
 // The line [lineStart, used) is complete: keep it in the card, end the card or drop it.
 void EndLine(CardCutting& c) {
-    CardLineSpan line{c.lineStart, c.used - c.lineStart};
-    WStringView text = View(c, line);
+    WStringView text(c.text.data() + c.lineStart, c.used - c.lineStart);
     const bool mayHoldMarker = ContainsText(text, kMarkerTail);
     if (!c.inCard) {
         if (!mayHoldMarker || !ContainsText(text, kCardStart)) {
@@ -88,7 +79,7 @@ void EndLine(CardCutting& c) {
             return;
         }
         c.inCard = true;
-        c.card.push_back(line);
+        c.card.push_back(text);
         if (ContainsText(text, kCardEnd)) {
             HandCardOver(c);  // both markers: a card of this one line
             return;
@@ -97,7 +88,7 @@ void EndLine(CardCutting& c) {
         HandCardOver(c);  // the end line belongs to no card
         return;
     } else {
-        c.card.push_back(line);
+        c.card.push_back(text);
     }
     c.lineStart = c.used;
 }

@@ -17,10 +17,6 @@
  * several lines. */
 constexpr size_t kLinePieceLimit = 32766;
 
-struct CardLineSpan {
-    size_t start, length;
-};
-
 /* Cutting state of one file. `pieceLimit` is kLinePieceLimit for UTF-8 and
  * UTF-16 files, unlimited for windows-1251 files. */
 struct CardCutting {
@@ -29,13 +25,12 @@ struct CardCutting {
 
     std::vector<WCHAR> text;  // the card's latest lines, then the current line
     std::vector<std::vector<WCHAR>> full;  // chunks of the card's earlier lines, each exact
-    std::vector<size_t> chunkEnds;  // full[k] holds the card's lines before chunkEnds[k]
     size_t used = 0;
     size_t lineStart = 0;
     bool pendingCarriageReturn = false;
     bool inCard = false;
-    std::vector<CardLineSpan> card;
-    CardLines views;
+    CardLines card;              // the card's lines so far, views into `full` and `text`
+    size_t firstInText = 0;      // card[firstInText ...] lie in `text`
 };
 
 /* Takes the next decoded units. A line ends at a line feed, which is dropped
