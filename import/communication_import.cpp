@@ -60,8 +60,7 @@ const WString& Key(WStringView kind, WStringView value, KnownCommunications& kno
     return known.key;
 }
 
-// Remembers the key just built.
-void Remember(KnownCommunications& known) {
+void RememberKey(KnownCommunications& known) {
     if (known.many.empty() && known.fewKeys.size() < kFew) {
         known.fewKeys.push_back({known.few.size(), known.key.size()});
         known.few += known.key;
@@ -70,6 +69,16 @@ void Remember(KnownCommunications& known) {
     for (const auto& [at, size] : known.fewKeys) known.many.emplace(known.few, at, size);
     known.fewKeys.clear();
     known.many.insert(known.key);
+}
+
+// Remembers the key just built and, for a value that ends in a line feed, also
+// the key without it, so one look-up finds a value stored as it is or with one
+// line feed after it.
+void Remember(KnownCommunications& known) {
+    RememberKey(known);
+    if (known.key.back() != TEXT('\n')) return;
+    known.key.pop_back();
+    RememberKey(known);
 }
 
 // Whether the key just built is remembered.
@@ -100,12 +109,9 @@ void ReadOnce(const WString& uid, KnownCommunications& known) {
     }
 }
 
-// HasCommunication's answer, from what is known: the value as it is or with one
-// line feed after it.
+// HasCommunication's answer, from what is known.
 bool Knows(KnownCommunications& known, WStringView kind, WStringView value) {
     Key(kind, value, known);
-    if (Holds(known)) return true;
-    known.key += TEXT('\n');
     return Holds(known);
 }
 
