@@ -101,7 +101,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const std::exception& e) {
         FuzzFail(std::string("the export threw: ") + e.what());
     }
-    CloseOutputFile();
 
     std::ifstream file(g_path, std::ios::binary);
     std::ostringstream read;

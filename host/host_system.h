@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,8 +36,9 @@ std::string DefaultDatabasePath();
 /* The local wall-clock time now, to the second. */
 SYSTEMTIME LocalNow();
 
-/* Empty when `path` (UTF-8) is a file that can be opened for reading; else why
- * not: "it is a folder" or the system's message. */
+/* Empty when `path` (UTF-8) is a regular file that can be opened for reading;
+ * else why not: "it is a folder", "it is not a regular file" or the system's
+ * message. */
 std::string UnreadableFileReason(const std::string& path);
 
 /* A plug-in module loaded by its UTF-8 path; null with the system's reason in
@@ -46,9 +48,13 @@ void* ModuleExport(void* module, const char* name);
 void UnloadModule(void* module);
 
 /* How one file dialog is answered: no paths presses Cancel; one path chooses
- * that full path; several paths (all in one folder) are chosen together. */
+ * that full path; several paths (all in one folder) are chosen together. A
+ * dialog of the other kind (open or save) is cancelled and keeps the answer
+ * for the next; on Windows the kind is not told apart (each dialog takes the
+ * next answer). */
 struct FileDialogAnswer {
     std::vector<WString> paths;
+    bool save = false;  // for the save dialog, else for the open dialog
 };
 
 /* Gets a message box's text, caption and style (its buttons and icon, as
@@ -76,5 +82,25 @@ public:
 private:
     std::unique_ptr<State> state_;
 };
+
+/* From now on the first Ctrl-C (SIGINT) only raises the flag returned by
+ * InterruptFlag and ends any read of standard input (which then reads as
+ * empty); a second one ends the program at once. */
+void WatchInterrupts();
+const volatile std::sig_atomic_t* InterruptFlag();
+bool Interrupted();
+
+/* Creates an empty file only this user can read, named zamo-PURPOSE-XXXXXX
+ * plus `suffix`, in $TMPDIR (else /tmp; on Windows the temporary folder); its
+ * full path, or "" with the reason. */
+std::string MakeTemporaryFile(const std::string& purpose, const std::string& suffix,
+                              std::string* error);
+
+/* Copies everything from `source` ("" for standard input) into the file at
+ * `target`, replacing its contents; false with the reason, also when Ctrl-C
+ * interrupted the copy. */
+bool CopyIntoFile(const std::string& source, const std::string& target, std::string* error);
+/* Copies the file to standard output; false with the reason. */
+bool CopyToStandardOutput(const std::string& source, std::string* error);
 
 #endif

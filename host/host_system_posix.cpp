@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <vector>
 
 #include "zamo_win32_ext.h"
 
@@ -59,9 +60,10 @@ std::string UnreadableFileReason(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0) return std::strerror(errno);
     struct stat st {};
-    bool folder = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    bool known = fstat(fd, &st) == 0;
     close(fd);
-    return folder ? "it is a folder" : "";
+    if (known && S_ISDIR(st.st_mode)) return "it is a folder";
+    return known && S_ISREG(st.st_mode) ? "" : "it is not a regular file";
 }
 
 void* LoadModule(const std::string& path, std::string* error) {
@@ -77,19 +79,140 @@ void* ModuleExport(void* module, const char* name) { return dlsym(module, name);
 
 void UnloadModule(void* module) { dlclose(module); }
 
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+int emptyInput = -1;  // /dev/null, put in place of standard input on Ctrl-C
+
+void OnInterrupt(int) {
+    interrupted = 1;
+    // A read of standard input that was about to start ends at once too.
+    if (emptyInput >= 0) dup2(emptyInput, STDIN_FILENO);
+    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program
+}
+
+std::string Reason(const char* what, const std::string& path) {
+    return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+// Writes all of `size` bytes; false on an error other than an interrupted call.
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR && !interrupted) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Copies `in` to `out` to the end of `in`; the names are for the messages.
+bool CopyAll(int in, const std::string& inName, int out, const std::string& outName,
+             std::string* error) {
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        ssize_t n = read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR && !interrupted) continue;
+        if (n < 0 && interrupted) {
+            *error = "interrupted";
+            return false;
+        }
+        if (n < 0) {
+            *error = Reason("cannot read", inName);
+            return false;
+        }
+        if (n == 0 && interrupted) {
+            *error = "interrupted";
+            return false;
+        }
+        if (n == 0) return true;
+        if (!WriteAll(out, buffer.data(), static_cast<size_t>(n))) {
+            *error = interrupted ? "interrupted" : Reason("cannot write", outName);
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+void WatchInterrupts() {
+    if (emptyInput < 0) emptyInput = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a read waiting for an answer returns
+    sigaction(SIGINT, &action, nullptr);
+}
+
+const volatile std::sig_atomic_t* InterruptFlag() { return &interrupted; }
+
+bool Interrupted() { return interrupted != 0; }
+
+std::string MakeTemporaryFile(const std::string& purpose, const std::string& suffix,
+                              std::string* error) {
+    const char* folder = std::getenv("TMPDIR");
+    std::string base = folder && *folder ? folder : "/tmp";
+    // The modules take apostrophes out of a path; such a folder would not do.
+    if (base.find('\'') != std::string::npos) base = "/tmp";
+    std::string path = base + "/zamo-" + purpose + "-XXXXXX" + suffix;
+    std::vector<char> name(path.begin(), path.end());
+    name.push_back('\0');
+    int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
+    if (fd < 0) {
+        *error = Reason("cannot make a temporary file in", base);
+        return "";
+    }
+    close(fd);
+    return name.data();
+}
+
+bool CopyIntoFile(const std::string& source, const std::string& target, std::string* error) {
+    int in = source.empty() ? STDIN_FILENO : open(source.c_str(), O_RDONLY);
+    std::string inName = source.empty() ? "standard input" : source;
+    if (in < 0) {
+        *error = Reason("cannot read", inName);
+        return false;
+    }
+    int out = open(target.c_str(), O_WRONLY | O_TRUNC);
+    bool ok = out >= 0 && CopyAll(in, inName, out, target, error);
+    if (out < 0) *error = Reason("cannot write", target);
+    if (out >= 0 && close(out) != 0 && ok) {
+        *error = Reason("cannot write", target);
+        ok = false;
+    }
+    if (!source.empty()) close(in);
+    return ok;
+}
+
+bool CopyToStandardOutput(const std::string& source, std::string* error) {
+    int in = open(source.c_str(), O_RDONLY);
+    if (in < 0) {
+        *error = Reason("cannot read", source);
+        return false;
+    }
+    bool ok = CopyAll(in, source, STDOUT_FILENO, "standard output", error);
+    close(in);
+    return ok;
+}
+
 /* The subset asks its handlers in place of a user. */
 struct DialogDriver::State {
     std::vector<FileDialogAnswer> answers;
     MessageBoxAnswerer boxes;
     int seen = 0;
+    size_t next = 0;    // the answer for the next dialog of its kind
     WString selection;  // the latest answer: full paths, each NUL-ended
 };
 
 namespace {
-BOOL AnswerFileDialog(void* context, BOOL, const OPENFILENAMEW*, const WCHAR** files) {
+BOOL AnswerFileDialog(void* context, BOOL save, const OPENFILENAMEW*, const WCHAR** files) {
     auto* state = static_cast<DialogDriver::State*>(context);
-    size_t index = static_cast<size_t>(state->seen++);
-    if (index >= state->answers.size()) return FALSE;
+    ++state->seen;
+    size_t index = state->next;
+    if (index >= state->answers.size() || state->answers[index].save != (save != FALSE))
+        return FALSE;
+    ++state->next;
     state->selection.clear();
     for (const WString& path : state->answers[index].paths) {
         state->selection += path;
@@ -108,7 +231,7 @@ int AnswerMessageBox(void* context, HWND, LPCWSTR text, LPCWSTR caption, UINT st
 }  // namespace
 
 DialogDriver::DialogDriver(std::vector<FileDialogAnswer> answers, MessageBoxAnswerer boxes)
-    : state_(new State{std::move(answers), std::move(boxes), 0, WString()}) {
+    : state_(new State{std::move(answers), std::move(boxes), 0, 0, WString()}) {
     ZamoWin32_SetFileDialogHandler(AnswerFileDialog, state_.get());
     ZamoWin32_SetMessageBoxHandler(AnswerMessageBox, state_.get());
 }

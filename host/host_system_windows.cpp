@@ -1,14 +1,18 @@
 /* The zamo program's system matters on Windows (see host_system.h): the wide
- * command line, LoadLibraryW, %APPDATA%, and a driver that answers the real
- * common dialogs and message boxes of plug-in commands through their controls. */
+ * command line, LoadLibraryW, %APPDATA%, Ctrl-C, temporary files, and a driver
+ * that answers the real common dialogs and message boxes of plug-in commands. */
 #include "host_system.h"
 
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <random>
 
 namespace {
 
@@ -106,8 +110,9 @@ std::string UnreadableFileReason(const std::string& path) {
     HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return SystemMessage(GetLastError());
+    bool regular = GetFileType(file) == FILE_TYPE_DISK;
     CloseHandle(file);
-    return "";
+    return regular ? "" : "it is not a regular file";
 }
 
 void* LoadModule(const std::string& path, std::string* error) {
@@ -121,6 +126,112 @@ void* ModuleExport(void* module, const char* name) {
 }
 
 void UnloadModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    if (g_interrupted) return FALSE;  // a second one: the system ends the program
+    g_interrupted = 1;
+    // A read of standard input that waits for an answer ends at once too.
+    CancelIoEx(GetStdHandle(STD_INPUT_HANDLE), nullptr);
+    return TRUE;
+}
+
+/* "WHAT PATH: the C library's reason". */
+std::string Reason(const char* what, const std::string& path) {
+    return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+// Copies `in` to `out` to the end of `in`; the names are for the messages.
+bool CopyAll(std::FILE* in, const std::string& inName, std::FILE* out,
+             const std::string& outName, std::string* error) {
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        size_t n = std::fread(buffer.data(), 1, buffer.size(), in);
+        if (g_interrupted) {
+            *error = "interrupted";
+            return false;
+        }
+        if (n > 0 && std::fwrite(buffer.data(), 1, n, out) != n) {
+            *error = Reason("cannot write", outName);
+            return false;
+        }
+        if (n < buffer.size()) {
+            if (!std::ferror(in)) return true;
+            *error = Reason("cannot read", inName);
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+void WatchInterrupts() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+
+const volatile std::sig_atomic_t* InterruptFlag() { return &g_interrupted; }
+
+bool Interrupted() { return g_interrupted != 0; }
+
+std::string MakeTemporaryFile(const std::string& purpose, const std::string& suffix,
+                              std::string* error) {
+    std::wstring folder(MAX_PATH + 1, L'\0');
+    folder.resize(GetTempPathW(MAX_PATH + 1, &folder[0]));
+    // The modules take apostrophes out of a path; such a folder would not do.
+    if (folder.empty() || folder.find(L'\'') != std::wstring::npos) {
+        *error = "no temporary folder without apostrophes";
+        return "";
+    }
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t unique[16];
+        swprintf(unique, 16, L"%06x", random() & 0xffffff);
+        std::wstring path = folder + L"zamo-" + Wide(purpose) + L"-" + unique + Wide(suffix);
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return Utf8(path);
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    *error = "cannot make a temporary file in " + Utf8(folder) + ": " +
+             SystemMessage(GetLastError());
+    return "";
+}
+
+bool CopyIntoFile(const std::string& source, const std::string& target, std::string* error) {
+    std::string inName = source.empty() ? "standard input" : source;
+    if (source.empty()) _setmode(_fileno(stdin), _O_BINARY);
+    std::FILE* in = source.empty() ? stdin : _wfopen(Wide(source).c_str(), L"rb");
+    if (!in) {
+        *error = Reason("cannot read", inName);
+        return false;
+    }
+    std::FILE* out = _wfopen(Wide(target).c_str(), L"wb");
+    bool ok = out && CopyAll(in, inName, out, target, error);
+    if (!out) *error = Reason("cannot write", target);
+    if (out && std::fclose(out) != 0 && ok) {
+        *error = Reason("cannot write", target);
+        ok = false;
+    }
+    if (!source.empty()) std::fclose(in);
+    return ok;
+}
+
+bool CopyToStandardOutput(const std::string& source, std::string* error) {
+    std::FILE* in = _wfopen(Wide(source).c_str(), L"rb");
+    if (!in) {
+        *error = Reason("cannot read", source);
+        return false;
+    }
+    bool ok = CopyAll(in, source, stdout, "standard output", error) && std::fflush(stdout) == 0;
+    if (!ok && error->empty()) *error = "cannot write standard output";
+    std::fclose(in);
+    return ok;
+}
 
 /* The driver: a CBT hook sees every dialog window of this thread become active;
  * a zero-delay timer on that window then acts once the dialog runs its own

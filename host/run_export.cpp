@@ -1,8 +1,10 @@
-/* `zamo export [--contact UID] FILE`: checks the target folder and the contact,
- * answers the save dialog with FILE, runs the export command and checks that a
- * file was written. */
+/* `zamo export [--contact UID] FILE`: refuses targets that are no regular file,
+ * answers the save dialog with FILE (a temporary file for "-", copied to
+ * standard output), turns the module's error box into a failure, and says how
+ * many contacts the written file holds. */
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "cli_commands.h"
 #include "host_system.h"
@@ -13,13 +15,26 @@
 namespace {
 
 constexpr size_t kSaveDialogCapacity = 1024;
+const char kStandardOutput[] = "-";
 
 std::filesystem::path AbsoluteTarget(const std::string& file) {
     return std::filesystem::absolute(std::filesystem::u8path(file)).lexically_normal();
 }
 
+struct ErrorBoxes {
+    std::vector<WString> texts;
+};
+
+/* The module's error box is kept; the one other box is the save dialog's
+ * question whether to replace the file the user named, which is yes. */
+int AnswerBox(ErrorBoxes* boxes, const WString& text, UINT type) {
+    if (!IsErrorBox(type)) return IDYES;
+    boxes->texts.push_back(text);
+    return IDOK;
+}
+
 /* Where the module puts the file: apostrophes are taken out of the path, and a
- * name without extension gets ".vcf". */
+ * name typed without extension gets ".vcf", as the save dialog adds it. */
 std::string WrittenPath(const std::filesystem::path& target) {
     std::filesystem::path p = target;
     if (!p.has_extension()) p += ".vcf";
@@ -30,14 +45,76 @@ std::string WrittenPath(const std::filesystem::path& target) {
     return out;
 }
 
+/* Why a path that exists cannot take the export; "" when it may (a regular
+ * file, a link to one, or nothing there yet). */
+std::string RefusedTarget(const std::string& utf8Path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    switch (fs::status(fs::u8path(utf8Path), ec).type()) {
+        case fs::file_type::directory: return "it is a folder";
+        case fs::file_type::character:
+        case fs::file_type::block: return "it is a device, not a file";
+        case fs::file_type::fifo: return "it is a FIFO (named pipe), not a file";
+        case fs::file_type::socket: return "it is a socket, not a file";
+        case fs::file_type::regular:
+        case fs::file_type::not_found:
+        case fs::file_type::none: return "";
+        default: return "it is not a regular file";
+    }
+}
+
+/* Cards in a written file: lines that are exactly END:VCARD (CR LF ended). */
+long CountCards(const std::string& path) {
+    static const std::string kEnd = "\nEND:VCARD\r\n";
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+    std::string text = "\n";  // the file's start counts as a line start
+    std::vector<char> block(1 << 20);
+    long cards = 0;
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+        text.append(block.data(), static_cast<size_t>(in.gcount()));
+        size_t at = 0;
+        for (; (at = text.find(kEnd, at)) != std::string::npos; at += kEnd.size() - 1) ++cards;
+        // Keep a tail that may hold the start of a marker cut by the block end.
+        text.erase(0, text.size() > kEnd.size() ? text.size() - (kEnd.size() - 1) : 0);
+    }
+    return cards;
+}
+
+/* The cards the module must write: every named contact, or the one. */
+long ExpectedCards(const CommandLine& cl, const ContactRecord& selected) {
+    if (!cl.hasContact) return ZamoStore_NamedContacts();
+    const auto& f = selected.fields;
+    return !f[static_cast<size_t>(ContactField::FirstName)].empty() ||
+           !f[static_cast<size_t>(ContactField::MiddleName)].empty() ||
+           !f[static_cast<size_t>(ContactField::LastName)].empty();
+}
+
+/* Removes the temporary file of "-" however the command ends. */
+struct TemporaryFile {
+    std::string path;
+    ~TemporaryFile() {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove(std::filesystem::u8path(path), ec);
+    }
+};
+
 }  // namespace
 
 void CheckExportFile(const CommandLine& commandLine) {
     const std::string& file = commandLine.args.front();
+    if (file == kStandardOutput) {
+        if (IsTerminal(1))
+            throw CliFailure{"will not write a vCard file to the terminal: redirect standard "
+                             "output, or give a FILE"};
+        return;
+    }
     std::filesystem::path target = AbsoluteTarget(file);
+    std::string written = WrittenPath(target);
+    for (const std::string& path : {target.u8string(), written}) {
+        std::string refused = RefusedTarget(path);
+        if (!refused.empty()) throw CliFailure{"cannot export to " + path + ": " + refused};
+    }
     std::error_code ec;
-    if (std::filesystem::is_directory(target, ec))
-        throw CliFailure{"cannot export to " + file + ": it is a folder"};
     if (!std::filesystem::is_directory(target.parent_path(), ec))
         throw CliFailure{"cannot export to " + file + ": folder " + target.parent_path().u8string() +
                          " does not exist"};
@@ -54,37 +131,70 @@ void RunExport(const ProgramContext& context) {
     const PluginModule& module = FindModule(context, "vcard_export");
     const CommandLine& cl = context.commandLine;
     WString uid;
+    ContactRecord selected;
     if (cl.hasContact && !module.ContactMenuCommandExecute)
         throw CliFailure{"plug-in " + module.name + " has no contact-menu command"};
-    if (cl.hasContact) {
-        ContactRecord record;
-        if (!Utf8ToWide(cl.contact, &uid) || !ZamoStore_Read(uid, &record))
-            throw CliFailure{"no contact with UID " + cl.contact};
-    }
-    std::filesystem::path target = AbsoluteTarget(cl.args.front());
-    WString path;
-    Utf8ToWide(target.u8string(), &path);
+    if (cl.hasContact && (!Utf8ToWide(cl.contact, &uid) || !ZamoStore_Read(uid, &selected)))
+        throw CliFailure{"no contact with UID " + cl.contact};
+
+    bool toOutput = cl.args.front() == kStandardOutput;
+    TemporaryFile temporary;
+    std::string error;
+    if (toOutput && (temporary.path = MakeTemporaryFile("export", ".vcf", &error)).empty())
+        throw CliFailure{"cannot export to standard output: " + error};
+    std::filesystem::path target =
+        toOutput ? std::filesystem::u8path(temporary.path) : AbsoluteTarget(cl.args.front());
+    std::string written = toOutput ? temporary.path : WrittenPath(target);
+    std::string shownPath = toOutput ? "standard output" : written;
+    WString dialogPath;
+    Utf8ToWide(target.u8string(), &dialogPath);
+
+    // A file the module could not replace keeps its time and size.
+    std::error_code ec;
+    const std::filesystem::path writtenPath = std::filesystem::u8path(written);
+    bool existed = std::filesystem::exists(writtenPath, ec);
+    auto oldTime = std::filesystem::last_write_time(writtenPath, ec);
+    auto oldSize = std::filesystem::file_size(writtenPath, ec);
 
     TerminalProgress progress(context.errorIsTerminal, "exported");
+    ErrorBoxes boxes;
     ZamoStore_SetProgress([&progress](long cards) { progress.Update(cards); });
     struct ResetProgress {
         ~ResetProgress() { ZamoStore_SetProgress(nullptr); }
     } resetProgress;
-    // A file that exists makes the save dialog ask whether to replace it: the
-    // user named it on the command line, so yes.
-    DialogDriver driver({FileDialogAnswer{{path}}},
-                        [](const WString&, const WString&, UINT) { return IDYES; });
+    DialogDriver driver({FileDialogAnswer{{dialogPath}, true}},
+                        [&boxes](const WString& text, const WString&, UINT type) {
+                            return AnswerBox(&boxes, text, type);
+                        });
     if (cl.hasContact)
         module.ContactMenuCommandExecute(uid.c_str());
     else
         module.ExecuteMainCommand();
     FinishPluginCommand();
     progress.Finish();
-    if (driver.FileDialogsSeen() == 0)
-        throw CliFailure{"the export plug-in did not open its save dialog"};
-    std::string written = WrittenPath(target);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::u8path(written), ec))
-        throw CliFailure{"the export plug-in wrote no file at " + written};
-    std::printf("exported to %s\n", written.c_str());
+    if (!boxes.texts.empty())
+        throw CliFailure{ErrorBoxLine(boxes.texts.front().c_str(), temporary.path, shownPath)};
+    if (driver.FileDialogsSeen() == 0) throw CliFailure{"the export plug-in did not open its save dialog"};
+    if (!std::filesystem::is_regular_file(writtenPath, ec))
+        throw CliFailure{"the export plug-in wrote no file at " + shownPath};
+    if (existed && !toOutput && std::filesystem::last_write_time(writtenPath, ec) == oldTime &&
+        std::filesystem::file_size(writtenPath, ec) == oldSize)
+        throw CliFailure{"the export plug-in did not replace " + shownPath +
+                         " (is it write-protected?)"};
+    long cards = CountCards(written);
+    long expected = ExpectedCards(cl, selected);
+    if (cards < expected)
+        throw CliFailure{"the export plug-in wrote " + CountText(cards) + " of " +
+                         CountText(expected) + " contacts to " + shownPath};
+    if (toOutput && !CopyToStandardOutput(temporary.path, &error))
+        throw CliFailure{"cannot export to standard output: " + error};
+    std::string done = "exported " + CountText(cards) + (cards == 1 ? " contact" : " contacts") +
+                       " to " + shownPath;
+    std::fflush(stdout);
+    if (cards == 0)
+        std::fprintf(stderr, "zamo: warning: %s: %s\n", done.c_str(),
+                     cl.hasContact ? "the contact has no first, middle or last name"
+                                   : "no contact has a first, middle or last name");
+    else
+        std::fprintf(toOutput ? stderr : stdout, "%s\n", done.c_str());
 }

@@ -113,7 +113,7 @@ void ImportCard(const CardLines& lines, CardImportContext& context) {
     SetBirthday(uid, lines, scratch);
     ImportAddresses(uid, lines, scratch);
     AddinZamo_Contact_SaveChanges(uid.c_str());
-    ImportCommunications(uid, lines, scratch);
+    ImportCommunications(uid, lines, scratch, context.communications);
 }
 
 void ImportCard(const CardLines& lines) {

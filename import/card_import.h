@@ -5,6 +5,7 @@
 #define ZAMO_IMPORT_CARD_IMPORT_H
 
 #include "card_lines.h"
+#include "communication_import.h"
 #include "named_property_lines.h"
 
 /* What the cards of one file share while they are imported: the lookup buffers
@@ -13,6 +14,7 @@
  * value, the UID included. */
 struct CardImportContext {
     PropertyScratch scratch;
+    KnownCommunications communications;
     bool fromUtf8File = false;
 };
 

@@ -296,6 +296,43 @@ TEST(ReadVCardCards, LongLinesOfUtf8FilesArriveInPieces) {
     }
 }
 
+// A card of several million characters is held in chunks of whole lines; every
+// line arrives whole and in order, also one far longer than a chunk and lines
+// standing where one chunk ends and the next begins.
+TEST(ReadVCardCards, AVeryLargeCardArrivesWholeLineByLine) {
+    ReaderFolder folder;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 150000; ++i) lines.push_back("NOTE:line " + std::to_string(i) + std::string(i % 40, 'x'));
+    lines[70000] = "NOTE:" + std::string(3000000, 'L');  // longer than a chunk (1,048,576 units)
+    struct Case {
+        std::string head;
+        size_t pieceLimit;
+        const char* why;
+    } cases[] = {
+        {"X-CHARSET:windows-1251\n", std::string::npos, "windows-1251: lines of any length"},
+        {"", 32766, "UTF-8: the long line in pieces of 32,766 units"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        std::string bytes = c.head + "BEGIN:VCARD\n";
+        std::vector<WString> expected = {TEXT("BEGIN:VCARD")};
+        for (const std::string& line : lines) {
+            bytes += line + "\r\n";
+            for (size_t at = 0; at < line.size(); at += c.pieceLimit)
+                expected.push_back(Utf16(line.substr(at, c.pieceLimit)));
+        }
+        bytes += "END:VCARD\n";
+        Cards got = ReadCards(folder.Write("large.vcf", bytes));
+        ASSERT_EQ(got.size(), 1u);
+        ASSERT_EQ(got[0].size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            if (got[0][i] != expected[i]) {
+                ADD_FAILURE() << "line " << i << " differs: " << Utf8(got[0][i]).substr(0, 60);
+                break;
+            }
+    }
+}
+
 TEST(ReadVCardCards, FindsTheCharsetNameAcrossReads) {
     // The reader reads 64 KiB at a time; the name is placed over each boundary.
     for (size_t split = 1; split < 12; split += 5) {

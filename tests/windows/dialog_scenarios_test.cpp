@@ -62,13 +62,14 @@ protected:
 
     std::wstring File(const std::wstring& name) const { return folder.path() + name; }
 
-    // Runs `command` while the driver answers its file dialog with `paths` (none:
-    // Cancel) and each message box with the next of `answers`; returns the boxes.
-    std::vector<SeenBox> Run(const std::function<void()>& command, std::vector<std::wstring> paths,
-                             std::vector<int> answers = {}) {
+    // Runs `command` while the driver answers its file dialog (the save dialog
+    // when `save`) with `paths` (none: Cancel) and each message box with the
+    // next of `answers`; returns the boxes.
+    std::vector<SeenBox> Run(const std::function<void()>& command, bool save,
+                             std::vector<std::wstring> paths, std::vector<int> answers = {}) {
         std::vector<SeenBox> boxes;
         size_t next = 0;
-        DialogDriver driver({FileDialogAnswer{paths}},
+        DialogDriver driver({FileDialogAnswer{paths, save}},
                             [&](const WString& text, const WString& caption, UINT style) {
                                 boxes.push_back({text, caption, style});
                                 return next < answers.size() ? answers[next++] : IDCANCEL;
@@ -82,7 +83,8 @@ protected:
 
     void Import(std::vector<std::wstring> paths, std::vector<int> answers = {},
                 std::vector<SeenBox>* boxes = nullptr) {
-        std::vector<SeenBox> seen = Run(Module("vcard_import").ExecuteMainCommand, paths, answers);
+        std::vector<SeenBox> seen =
+            Run(Module("vcard_import").ExecuteMainCommand, false, paths, answers);
         if (boxes) *boxes = seen;
     }
 
@@ -198,10 +200,10 @@ TEST_F(DialogScenario, ExportsThroughTheSaveDialog) {
         const PluginModule& exporter = Module("vcard_export");
         std::vector<SeenBox> boxes;
         if (c.all)
-            boxes = Run(exporter.ExecuteMainCommand, {File(c.typed)}, c.answers);
+            boxes = Run(exporter.ExecuteMainCommand, true, {File(c.typed)}, c.answers);
         else
-            boxes = Run([&] { exporter.ContactMenuCommandExecute(L"u-1"); }, {File(c.typed)},
-                        c.answers);
+            boxes = Run([&] { exporter.ContactMenuCommandExecute(L"u-1"); }, true,
+                        {File(c.typed)}, c.answers);
         EXPECT_EQ(boxes.size(), c.answers.size()) << "the dialog asks only about an existing file";
         std::string bytes = ReadFileBytes(File(c.written));
         size_t cards = 0;
@@ -220,7 +222,7 @@ TEST_F(DialogScenario, CancellingTheSaveDialogTouchesNoFile) {
     WriteFileBytes(File(L"kept.vcf"), "old text\r\n");
     Import({File(L"in.vcf")});
     std::vector<std::wstring> before = FolderFiles();
-    Run(Module("vcard_export").ExecuteMainCommand, {});
+    Run(Module("vcard_export").ExecuteMainCommand, true, {});
     EXPECT_EQ(FolderFiles(), before);
     EXPECT_EQ(ReadFileBytes(File(L"kept.vcf")), "old text\r\n");
 }
@@ -231,7 +233,8 @@ TEST_F(DialogScenario, AFailedExportShowsTheErrorBox) {
     // A name that code page 1251 cannot spell: the dialog takes it, but the file
     // cannot be made under the ANSI path.
     const std::wstring target = File(L"\u540d\u7247.vcf");
-    std::vector<SeenBox> boxes = Run(Module("vcard_export").ExecuteMainCommand, {target}, {IDOK});
+    std::vector<SeenBox> boxes =
+        Run(Module("vcard_export").ExecuteMainCommand, true, {target}, {IDOK});
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Export all contacts to vCard format");
     EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
