@@ -41,6 +41,7 @@ struct TreeEntry {
     WString uid;
     int depth = 0;  // 0 for children of "root"
     WString firstName, middleName, lastName, title;
+    WString telephone, email;  // the first of each kind, "" when none
 };
 
 struct StoreCounters {
@@ -122,6 +123,16 @@ public:
     /* Whole-contact reads for the program. */
     bool Read(WStringView uid, ContactRecord* out);
     std::vector<TreeEntry> Tree();
+    /* The tree entries of the contacts of which a name, the title, the company,
+     * the job title or a communication value satisfies `matches`, in walk order. */
+    std::vector<TreeEntry> Search(const std::function<bool(WStringView)>& matches);
+
+    /* Removes the communication at `index` (0 to count - 1); the later ones
+     * move up one place. False when there is none there or the write failed. */
+    bool RemoveCommunication(WStringView uid, int index);
+    /* Removes the contact with every contact under it and their communications.
+     * The number removed: 0 when `uid` is no contact, -1 when the write failed. */
+    int RemoveContact(WStringView uid);
     /* Contacts with a first, middle or last name; 0 on a database error. */
     long NamedContacts();
 
@@ -139,6 +150,7 @@ public:
 private:
     ContactRecord* Find(WStringView uid);
     bool LoadCommunications(ContactRecord& record);
+    bool InsertCommunication(int64_t contactId, int64_t seq, const StoredCommunication& c);
     bool Flush();
     bool EnsureTransaction();
     bool Commit();
@@ -178,7 +190,7 @@ private:
     uint64_t uidSeed_;
 
     Statement selectByUid_, selectIdByUid_, insertContact_, updateContact_, selectComms_,
-        insertComm_, selectChildren_, selectAll_;
+        insertComm_, selectChildren_, selectAll_, deleteComms_;
 };
 
 #endif
