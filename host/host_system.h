@@ -41,6 +41,12 @@ SYSTEMTIME LocalNow();
  * message. */
 std::string UnreadableFileReason(const std::string& path);
 
+/* What tells one version of a file from another: which file it is (device and
+ * file number), its last write to the system's finest step and its size. Empty
+ * when the file cannot be looked at. Replacing or rewriting the file changes it,
+ * also within the same second. */
+std::string FileVersion(const std::string& path);
+
 /* A plug-in module loaded by its UTF-8 path; null with the system's reason in
  * `error`. ModuleExport finds an export by name (null when absent). */
 void* LoadModule(const std::string& path, std::string* error);

@@ -66,6 +66,14 @@ std::string UnreadableFileReason(const std::string& path) {
     return known && S_ISREG(st.st_mode) ? "" : "it is not a regular file";
 }
 
+std::string FileVersion(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return "";
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + ":" +
+           std::to_string(st.st_size);
+}
+
 void* LoadModule(const std::string& path, std::string* error) {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {

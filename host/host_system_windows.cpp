@@ -115,6 +115,25 @@ std::string UnreadableFileReason(const std::string& path) {
     return regular ? "" : "it is not a regular file";
 }
 
+std::string FileVersion(const std::string& path) {
+    HANDLE file = CreateFileW(Wide(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!known) return "";
+    auto wide = [](DWORD high, DWORD low) {
+        return (static_cast<unsigned long long>(high) << 32) | low;
+    };
+    return std::to_string(info.dwVolumeSerialNumber) + ":" +
+           std::to_string(wide(info.nFileIndexHigh, info.nFileIndexLow)) + ":" +
+           std::to_string(wide(info.ftLastWriteTime.dwHighDateTime,
+                               info.ftLastWriteTime.dwLowDateTime)) + ":" +
+           std::to_string(wide(info.nFileSizeHigh, info.nFileSizeLow));
+}
+
 void* LoadModule(const std::string& path, std::string* error) {
     HMODULE module = LoadLibraryW(Wide(path).c_str());
     if (!module) *error = SystemMessage(GetLastError());

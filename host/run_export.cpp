@@ -149,12 +149,10 @@ void RunExport(const ProgramContext& context) {
     WString dialogPath;
     Utf8ToWide(target.u8string(), &dialogPath);
 
-    // A file the module could not replace keeps its time and size.
+    // A file the module could not replace stays the same file, unwritten.
     std::error_code ec;
     const std::filesystem::path writtenPath = std::filesystem::u8path(written);
-    bool existed = std::filesystem::exists(writtenPath, ec);
-    auto oldTime = std::filesystem::last_write_time(writtenPath, ec);
-    auto oldSize = std::filesystem::file_size(writtenPath, ec);
+    const std::string oldVersion = FileVersion(written);
 
     TerminalProgress progress(context.errorIsTerminal, "exported");
     ErrorBoxes boxes;
@@ -177,8 +175,7 @@ void RunExport(const ProgramContext& context) {
     if (driver.FileDialogsSeen() == 0) throw CliFailure{"the export plug-in did not open its save dialog"};
     if (!std::filesystem::is_regular_file(writtenPath, ec))
         throw CliFailure{"the export plug-in wrote no file at " + shownPath};
-    if (existed && !toOutput && std::filesystem::last_write_time(writtenPath, ec) == oldTime &&
-        std::filesystem::file_size(writtenPath, ec) == oldSize)
+    if (!oldVersion.empty() && !toOutput && FileVersion(written) == oldVersion)
         throw CliFailure{"the export plug-in did not replace " + shownPath +
                          " (is it write-protected?)"};
     long cards = CountCards(written);
