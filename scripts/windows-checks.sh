@@ -276,6 +276,17 @@ linux_zamo() {
 # The Windows name of a path here (Wine's drive Z: is the root).
 winpath() { local p; p=$(realpath -m "$1"); echo "Z:${p//\//\\}"; }
 
+# One version everywhere: zamo.exe says the one of cmake/ZamoVersion.cmake,
+# which also names the package.
+version=$(sed -n 's/^set(ZAMO_VERSION \([0-9][0-9.]*\))$/\1/p' cmake/ZamoVersion.cmake)
+said=$(timeout 300 "$wine" "$win64_host/zamo.exe" --version 2>/dev/null | tr -d '\r')
+if [ -n "$version" ] && [ "$said" = "zamo $version" ] &&
+   [ -f "dist/zamo-vcard-plugins-$version-win32.zip" ]; then
+  pass "zamo.exe --version and the package name give version $version"
+else
+  fail "version: zamo.exe says '$said', cmake/ZamoVersion.cmake has '$version'"
+fi
+
 # Wine's dialogs need a display: a virtual one, which says its number when ready.
 # Wine's desktop comes with its server: the one started without a display goes.
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
