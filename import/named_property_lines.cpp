@@ -40,12 +40,8 @@ bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch
 
 bool FirstNamedValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
                      WString& value) {
-    const bool plain = IsPlainPropertyName(name);
     bool found = false;
-    ForEachPropertyLine(name, card, &scratch.index, scratch.joined, [&](WStringView line) {
-        if (plain && !StartsWithPropertyName(line, name)) return true;
-        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) return true;
-        if (scratch.components.empty()) return true;
+    VisitNamedProperties(name, card, scratch, [&]() {
         value = scratch.components.front();
         found = true;
         return false;
