@@ -37,7 +37,7 @@ static_assert(CardLineHeads::kBuckets == 256, "a bucket is the top byte of a has
 
 bool IsHeadText(WStringView text) {
     return !text.empty() && text.size() <= CardLineHeads::kLongestHead &&
-           text.find_first_of(u":;=") == WStringView::npos;
+           text.find_first_of(TEXT(":;=")) == WStringView::npos;
 }
 
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
