@@ -80,8 +80,9 @@ size_t SlotOf(const KnownCommunications& known, uint32_t hash, WStringView kind,
               WStringView value) {
     const size_t mask = known.table.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const KnownCommunications::Place& place = known.table[slot];
-        if (place.chunk == KnownCommunications::kEmpty) return slot;
+        const uint32_t number = known.table[slot];
+        if (number == KnownCommunications::kEmpty) return slot;
+        const KnownCommunications::Place& place = known.keys[number];
         if (place.hash == hash && SameKey(KeyAt(known, place), kind, value)) return slot;
     }
 }
@@ -94,26 +95,27 @@ void Forget(KnownCommunications& known) {
     } else {
         known.chunks.clear();
     }
-    if (known.table.size() > kKeptSlots) std::vector<KnownCommunications::Place>().swap(known.table);
-    known.table.assign(kFirstSlots, {KnownCommunications::kEmpty, 0, 0, 0});
-    known.used = 0;
+    if (known.table.size() > kKeptSlots) {
+        std::vector<uint32_t>().swap(known.table);
+        std::vector<KnownCommunications::Place>().swap(known.keys);
+    }
+    known.table.assign(kFirstSlots, KnownCommunications::kEmpty);
+    known.keys.clear();
 }
 
 void Grow(KnownCommunications& known) {
-    std::vector<KnownCommunications::Place> old(known.table.size() * 2,
-                                                {KnownCommunications::kEmpty, 0, 0, 0});
-    old.swap(known.table);
+    known.table.assign(known.table.size() * 2, KnownCommunications::kEmpty);
     const size_t mask = known.table.size() - 1;
-    for (const KnownCommunications::Place& place : old) {
-        if (place.chunk == KnownCommunications::kEmpty) continue;
-        size_t slot = place.hash & mask;
-        while (known.table[slot].chunk != KnownCommunications::kEmpty) slot = (slot + 1) & mask;
-        known.table[slot] = place;
+    for (uint32_t number = 0; number < known.keys.size(); ++number) {
+        size_t slot = known.keys[number].hash & mask;
+        while (known.table[slot] != KnownCommunications::kEmpty) slot = (slot + 1) & mask;
+        known.table[slot] = number;
     }
 }
 
-// Copies the key into the chunks and returns its place (hash not yet set).
-KnownCommunications::Place Store(KnownCommunications& known, WStringView kind, WStringView value) {
+// Copies the key into the chunks and returns its place.
+KnownCommunications::Place Store(KnownCommunications& known, uint32_t hash, WStringView kind,
+                                 WStringView value) {
     const size_t size = kind.size() + 1 + value.size();
     if (size >= UINT32_MAX) throw std::length_error("communication too long");
     if (known.chunks.empty() ||
@@ -126,22 +128,22 @@ KnownCommunications::Place Store(KnownCommunications& known, WStringView kind, W
     chunk.append(kind.data(), kind.size());
     chunk.push_back(0);
     chunk.append(value.data(), value.size());
-    return {static_cast<uint32_t>(known.chunks.size() - 1), 0, static_cast<uint32_t>(at),
+    return {static_cast<uint32_t>(known.chunks.size() - 1), hash, static_cast<uint32_t>(at),
             static_cast<uint32_t>(size)};
 }
 
 void RememberKey(KnownCommunications& known, WStringView kind, WStringView value) {
     const uint32_t hash = HashKey(kind, value);
     size_t slot = SlotOf(known, hash, kind, value);
-    if (known.table[slot].chunk != KnownCommunications::kEmpty) return;  // known already
-    if ((known.used + 1) * 4 > known.table.size() * 3) {
+    if (known.table[slot] != KnownCommunications::kEmpty) return;  // known already
+    if (known.keys.size() >= KnownCommunications::kEmpty - 1)
+        throw std::length_error("too many communications");
+    if ((known.keys.size() + 1) * 4 > known.table.size() * 3) {
         Grow(known);
         slot = SlotOf(known, hash, kind, value);
     }
-    KnownCommunications::Place place = Store(known, kind, value);
-    place.hash = hash;
-    known.table[slot] = place;
-    ++known.used;
+    known.keys.push_back(Store(known, hash, kind, value));
+    known.table[slot] = static_cast<uint32_t>(known.keys.size() - 1);
 }
 
 // Remembers the key and, for a value that ends in a line feed, also the key
@@ -173,7 +175,7 @@ void ReadOnce(const WString& uid, KnownCommunications& known) {
 // HasCommunication's answer, from what is known.
 bool Knows(const KnownCommunications& known, WStringView kind, WStringView value) {
     const size_t slot = SlotOf(known, HashKey(kind, value), kind, value);
-    return known.table[slot].chunk != KnownCommunications::kEmpty;
+    return known.table[slot] != KnownCommunications::kEmpty;
 }
 
 }  // namespace

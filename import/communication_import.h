@@ -21,13 +21,13 @@ bool HasCommunication(const WString& uid, WStringView kind, WStringView value);
 /* What the communication steps know of one card's contact: its communications
  * as the host holds them, read once, and those the card has added since; each
  * as its kind, a NUL and its value, kept one after another in chunks of text and
- * found through an open-addressing table of their places and hashes (no
- * allocation per key). A key of 2^32 units or more ends the import with an
+ * found through an open-addressing table of key numbers (no allocation per
+ * key). A key of 2^32 units or more, or that many keys, ends the import with an
  * exception. The room is reused from card to card; a large room goes
  * with its card. */
 struct KnownCommunications {
     struct Place {
-        uint32_t chunk;  // kEmpty: a free slot
+        uint32_t chunk;
         uint32_t hash;
         uint32_t at, size;  // within the chunk
     };
@@ -35,8 +35,9 @@ struct KnownCommunications {
 
     bool read = false;
     std::vector<WString> chunks;  // never grown past their first room, so keys stay put
-    std::vector<Place> table;     // a power of two of slots, at most three quarters used
-    size_t used = 0;
+    std::vector<Place> keys;      // in the order they were remembered
+    std::vector<uint32_t> table;  // key numbers or kEmpty; a power of two of slots,
+                                  // at most three quarters used
 };
 
 /* Runs the ten steps in order: TEL ("fax" when a parameter entry contains "FAX",
