@@ -36,8 +36,10 @@ bool HeadIs(WStringView line, WStringView name) {
 static_assert(CardLineHeads::kBuckets == 256, "a bucket is the top byte of a hash");
 
 bool IsHeadText(WStringView text) {
-    return !text.empty() && text.size() <= CardLineHeads::kLongestHead &&
-           text.find_first_of(TEXT(":;=")) == WStringView::npos;
+    if (text.empty() || text.size() > CardLineHeads::kLongestHead) return false;
+    for (WCHAR unit : text)
+        if (unit == u':' || unit == u';' || unit == u'=') return false;
+    return true;
 }
 
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {

@@ -9,7 +9,9 @@ const WStringView kNotInNames = TEXT("\\?:;");
 }  // namespace
 
 bool IsPlainPropertyName(WStringView name) {
-    return name.find_first_of(kNotInNames) == WStringView::npos;
+    for (WCHAR unit : name)
+        if (kNotInNames.find(unit) != WStringView::npos) return false;
+    return true;
 }
 
 bool StartsWithPropertyName(WStringView line, WStringView name) {
