@@ -245,8 +245,8 @@ const char* UsageText() {
            "      [--tel ..] [--fax ..] [--email ..] [--url ..] [--msg KIND:VALUE]\n"
            "--version (-V) prints the version; --help (-h) this text.\n"
            "Database: --db, else $ZAMO_DB, else $XDG_DATA_HOME/zamo/contacts.db\n"
-           "(~/.local/share/zamo/contacts.db). Plug-ins: *.zamodll beside zamo, else in\n"
-           "../lib/zamo from it. Exit status: 0 done, 1 failed, 2 wrong command line,\n"
-           "130 interrupted.\n"
+           "(~/.local/share/zamo/contacts.db; on Windows %APPDATA%\\zamo\\contacts.db).\n"
+           "Plug-ins: *.zamodll beside zamo, else in ../lib/zamo from it.\n"
+           "Exit status: 0 done, 1 failed, 2 wrong command line, 130 interrupted.\n"
            "More in zamo(1).\n";
 }

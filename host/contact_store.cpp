@@ -7,6 +7,7 @@
 #include <random>
 #include <unordered_set>
 
+#include "host_system.h"
 #include "ole_date.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 constexpr int kApplicationId = 0x5A414D4F;  // "ZAMO"
 constexpr int kSchemaVersion = 1;
 constexpr int kFirstFieldColumn = 6;  // id, uid, parent, created, modified, birth, fields...
-const WCHAR kRoot[] = u"root";
+const WCHAR kRoot[] = TEXT("root");
 
 bool IsRoot(WStringView uid) { return uid == WStringView(kRoot); }
 
@@ -340,17 +341,7 @@ bool ContactStore::EndCommand(std::string* error) {
 
 double ContactStore::Now() const {
     if (clock_) return clock_();
-    std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(local.tm_year + 1900);
-    st.wMonth = static_cast<WORD>(local.tm_mon + 1);
-    st.wDay = static_cast<WORD>(local.tm_mday);
-    st.wHour = static_cast<WORD>(local.tm_hour);
-    st.wMinute = static_cast<WORD>(local.tm_min);
-    st.wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
-    return SystemTimeToOleDate(st);
+    return SystemTimeToOleDate(LocalNow());
 }
 
 ContactRecord* ContactStore::Find(WStringView uid) {
@@ -450,7 +441,7 @@ WString ContactStore::FreshUid() {
             z ^= z >> 31;
             for (int i = 0; i < 16; ++i) {
                 if (uid.size() == 8 || uid.size() == 13 || uid.size() == 18 || uid.size() == 23)
-                    uid += u'-';
+                    uid += TEXT('-');
                 uid += static_cast<WCHAR>(kHex[(z >> (60 - 4 * i)) & 0xf]);
             }
         }
@@ -541,7 +532,7 @@ bool ContactStore::SetText(ContactField field, WStringView uid, WStringView valu
 
 const WCHAR* ContactStore::GetText(ContactField field, WStringView uid) {
     ContactRecord* record = Find(uid);
-    return record ? record->fields[static_cast<size_t>(field)].c_str() : u"";
+    return record ? record->fields[static_cast<size_t>(field)].c_str() : TEXT("");
 }
 
 bool ContactStore::SetBirthDate(WStringView uid, double date) {
@@ -586,10 +577,10 @@ bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WC
     ContactRecord* record = Find(uid);
     if (!record || !LoadCommunications(*record) || !EnsureTransaction()) return false;
     StoredCommunication c;
-    c.kind = kind ? kind : u"";
-    c.value = value ? value : u"";
+    c.kind = kind ? kind : TEXT("");
+    c.value = value ? value : TEXT("");
     c.hasSubKind = subKind != nullptr;
-    c.subKind = subKind ? subKind : u"";
+    c.subKind = subKind ? subKind : TEXT("");
     if (!InsertCommunication(record->id, static_cast<int64_t>(record->communications.size()), c))
         return false;
     record->communications.push_back(std::move(c));
@@ -606,7 +597,7 @@ int ContactStore::CommunicationsCount(WStringView uid) {
 bool ContactStore::GetCommunication(WStringView uid, int index, const WCHAR** kind,
                                     const WCHAR** value, const WCHAR** subKind) {
     for (const WCHAR** out : {kind, value, subKind})
-        if (out) *out = u"";
+        if (out) *out = TEXT("");
     ContactRecord* record = Find(uid);
     if (!record || !LoadCommunications(*record) || index < 0 ||
         static_cast<size_t>(index) >= record->communications.size())
@@ -635,13 +626,13 @@ const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
     int64_t id = 0;
     if (!IsRoot(uid)) {
         ContactRecord* record = Find(uid);
-        if (!record) return u"";
+        if (!record) return TEXT("");
         id = record->id;
     } else if (!db_) {
-        return u"";
+        return TEXT("");
     }
     const std::deque<WString>* list = Children(id);
-    if (!list || index < 0 || static_cast<size_t>(index) >= list->size()) return u"";
+    if (!list || index < 0 || static_cast<size_t>(index) >= list->size()) return TEXT("");
     return (*list)[static_cast<size_t>(index)].c_str();
 }
 
@@ -743,7 +734,7 @@ std::vector<TreeEntry> ContactStore::Search(const std::function<bool(WStringView
         // The whole name too, so that "ann lee" finds Ann Lee.
         WString fullName;
         for (const WString* part : {&e.firstName, &e.middleName, &e.lastName})
-            if (!part->empty()) fullName += (fullName.empty() ? u"" : u" ") + *part;
+            if (!part->empty()) fullName += (fullName.empty() ? TEXT("") : TEXT(" ")) + *part;
         if (hits.count(e.uid) || matches(fullName) || matches(e.firstName) ||
             matches(e.middleName) || matches(e.lastName) || matches(e.title))
             found.push_back(std::move(e));

@@ -11,7 +11,7 @@ WString JoinName(WStringView first, WStringView middle, WStringView last, WStrin
     WString name;
     for (WStringView part : {first, middle, last}) {
         if (part.empty()) continue;
-        if (!name.empty()) name += u' ';
+        if (!name.empty()) name += TEXT(' ');
         name += part;
     }
     if (name.empty()) name = title;
@@ -39,7 +39,7 @@ std::string TsvField(WStringView text) {
     WString doubled;
     for (WCHAR c : text) {
         doubled += c;
-        if (c == u'\\') doubled += c;
+        if (c == TEXT('\\')) doubled += c;
     }
     return VisibleText(doubled);
 }

@@ -9,9 +9,8 @@ struct DatabaseLocation {
     bool isDefault = false;  // the per-user default, whose folder may be created
 };
 
-/* `dbOption` when non-empty, else $ZAMO_DB, else $XDG_DATA_HOME/zamo/contacts.db
- * (an absolute XDG_DATA_HOME only), else $HOME/.local/share/zamo/contacts.db.
- * An empty path when none of them is set. */
+/* `dbOption` when non-empty, else $ZAMO_DB, else the per-user default of
+ * DefaultDatabasePath (host_system.h). An empty path when none of them is set. */
 DatabaseLocation FindDatabaseLocation(const std::string& dbOption);
 
 #endif

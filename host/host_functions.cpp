@@ -42,7 +42,7 @@ const WCHAR* AddinZamo_Contact_Insert(const WCHAR* uid, const WCHAR* parentUid,
     const WCHAR* result = Guard<const WCHAR*>(nullptr, [&] {
         return Store().Insert(View(uid), View(parentUid), View(text), date);
     });
-    return result ? result : u"";
+    return result ? result : TEXT("");
 }
 int AddinZamo_Contact_SaveChanges(const WCHAR* uid) {
     return Guard(0, [&] { return Store().SaveChanges(View(uid)) ? 1 : 0; });
@@ -59,7 +59,7 @@ ZAMO_CONTACT_SETTER_FIELDS(ZAMO_DEFINE_SETTER)
 
 #define ZAMO_DEFINE_GETTER(Field)                                                   \
     const WCHAR* AddinZamo_Contact_Get##Field(const WCHAR* uid) {                   \
-        return Guard<const WCHAR*>(u"", [&] {                                       \
+        return Guard<const WCHAR*>(TEXT(""), [&] {                                       \
             return Store().GetText(ContactField::Field, View(uid));                 \
         });                                                                         \
     }
@@ -94,7 +94,7 @@ int AddinZamo_Contact_GetChildsCount(const WCHAR* uid) {
     return Guard(0, [&] { return Store().ChildCount(View(uid)); });
 }
 const WCHAR* AddinZamo_Contact_GetChildUID(const WCHAR* uid, int index) {
-    return Guard<const WCHAR*>(u"", [&] { return Store().ChildUid(View(uid), index); });
+    return Guard<const WCHAR*>(TEXT(""), [&] { return Store().ChildUid(View(uid), index); });
 }
 
 }  // extern "C"

@@ -1,14 +1,21 @@
 /* Selection sizes and import batches (see import_batches.h). */
 #include "import_batches.h"
 
+#include <filesystem>
+
+namespace {
+/* The separator of the absolute, normalised paths the program hands on. */
+constexpr WCHAR kSeparator = static_cast<WCHAR>(std::filesystem::path::preferred_separator);
+}  // namespace
+
 WString FolderOf(const WString& path) {
-    size_t slash = path.rfind(u'/');
+    size_t slash = path.rfind(kSeparator);
     if (slash == WString::npos) return WString();
-    return slash == 0 ? WString(u"/") : path.substr(0, slash);
+    return slash == 0 ? WString(1, kSeparator) : path.substr(0, slash);
 }
 
 WString NameOf(const WString& path) {
-    size_t slash = path.rfind(u'/');
+    size_t slash = path.rfind(kSeparator);
     return slash == WString::npos ? path : path.substr(slash + 1);
 }
 

@@ -28,7 +28,8 @@ size_t SelectionSize(const std::vector<WString>& paths);
 std::vector<ImportBatch> MakeImportBatches(const std::vector<WString>& paths,
                                            size_t capacity = kOpenDialogCapacity);
 
-/* The folder part of a full path ("/" stays "/"), and the name part. */
+/* The folder part of a full path ("/" stays "/"), and the name part; the
+ * separator is the system's ("\\" on Windows). */
 WString FolderOf(const WString& path);
 WString NameOf(const WString& path);
 

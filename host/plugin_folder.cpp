@@ -2,14 +2,16 @@
  * installed one. Portable: only the executable's folder comes from the system. */
 #include <filesystem>
 
+#include "host_system.h"
 #include "plugin_modules.h"
 
 std::string DefaultPluginFolder() {
     namespace fs = std::filesystem;
-    fs::path own = ExecutableFolder();
+    fs::path own = fs::u8path(ExecutableFolder());
     std::error_code ec;
     for (fs::directory_iterator it(own, ec), end; !ec && it != end; it.increment(ec))
-        if (it->path().extension() == ".zamodll") return own.string();
+        if (it->path().extension() == ".zamodll") return own.u8string();
     fs::path installed = own / ".." / "lib" / "zamo";
-    return fs::is_directory(installed, ec) ? installed.lexically_normal().string() : own.string();
+    return fs::is_directory(installed, ec) ? installed.lexically_normal().u8string()
+                                           : own.u8string();
 }

@@ -1,32 +1,26 @@
-/* Plug-in discovery and loading over dlopen/dlsym (see plugin_modules.h). */
+/* Plug-in discovery and loading through the system's module loader (see plugin_modules.h). */
 #include "plugin_modules.h"
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <filesystem>
+
+#include "host_system.h"
 
 namespace {
 const char kExtension[] = ".zamodll";
 
 template <typename F>
 bool Resolve(void* handle, const char* name, F* out) {
-    *out = reinterpret_cast<F>(dlsym(handle, name));
+    *out = reinterpret_cast<F>(ModuleExport(handle, name));
     return *out != nullptr;
 }
 }  // namespace
-
-std::string ExecutableFolder() {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : exe.parent_path().string();
-}
 
 std::vector<PluginModule> LoadPluginModules(const std::string& folder, const WString& language,
                                             std::vector<std::string>* notes) {
     std::vector<std::filesystem::path> files;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+    for (std::filesystem::directory_iterator it(std::filesystem::u8path(folder), ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::filesystem::path& p = it->path();
         if (p.extension() == kExtension && it->is_regular_file(ec)) files.push_back(p);
@@ -35,11 +29,11 @@ std::vector<PluginModule> LoadPluginModules(const std::string& folder, const WSt
     std::vector<PluginModule> modules;
     for (const std::filesystem::path& file : files) {
         PluginModule m;
-        m.name = file.stem().string();
-        m.handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+        m.name = file.stem().u8string();
+        std::string why;
+        m.handle = LoadModule(file.u8string(), &why);
         if (!m.handle) {
-            const char* why = dlerror();
-            notes->push_back("cannot load plug-in " + file.string() + ": " + (why ? why : "?"));
+            notes->push_back("cannot load plug-in " + file.u8string() + ": " + why);
             continue;
         }
         std::string missing;
@@ -56,8 +50,8 @@ std::vector<PluginModule> LoadPluginModules(const std::string& folder, const WSt
             missing += std::string(missing.empty() ? "" : ", ") +
                        (menuName ? "ContactMenuCommandExecute" : "GetContactMenuCommandName");
         if (!missing.empty()) {
-            notes->push_back("plug-in " + file.string() + " lacks " + missing + "; passed over");
-            dlclose(m.handle);
+            notes->push_back("plug-in " + file.u8string() + " lacks " + missing + "; passed over");
+            UnloadModule(m.handle);
             continue;
         }
         m.SetLanguage(language.c_str());

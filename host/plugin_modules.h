@@ -1,5 +1,5 @@
 /* Loading plug-in modules as the organiser does: every *.zamodll of a folder,
- * opened with dlopen, exports resolved by name. Exports PluginModule and
+ * loaded through host_system.h, exports resolved by name. Exports PluginModule and
  * LoadPluginModules. */
 #ifndef ZAMO_HOST_PLUGIN_MODULES_H
 #define ZAMO_HOST_PLUGIN_MODULES_H
@@ -26,9 +26,6 @@ struct PluginModule {
  * over with a one-line note in `notes`. Modules stay loaded until the process ends. */
 std::vector<PluginModule> LoadPluginModules(const std::string& folder, const WString& language,
                                             std::vector<std::string>* notes);
-
-/* The folder of the running executable. */
-std::string ExecutableFolder();
 
 /* Where zamo looks for modules without --plugins: its own folder when a
  * module lies there (a build folder), else ../lib/zamo from it (an installed

@@ -12,12 +12,12 @@ void RunAdd(const ProgramContext& context) {
     WString uid = WideArgument(cl.uid, "--uid");
     WString parent = WideArgument(cl.parent, "--parent");
     ContactChanges changes = ReadContactChanges(cl);
-    if (parent != u"root" && !AddinZamo_Contact_IsPresent(parent.c_str()))
+    if (parent != TEXT("root") && !AddinZamo_Contact_IsPresent(parent.c_str()))
         throw CliFailure{"no contact with UID " + cl.parent + " to be the parent"};
-    if (!uid.empty() && (uid == u"root" || AddinZamo_Contact_IsPresent(uid.c_str())))
+    if (!uid.empty() && (uid == TEXT("root") || AddinZamo_Contact_IsPresent(uid.c_str())))
         throw CliFailure{"UID " + cl.uid + " is taken"};
 
-    const WCHAR* inserted = AddinZamo_Contact_Insert(uid.c_str(), parent.c_str(), u"",
+    const WCHAR* inserted = AddinZamo_Contact_Insert(uid.c_str(), parent.c_str(), TEXT(""),
                                                      AddinZamo_GetCurrDate());
     if (!inserted) {
         FinishPluginCommand();  // names the failed write

@@ -9,19 +9,19 @@
 namespace {
 
 struct KindName {
-    const char16_t* kind;
+    const WCHAR* kind;
     const char* name;  // for messages
 };
 
 const KindName kKindNames[] = {
-    {u"tel", "telephone"}, {u"fax", "fax"}, {u"eml", "e-mail address"},
-    {u"www", "web address"}, {u"msg", "messenger address"},
+    {TEXT("tel"), "telephone"}, {TEXT("fax"), "fax"}, {TEXT("eml"), "e-mail address"},
+    {TEXT("www"), "web address"}, {TEXT("msg"), "messenger address"},
 };
 
 std::string KindText(const StoredCommunication& c) {
     for (const KindName& k : kKindNames)
         if (c.kind == k.kind)
-            return c.kind == u"msg" ? WideToUtf8(c.subKind) + " address" : k.name;
+            return c.kind == TEXT("msg") ? WideToUtf8(c.subKind) + " address" : k.name;
     return WideToUtf8(c.kind);
 }
 

@@ -11,7 +11,6 @@
 #include "terminal_progress.h"
 #include "utf_text.h"
 #include "zamo_store.h"
-#include "zamo_win32_ext.h"
 
 namespace {
 
@@ -19,28 +18,18 @@ constexpr size_t kSaveDialogCapacity = 1024;
 const char kStandardOutput[] = "-";
 
 std::filesystem::path AbsoluteTarget(const std::string& file) {
-    return std::filesystem::absolute(file).lexically_normal();
-}
-
-struct SaveAnswer {
-    WString path;  // the path and its NUL
-    int calls = 0;
-};
-
-BOOL AnswerSaveDialog(void* context, BOOL save, const OPENFILENAMEW*, const WCHAR** files) {
-    auto* answer = static_cast<SaveAnswer*>(context);
-    if (!save || answer->calls++ > 0) return FALSE;
-    *files = answer->path.c_str();
-    return TRUE;
+    return std::filesystem::absolute(std::filesystem::u8path(file)).lexically_normal();
 }
 
 struct ErrorBoxes {
     std::vector<WString> texts;
 };
 
-int AnswerBox(void* context, HWND, LPCWSTR text, LPCWSTR, UINT type) {
-    if (!IsErrorBox(type)) return IDCANCEL;  // the export asks nothing
-    static_cast<ErrorBoxes*>(context)->texts.emplace_back(text ? text : u"");
+/* The module's error box is kept; the one other box is the save dialog's
+ * question whether to replace the file the user named, which is yes. */
+int AnswerBox(ErrorBoxes* boxes, const WString& text, UINT type) {
+    if (!IsErrorBox(type)) return IDYES;
+    boxes->texts.push_back(text);
     return IDOK;
 }
 
@@ -49,7 +38,7 @@ int AnswerBox(void* context, HWND, LPCWSTR text, LPCWSTR, UINT type) {
 std::string WrittenPath(const std::filesystem::path& target) {
     std::filesystem::path p = target;
     if (!p.has_extension()) p += ".vcf";
-    std::string s = p.string();
+    std::string s = p.u8string();
     std::string out;
     for (char c : s)
         if (c != '\'') out += c;
@@ -58,10 +47,10 @@ std::string WrittenPath(const std::filesystem::path& target) {
 
 /* Why a path that exists cannot take the export; "" when it may (a regular
  * file, a link to one, or nothing there yet). */
-std::string RefusedTarget(const std::filesystem::path& path) {
+std::string RefusedTarget(const std::string& utf8Path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    switch (fs::status(path, ec).type()) {
+    switch (fs::status(fs::u8path(utf8Path), ec).type()) {
         case fs::file_type::directory: return "it is a folder";
         case fs::file_type::character:
         case fs::file_type::block: return "it is a device, not a file";
@@ -77,7 +66,7 @@ std::string RefusedTarget(const std::filesystem::path& path) {
 /* Cards in a written file: lines that are exactly END:VCARD (CR LF ended). */
 long CountCards(const std::string& path) {
     static const std::string kEnd = "\nEND:VCARD\r\n";
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     std::string text = "\n";  // the file's start counts as a line start
     std::vector<char> block(1 << 20);
     long cards = 0;
@@ -104,7 +93,8 @@ long ExpectedCards(const CommandLine& cl, const ContactRecord& selected) {
 struct TemporaryFile {
     std::string path;
     ~TemporaryFile() {
-        if (!path.empty()) std::remove(path.c_str());
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove(std::filesystem::u8path(path), ec);
     }
 };
 
@@ -120,16 +110,16 @@ void CheckExportFile(const CommandLine& commandLine) {
     }
     std::filesystem::path target = AbsoluteTarget(file);
     std::string written = WrittenPath(target);
-    for (const std::string& path : {target.string(), written}) {
+    for (const std::string& path : {target.u8string(), written}) {
         std::string refused = RefusedTarget(path);
         if (!refused.empty()) throw CliFailure{"cannot export to " + path + ": " + refused};
     }
     std::error_code ec;
     if (!std::filesystem::is_directory(target.parent_path(), ec))
-        throw CliFailure{"cannot export to " + file + ": folder " + target.parent_path().string() +
+        throw CliFailure{"cannot export to " + file + ": folder " + target.parent_path().u8string() +
                          " does not exist"};
     WString wide;
-    if (!Utf8ToWide(target.string(), &wide))
+    if (!Utf8ToWide(target.u8string(), &wide))
         throw CliFailure{"cannot export to " + file + ": the file name is not UTF-8"};
     if (wide.size() + 1 > kSaveDialogCapacity)
         throw CliFailure{"cannot export to " + file + ": its full path is longer than the save "
@@ -153,31 +143,27 @@ void RunExport(const ProgramContext& context) {
     if (toOutput && (temporary.path = MakeTemporaryFile("export", ".vcf", &error)).empty())
         throw CliFailure{"cannot export to standard output: " + error};
     std::filesystem::path target =
-        toOutput ? std::filesystem::path(temporary.path) : AbsoluteTarget(cl.args.front());
+        toOutput ? std::filesystem::u8path(temporary.path) : AbsoluteTarget(cl.args.front());
     std::string written = toOutput ? temporary.path : WrittenPath(target);
     std::string shownPath = toOutput ? "standard output" : written;
-    SaveAnswer answer;
-    Utf8ToWide(target.string(), &answer.path);
-    answer.path += u'\0';  // the list's own end; c_str() adds the final NUL
+    WString dialogPath;
+    Utf8ToWide(target.u8string(), &dialogPath);
 
-    // A file the module could not replace keeps its time and size.
+    // A file the module could not replace stays the same file, unwritten.
     std::error_code ec;
-    bool existed = std::filesystem::exists(written, ec);
-    auto oldTime = std::filesystem::last_write_time(written, ec);
-    auto oldSize = std::filesystem::file_size(written, ec);
+    const std::filesystem::path writtenPath = std::filesystem::u8path(written);
+    const std::string oldVersion = FileVersion(written);
 
     TerminalProgress progress(context.errorIsTerminal, "exported");
     ErrorBoxes boxes;
     ZamoStore_SetProgress([&progress](long cards) { progress.Update(cards); });
-    ZamoWin32_SetFileDialogHandler(AnswerSaveDialog, &answer);
-    ZamoWin32_SetMessageBoxHandler(AnswerBox, &boxes);
-    struct ResetHandlers {
-        ~ResetHandlers() {
-            ZamoWin32_SetFileDialogHandler(nullptr, nullptr);
-            ZamoWin32_SetMessageBoxHandler(nullptr, nullptr);
-            ZamoStore_SetProgress(nullptr);
-        }
-    } resetHandlers;
+    struct ResetProgress {
+        ~ResetProgress() { ZamoStore_SetProgress(nullptr); }
+    } resetProgress;
+    DialogDriver driver({FileDialogAnswer{{dialogPath}, true}},
+                        [&boxes](const WString& text, const WString&, UINT type) {
+                            return AnswerBox(&boxes, text, type);
+                        });
     if (cl.hasContact)
         module.ContactMenuCommandExecute(uid.c_str());
     else
@@ -186,11 +172,10 @@ void RunExport(const ProgramContext& context) {
     progress.Finish();
     if (!boxes.texts.empty())
         throw CliFailure{ErrorBoxLine(boxes.texts.front().c_str(), temporary.path, shownPath)};
-    if (answer.calls == 0) throw CliFailure{"the export plug-in did not open its save dialog"};
-    if (!std::filesystem::is_regular_file(written, ec))
+    if (driver.FileDialogsSeen() == 0) throw CliFailure{"the export plug-in did not open its save dialog"};
+    if (!std::filesystem::is_regular_file(writtenPath, ec))
         throw CliFailure{"the export plug-in wrote no file at " + shownPath};
-    if (existed && !toOutput && std::filesystem::last_write_time(written, ec) == oldTime &&
-        std::filesystem::file_size(written, ec) == oldSize)
+    if (!oldVersion.empty() && !toOutput && FileVersion(written) == oldVersion)
         throw CliFailure{"the export plug-in did not replace " + shownPath +
                          " (is it write-protected?)"};
     long cards = CountCards(written);

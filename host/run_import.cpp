@@ -2,13 +2,8 @@
  * temporary copy), answers the open dialog batch by batch and the overwrite
  * prompt on the terminal or from --overwrite, rolls back a file whose import
  * failed or was interrupted, and prints one summary line per file. */
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -19,14 +14,14 @@
 #include "terminal_progress.h"
 #include "utf_text.h"
 #include "zamo_store.h"
-#include "zamo_win32_ext.h"
 
 namespace {
 
 const char kStandardInput[] = "-";
 
 WString WidePath(const std::string& argument) {
-    std::string absolute = std::filesystem::absolute(argument).lexically_normal().string();
+    std::string absolute =
+        std::filesystem::absolute(std::filesystem::u8path(argument)).lexically_normal().u8string();
     WString wide;
     if (!Utf8ToWide(absolute, &wide))
         throw CliFailure{"cannot import " + argument + ": the file name is not UTF-8"};
@@ -37,7 +32,8 @@ WString WidePath(const std::string& argument) {
 bool NeedsCopy(const std::string& file) {
     std::error_code ec;
     return file == kStandardInput ||
-           std::filesystem::status(file, ec).type() == std::filesystem::file_type::fifo;
+           std::filesystem::status(std::filesystem::u8path(file), ec).type() ==
+               std::filesystem::file_type::fifo;
 }
 
 struct ImportFile {
@@ -51,7 +47,10 @@ struct ImportFiles {
     std::vector<ImportFile> files;
     ~ImportFiles() {
         for (const ImportFile& f : files)
-            if (!f.temporary.empty()) std::remove(f.temporary.c_str());
+            if (!f.temporary.empty()) {
+                std::error_code ec;
+                std::filesystem::remove(std::filesystem::u8path(f.temporary), ec);
+            }
     }
 };
 
@@ -73,18 +72,6 @@ void PrepareFiles(const std::vector<std::string>& args, ImportFiles* out) {
             out->files.push_back(file);
         }
     }
-}
-
-struct DialogAnswer {
-    WString selection;  // full paths, each NUL-ended; c_str() adds the final NUL
-    int calls = 0;
-};
-
-BOOL AnswerOpenDialog(void* context, BOOL save, const OPENFILENAMEW*, const WCHAR** files) {
-    auto* answer = static_cast<DialogAnswer*>(context);
-    if (save || answer->calls++ > 0) return FALSE;
-    *files = answer->selection.c_str();
-    return TRUE;
 }
 
 // The answers to the overwrite question on the terminal; "for all" answers
@@ -118,9 +105,9 @@ struct PromptAnswer {
     std::vector<Failure> failures;
 };
 
-int AskTerminal(PromptAnswer& answer, LPCWSTR text) {
+int AskTerminal(PromptAnswer& answer, const WString& text) {
     answer.progress->Finish();
-    std::fprintf(stderr, "%s\n", VisibleLines(text ? WStringView(text) : WStringView()).c_str());
+    std::fprintf(stderr, "%s\n", VisibleLines(text).c_str());
     for (;;) {
         std::fputs(kChoicePrompt, stderr);
         std::fflush(stderr);
@@ -143,11 +130,10 @@ int AskTerminal(PromptAnswer& answer, LPCWSTR text) {
     }
 }
 
-int AnswerPrompt(void* context, HWND, LPCWSTR text, LPCWSTR, UINT type) {
-    auto* answer = static_cast<PromptAnswer*>(context);
+int AnswerPrompt(PromptAnswer* answer, const WString& text, UINT type) {
     if (IsErrorBox(type)) {
         // The module reports that the file failed: nothing of it is kept.
-        answer->failures.push_back({text ? text : u"", ZamoStore_Changes().size()});
+        answer->failures.push_back({text, ZamoStore_Changes().size()});
         ZamoStore_FailChanges();
         return IDOK;
     }
@@ -209,14 +195,8 @@ void CheckImportFiles(const CommandLine& commandLine) {
         if (file == kStandardInput && ++fromInput > 1)
             throw CliFailure{"standard input (-) can be imported once only"};
         if (NeedsCopy(file)) continue;  // its copy is checked when it is made
-        int fd = open(file.c_str(), O_RDONLY);
-        if (fd < 0) throw CliFailure{"cannot read " + file + ": " + std::strerror(errno)};
-        struct stat st {};
-        bool known = fstat(fd, &st) == 0;
-        bool folder = known && S_ISDIR(st.st_mode), regular = known && S_ISREG(st.st_mode);
-        close(fd);
-        if (folder) throw CliFailure{"cannot read " + file + ": it is a folder"};
-        if (!regular) throw CliFailure{"cannot read " + file + ": it is not a regular file"};
+        std::string why = UnreadableFileReason(file);
+        if (!why.empty()) throw CliFailure{"cannot read " + file + ": " + why};
         size_t size = SelectionSize({WidePath(file)});
         if (size > kOpenDialogCapacity)
             throw CliFailure{"cannot import " + file + ": its full path is longer than the open "
@@ -240,15 +220,12 @@ void RunImport(const ProgramContext& context) {
     prompt.interactive = cl.overwrite.empty() && context.inputIsTerminal;
     prompt.fixed = cl.overwrite == "yes" ? IDYES : IDNO;
     prompt.progress = &progress;
-    ZamoWin32_SetMessageBoxHandler(AnswerPrompt, &prompt);
     ZamoStore_SetProgress([&progress](long cards) { progress.Update(cards); });
     ZamoStore_ResetCounters();
     ZamoStore_SetDryRun(cl.dryRun);
     ZamoStore_SetStopFlag(InterruptFlag());
     struct ResetHandlers {
         ~ResetHandlers() {
-            ZamoWin32_SetFileDialogHandler(nullptr, nullptr);
-            ZamoWin32_SetMessageBoxHandler(nullptr, nullptr);
             ZamoStore_SetProgress(nullptr);
             ZamoStore_SetStopFlag(nullptr);
             ZamoStore_RollBackAll();  // only a dry run has anything left open
@@ -259,16 +236,14 @@ void RunImport(const ProgramContext& context) {
     // Each file is committed on its own; the run stops at the first failure.
     std::vector<ChangesResult> changes;
     for (const ImportBatch& batch : MakeImportBatches(paths)) {
-        DialogAnswer answer;
-        for (const WString& p : batch.paths) {
-            answer.selection += p;
-            answer.selection += u'\0';
-        }
-        ZamoWin32_SetFileDialogHandler(AnswerOpenDialog, &answer);
+        DialogDriver driver({FileDialogAnswer{batch.paths}},
+                            [&prompt](const WString& text, const WString&, UINT type) {
+                                return AnswerPrompt(&prompt, text, type);
+                            });
         size_t before = ZamoStore_Changes().size();
         module.ExecuteMainCommand();
         FinishPluginCommand();
-        if (answer.calls == 0)
+        if (driver.FileDialogsSeen() == 0)
             throw CliFailure{"the import plug-in did not open its file dialog"};
         changes = ZamoStore_Changes();
         if (changes.size() > before + batch.paths.size())

@@ -34,7 +34,7 @@ public:
     }
     /* Binds text without copying: the text must outlive the step. */
     void BindText(int index, WStringView text) {
-        sqlite3_bind_text16(stmt_, index, text.empty() ? u"" : text.data(),
+        sqlite3_bind_text16(stmt_, index, text.empty() ? TEXT("") : text.data(),
                             static_cast<int>(text.size() * sizeof(WCHAR)), SQLITE_STATIC);
     }
     void BindNull(int index) { sqlite3_bind_null(stmt_, index); }

@@ -45,7 +45,7 @@ int Fail(const std::string& message, int code) {
 int main(int argc, char** argv) {
     ProgramContext context;
     try {
-        context.commandLine = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        context.commandLine = ParseCommandLine(ProgramArguments(argc, argv));
     } catch (const UsageError& e) {
         return Fail(e.message, 2);
     }
@@ -72,12 +72,12 @@ int main(int argc, char** argv) {
         if (db.path.empty())
             throw CliFailure{"no database: give --db PATH or set ZAMO_DB or HOME"};
         std::error_code ec;
-        dbExisted = std::filesystem::exists(db.path, ec);
+        dbExisted = std::filesystem::exists(std::filesystem::u8path(db.path), ec);
         if (command->readOnly && !dbExisted)
             throw CliFailure{"no contact database at " + db.path +
                              " (import or add creates one; --db PATH names another)"};
         if (db.isDefault && !command->readOnly)
-            std::filesystem::create_directories(std::filesystem::path(db.path).parent_path(), ec);
+            std::filesystem::create_directories(std::filesystem::u8path(db.path).parent_path(), ec);
         std::string error;
         if (!ZamoStore_Open(db.path, &error, command->readOnly)) {
             dbExisted = true;  // nothing of ours to remove
@@ -101,7 +101,10 @@ int main(int argc, char** argv) {
     } catch (const CliFailure& f) {
         ZamoStore_Close(nullptr);
         // A database created by this run and never written to goes again.
-        if (!dbExisted && !commandStarted) std::remove(db.path.c_str());
+        if (!dbExisted && !commandStarted) {
+            std::error_code ec;
+            std::filesystem::remove(std::filesystem::u8path(db.path), ec);
+        }
         return Fail(f.message, f.exitCode);
     } catch (const std::exception& e) {
         ZamoStore_Close(nullptr);
