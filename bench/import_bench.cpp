@@ -1,6 +1,6 @@
 // Import: ImportCard over cards already cut, the whole ImportVCardFile of the
-// generated 100,000-card books into a host that does nothing, and zamo import
-// into SQLite. Reports cards/s, MB/s and the peak memory of one import, measured
+// generated 100,000-card books and of one card of very short lines into a host
+// that does nothing, and zamo import into SQLite. Reports cards/s, MB/s and the peak memory of one import, measured
 // in a child process (for zamo, scripts/bench.sh measures memory exactly).
 #include <benchmark/benchmark.h>
 
@@ -74,6 +74,21 @@ void BM_ImportIntoNullHost(benchmark::State& state) {
     Report(state, file, PeakMegabytesOf([&file] { ImportVCardFile(file.widePath); }));
 }
 BENCHMARK(BM_ImportIntoNullHost)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One card of N lines "TEL:nnnnnnn" into the host that does nothing: the card
+// costs the most memory per byte in this shape; peak_to_card is the
+// child's peak (the process's own baseline included) over the card's size.
+void BM_ImportShortLineCard(benchmark::State& state) {
+    const CorpusFile& file = ShortLineCardFile(static_cast<size_t>(state.range(0)));
+    if (file.path.empty()) return state.SkipWithError("cannot write the corpus");
+    for (auto _ : state) ImportVCardFile(file.widePath);
+    const double peak = PeakMegabytesOf([&file] { ImportVCardFile(file.widePath); });
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size));
+    state.counters["peak_MB"] = peak;
+    state.counters["file_MB"] = static_cast<double>(file.size) / 1e6;
+    state.counters["peak_to_card"] = peak * 1024 * 1024 / static_cast<double>(file.size);
+}
+BENCHMARK(BM_ImportShortLineCard)->Arg(100000)->Arg(1600000)->Unit(benchmark::kMillisecond);
 
 // The zamo program beside the bench folder.
 std::string ZamoProgram() {

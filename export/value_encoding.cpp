@@ -61,21 +61,13 @@ bool LeftUnchanged(std::string_view text) { return text.empty() || text == "\n";
 
 }  // namespace
 
-void AppendAnsiText(std::string& out, const WCHAR* value) {
-    if (value == nullptr) return;
-    // The code page keeps ASCII as it is: a value of ASCII alone is copied unit
-    // by unit, with "|" turned into an apostrophe, and needs no conversion call.
+namespace {
+
+// Appends the text from `value` on, which starts with a unit above ASCII,
+// converted through the ANSI code page, "|" turned into an apostrophe.
+void AppendConverted(std::string& out, const WCHAR* value) {
     size_t length = 0;
-    bool ascii = true;
-    for (; value[length] != 0; ++length) ascii &= static_cast<uint32_t>(value[length]) < 0x80;
-    if (length == 0) return;
-    if (ascii) {
-        const size_t at = out.size();
-        out.resize(at + length);
-        for (size_t i = 0; i < length; ++i)
-            out[at + i] = value[i] == u'|' ? '\'' : static_cast<char>(value[i]);
-        return;
-    }
+    while (value[length] != 0) ++length;
     const size_t start = out.size();
     // Conversions are far larger than an int holds only for values beyond 2 GB;
     // those are converted in pieces that end on whole UTF-16 code points.
@@ -110,6 +102,26 @@ void AppendAnsiText(std::string& out, const WCHAR* value) {
         done += piece;
     }
     std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '|', '\'');
+}
+
+}  // namespace
+
+void AppendAnsiText(std::string& out, const WCHAR* value) {
+    if (value == nullptr) return;
+    // Every ANSI code page keeps ASCII as it is: the leading ASCII is copied
+    // through a small buffer, "|" turned into an apostrophe, without a
+    // conversion call; the rest, from the first unit above ASCII, is converted.
+    char ascii[256];
+    for (;;) {
+        size_t n = 0;
+        for (WCHAR unit; n < sizeof ascii && (unit = value[n]) != 0 && unit < 0x80; ++n)
+            ascii[n] = unit == u'|' ? '\'' : static_cast<char>(unit);
+        out.append(ascii, n);
+        value += n;
+        if (*value == 0) return;
+        if (n < sizeof ascii) break;
+    }
+    AppendConverted(out, value);
 }
 
 std::string ToAnsiText(const WCHAR* value) {

@@ -89,6 +89,11 @@ void UnloadModule(void* module) { dlclose(module); }
 
 namespace {
 
+// A write past the file-size limit (`ulimit -f`) fails with EFBIG, which the
+// commands report like a full disk, instead of ending zamo midway with a
+// temporary file left behind.
+[[maybe_unused]] const bool kFileSizeLimitFailsWrites = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+
 volatile std::sig_atomic_t interrupted = 0;
 int emptyInput = -1;  // /dev/null, put in place of standard input on Ctrl-C
 
@@ -199,7 +204,14 @@ bool CopyToStandardOutput(const std::string& source, std::string* error) {
         *error = Reason("cannot read", source);
         return false;
     }
+    // A reader that stops early (`| head`) makes the write fail with EPIPE
+    // instead of ending zamo before it removes its temporary file.
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &previous);
     bool ok = CopyAll(in, source, STDOUT_FILENO, "standard output", error);
+    sigaction(SIGPIPE, &previous, nullptr);
     close(in);
     return ok;
 }

@@ -99,7 +99,8 @@ void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scr
 
 void ImportCard(const CardLines& lines, CardImportContext& context) {
     PropertyScratch& scratch = context.scratch;
-    IndexCardLines(lines, scratch.index);  // each step's lookup reads only the lines it may need
+    // The exact-name steps read only the lines that start with their name.
+    SummarizeLineHeads(lines, scratch.heads);
     WString uid;
     const bool hasUid = FirstPropertyValue(TEXT("UID"), lines, scratch, uid);
     Presence presence = EnsureContact(uid, hasUid && context.fromUtf8File);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "zamo_host.h"
@@ -51,51 +52,114 @@ bool SameValue(WStringView stored, WStringView value) {
     return stored == value;
 }
 
-constexpr size_t kFew = 16;
+// Room of a chunk of keys, in units; a longer key gets a chunk of its own.
+constexpr size_t kChunkUnits = 16 * 1024;
+// Slots of a fresh table; a table grown past this many goes with its card.
+constexpr size_t kFirstSlots = 64;
+constexpr size_t kKeptSlots = 4096;
 
-const WString& Key(WStringView kind, WStringView value, KnownCommunications& known) {
-    known.key.assign(kind);
-    known.key += WCHAR(0);
-    known.key += value;
-    return known.key;
+uint32_t HashKey(WStringView kind, WStringView value) {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (WCHAR unit : kind) hash = (hash ^ unit) * 0x100000001B3ull;
+    hash = (hash ^ 0x10000u) * 0x100000001B3ull;  // the NUL between, unlike any unit
+    for (WCHAR unit : value) hash = (hash ^ unit) * 0x100000001B3ull;
+    return static_cast<uint32_t>(hash ^ (hash >> 32));
 }
 
-void RememberKey(KnownCommunications& known) {
-    if (known.many.empty() && known.fewKeys.size() < kFew) {
-        known.fewKeys.push_back({known.few.size(), known.key.size()});
-        known.few += known.key;
-        return;
+WStringView KeyAt(const KnownCommunications& known, const KnownCommunications::Place& place) {
+    return WStringView(known.chunks[place.chunk]).substr(place.at, place.size);
+}
+
+bool SameKey(WStringView key, WStringView kind, WStringView value) {
+    return key.size() == kind.size() + 1 + value.size() && key.substr(0, kind.size()) == kind &&
+           key[kind.size()] == 0 && key.substr(kind.size() + 1) == value;
+}
+
+// The slot holding the key, or the free slot where it would go.
+size_t SlotOf(const KnownCommunications& known, uint32_t hash, WStringView kind,
+              WStringView value) {
+    const size_t mask = known.table.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const uint32_t number = known.table[slot];
+        if (number == KnownCommunications::kEmpty) return slot;
+        const KnownCommunications::Place& place = known.keys[number];
+        if (place.hash == hash && SameKey(KeyAt(known, place), kind, value)) return slot;
     }
-    for (const auto& [at, size] : known.fewKeys) known.many.emplace(known.few, at, size);
-    known.fewKeys.clear();
-    known.many.insert(known.key);
 }
 
-// Remembers the key just built and, for a value that ends in a line feed, also
-// the key without it, so one look-up finds a value stored as it is or with one
-// line feed after it.
-void Remember(KnownCommunications& known) {
-    RememberKey(known);
-    if (known.key.back() != TEXT('\n')) return;
-    known.key.pop_back();
-    RememberKey(known);
+void Forget(KnownCommunications& known) {
+    // The first chunk's room serves again unless one long key had it.
+    if (!known.chunks.empty() && known.chunks.front().capacity() <= kChunkUnits) {
+        known.chunks.resize(1);
+        known.chunks.front().clear();
+    } else {
+        known.chunks.clear();
+    }
+    if (known.table.size() > kKeptSlots) {
+        std::vector<uint32_t>().swap(known.table);
+        std::vector<KnownCommunications::Place>().swap(known.keys);
+    }
+    known.table.assign(kFirstSlots, KnownCommunications::kEmpty);
+    known.keys.clear();
 }
 
-// Whether the key just built is remembered.
-bool Holds(const KnownCommunications& known) {
-    if (!known.many.empty()) return known.many.count(known.key) != 0;
-    const WStringView key = known.key;
-    for (const auto& [at, size] : known.fewKeys)
-        if (WStringView(known.few).substr(at, size) == key) return true;
-    return false;
+void Grow(KnownCommunications& known) {
+    known.table.assign(known.table.size() * 2, KnownCommunications::kEmpty);
+    const size_t mask = known.table.size() - 1;
+    for (uint32_t number = 0; number < known.keys.size(); ++number) {
+        size_t slot = known.keys[number].hash & mask;
+        while (known.table[slot] != KnownCommunications::kEmpty) slot = (slot + 1) & mask;
+        known.table[slot] = number;
+    }
+}
+
+// Copies the key into the chunks and returns its place.
+KnownCommunications::Place Store(KnownCommunications& known, uint32_t hash, WStringView kind,
+                                 WStringView value) {
+    const size_t size = kind.size() + 1 + value.size();
+    if (size >= UINT32_MAX) throw std::length_error("communication too long");
+    if (known.chunks.empty() ||
+        known.chunks.back().capacity() - known.chunks.back().size() < size) {
+        known.chunks.emplace_back();
+        known.chunks.back().reserve(size > kChunkUnits ? size : kChunkUnits);
+    }
+    WString& chunk = known.chunks.back();
+    const size_t at = chunk.size();
+    chunk.append(kind.data(), kind.size());
+    chunk.push_back(0);
+    chunk.append(value.data(), value.size());
+    return {static_cast<uint32_t>(known.chunks.size() - 1), hash, static_cast<uint32_t>(at),
+            static_cast<uint32_t>(size)};
+}
+
+void RememberKey(KnownCommunications& known, WStringView kind, WStringView value) {
+    const uint32_t hash = HashKey(kind, value);
+    size_t slot = SlotOf(known, hash, kind, value);
+    if (known.table[slot] != KnownCommunications::kEmpty) return;  // known already
+    if (known.keys.size() >= KnownCommunications::kEmpty - 1)
+        throw std::length_error("too many communications");
+    if ((known.keys.size() + 1) * 4 > known.table.size() * 3) {
+        Grow(known);
+        slot = SlotOf(known, hash, kind, value);
+    }
+    known.keys.push_back(Store(known, hash, kind, value));
+    known.table[slot] = static_cast<uint32_t>(known.keys.size() - 1);
+}
+
+// Remembers the key and, for a value that ends in a line feed, also the key
+// without it, so one look-up finds a value stored as it is or with one line
+// feed after it.
+void Remember(KnownCommunications& known, WStringView kind, WStringView value) {
+    RememberKey(known, kind, value);
+    if (value.empty() || value.back() != TEXT('\n')) return;
+    value.remove_suffix(1);
+    RememberKey(known, kind, value);
 }
 
 void ReadOnce(const WString& uid, KnownCommunications& known) {
     if (known.read) return;
     known.read = true;
-    known.few.clear();
-    known.fewKeys.clear();
-    known.many.clear();
+    Forget(known);
     const int count = AddinZamo_Contact_GetCommunicationsCount(uid.c_str());
     for (int index = 0; index < count; ++index) {
         const WCHAR* hostKind = nullptr;
@@ -104,15 +168,14 @@ void ReadOnce(const WString& uid, KnownCommunications& known) {
         if (!AddinZamo_Contact_GetCommunication(uid.c_str(), index, &hostKind, &hostValue,
                                                 &hostSubKind))
             continue;
-        Key(HostText(hostKind), HostText(hostValue), known);
-        Remember(known);
+        Remember(known, HostText(hostKind), HostText(hostValue));
     }
 }
 
 // HasCommunication's answer, from what is known.
-bool Knows(KnownCommunications& known, WStringView kind, WStringView value) {
-    Key(kind, value, known);
-    return Holds(known);
+bool Knows(const KnownCommunications& known, WStringView kind, WStringView value) {
+    const size_t slot = SlotOf(known, HashKey(kind, value), kind, value);
+    return known.table[slot] != KnownCommunications::kEmpty;
 }
 
 }  // namespace
@@ -146,8 +209,7 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
                                  if (Knows(known, kind, value)) return;
                                  AddinZamo_Contact_AddCommunication(uid.c_str(), kind, value,
                                                                     step.subKind);
-                                 Key(kind, value, known);
-                                 Remember(known);
+                                 Remember(known, kind, value);
                              });
     }
 }

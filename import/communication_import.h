@@ -4,8 +4,8 @@
 #ifndef ZAMO_IMPORT_COMMUNICATION_IMPORT_H
 #define ZAMO_IMPORT_COMMUNICATION_IMPORT_H
 
-#include <unordered_set>
-#include <utility>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "card_lines.h"
@@ -20,14 +20,24 @@ bool HasCommunication(const WString& uid, WStringView kind, WStringView value);
 
 /* What the communication steps know of one card's contact: its communications
  * as the host holds them, read once, and those the card has added since; each
- * as its kind, a NUL and its value. Few are searched in turn, many through a
- * set. The room is reused from card to card. */
+ * as its kind, a NUL and its value, kept one after another in chunks of text and
+ * found through an open-addressing table of key numbers (no allocation per
+ * key). A key of 2^32 units or more, or that many keys, ends the import with an
+ * exception. The room is reused from card to card; a large room goes
+ * with its card. */
 struct KnownCommunications {
+    struct Place {
+        uint32_t chunk;
+        uint32_t hash;
+        uint32_t at, size;  // within the chunk
+    };
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+
     bool read = false;
-    WString few;                                     // the keys one after another
-    std::vector<std::pair<size_t, size_t>> fewKeys;  // each key's place in `few`
-    std::unordered_set<WString> many;                // instead, once there are many
-    WString key;                                     // the key being looked up
+    std::vector<WString> chunks;  // never grown past their first room, so keys stay put
+    std::vector<Place> keys;      // in the order they were remembered
+    std::vector<uint32_t> table;  // key numbers or kEmpty; a power of two of slots,
+                                  // at most three quarters used
 };
 
 /* Runs the ten steps in order: TEL ("fax" when a parameter entry contains "FAX",

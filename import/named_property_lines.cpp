@@ -9,7 +9,9 @@ const WStringView kNotInNames = TEXT("\\?:;");
 }  // namespace
 
 bool IsPlainPropertyName(WStringView name) {
-    return name.find_first_of(kNotInNames) == WStringView::npos;
+    for (WCHAR unit : name)
+        if (kNotInNames.find(unit) != WStringView::npos) return false;
+    return true;
 }
 
 bool StartsWithPropertyName(WStringView line, WStringView name) {
@@ -40,12 +42,8 @@ bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch
 
 bool FirstNamedValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
                      WString& value) {
-    const bool plain = IsPlainPropertyName(name);
     bool found = false;
-    ForEachPropertyLine(name, card, &scratch.index, scratch.joined, [&](WStringView line) {
-        if (plain && !StartsWithPropertyName(line, name)) return true;
-        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) return true;
-        if (scratch.components.empty()) return true;
+    VisitNamedProperties(name, card, scratch, [&]() {
         value = scratch.components.front();
         found = true;
         return false;

@@ -1,24 +1,28 @@
 /* How the card importer's steps pick their property lines: the exact-name rule
  * (every line whose name is the property, case-sensitive) and the first-line
  * rule (the first line that merely contains the property's text). Exports
- * PropertyScratch, ForEachNamedProperty, FirstNamedValue and FirstPropertyValue. */
+ * PropertyScratch, VisitNamedProperties, ForEachNamedProperty, FirstNamedValue and
+ * FirstPropertyValue. */
 #ifndef ZAMO_IMPORT_NAMED_PROPERTY_LINES_H
 #define ZAMO_IMPORT_NAMED_PROPERTY_LINES_H
 
 #include <vector>
 
 #include "card_lines.h"
+#include "line_heads.h"
 #include "property_lines.h"
 #include "wide_text.h"
 
 /* Buffers reused by every step of one card, so that looking a property up does
- * not allocate fresh lists each time, and the card's line index: the lookups
- * use it when IndexCardLines has made it for the card they are given. */
+ * not allocate fresh lists each time, and the card's summaries: the lookups use
+ * the line index when IndexCardLines has made it for the card they are given,
+ * and the exact-name rule the line heads when SummarizeLineHeads has. */
 struct PropertyScratch {
     WString joined;  // a property line joined with its continuations
     std::vector<WString> parameters;
     std::vector<WString> components;
     CardLineIndex index;
+    CardLineHeads heads;
 };
 
 /* Whether `name` holds none of "\\", "?", ":" and ";" (every property name the
@@ -30,17 +34,34 @@ bool IsPlainPropertyName(WStringView name);
  * the end of the line, by ":" or by ";" with an unescaped ":" after it. */
 bool StartsWithPropertyName(WStringView line, WStringView name);
 
+/* Exact-name rule, the walk beneath the two below: for every property line of
+ * the card whose name equals `name` exactly, in card order, splits it into
+ * scratch.parameters and scratch.components (never empty) and calls found(),
+ * until found returns false. Through the line heads when they describe the card
+ * and the name is plain, else through every line that contains the name. */
+template <typename Found>
+void VisitNamedProperties(WStringView name, const CardLines& card, PropertyScratch& scratch,
+                          Found&& found) {
+    const bool plain = IsPlainPropertyName(name);
+    auto take = [&](WStringView line) {
+        if (plain && !StartsWithPropertyName(line, name)) return true;  // not split for nothing
+        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) return true;
+        if (scratch.components.empty()) return true;
+        return found();
+    };
+    using Take = decltype(take);
+    auto call = [](void* context, WStringView line) { return (*static_cast<Take*>(context))(line); };
+    if (plain && VisitLinesHeadedBy(name, card, scratch.heads, scratch.joined, call, &take)) return;
+    VisitPropertyLines(name, card, &scratch.index, scratch.joined, call, &take);
+}
+
 /* Exact-name rule: calls visit(parameters, components) for every property line
  * of the card whose name equals `name` exactly, in card order. The components
  * are never empty. `visit` must not use `scratch` itself. */
 template <typename Visit>
 void ForEachNamedProperty(WStringView name, const CardLines& card, PropertyScratch& scratch,
                           Visit&& visit) {
-    const bool plain = IsPlainPropertyName(name);
-    ForEachPropertyLine(name, card, &scratch.index, scratch.joined, [&](WStringView line) {
-        if (plain && !StartsWithPropertyName(line, name)) return true;  // not split for nothing
-        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) return true;
-        if (scratch.components.empty()) return true;
+    VisitNamedProperties(name, card, scratch, [&]() {
         visit(static_cast<const std::vector<WString>&>(scratch.parameters),
               static_cast<const std::vector<WString>&>(scratch.components));
         return true;

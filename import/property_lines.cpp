@@ -101,6 +101,8 @@ void CutAtSemicolons(WStringView text, std::vector<WString>& list, Assign assign
 
 }  // namespace
 
+WStringView LineBreakMarker() { return kLineBreakMarker; }
+
 void VisitPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex* index,
                         WString& joined, LineVisitor visit, void* context) {
     static const PairKinds kMarkerKinds = PairKindsOf(kLineBreakMarker);

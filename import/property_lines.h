@@ -10,6 +10,9 @@
 #include "line_index.h"
 #include "wide_text.h"
 
+/* The text by which a line is joined with the next: "=0D=0A=". */
+WStringView LineBreakMarker();
+
 /* Empties `result`, then adds every card line that contains `name` anywhere
  * (case-sensitive), each joined with the lines that follow it while the line
  * taken last contains "=0D=0A=". Lines taken as continuation are not examined. */

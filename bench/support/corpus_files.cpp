@@ -54,7 +54,21 @@ const CorpusFile& Written(const std::string& name, size_t cards,
     return *file;
 }
 
+std::string GenerateShortLineCard(size_t lines, unsigned) {
+    std::string card = "BEGIN:VCARD\r\nUID:short-line-card\r\n";
+    char line[32];
+    for (size_t i = 0; i < lines; ++i) {
+        std::snprintf(line, sizeof line, "TEL:%07zu\r\n", i % 10000000);
+        card += line;
+    }
+    return card + "END:VCARD\r\n";
+}
+
 }  // namespace
+
+const CorpusFile& ShortLineCardFile(size_t lines) {
+    return Written("short-lines", lines, GenerateShortLineCard);
+}
 
 const CorpusFile& ExporterCorpusFile(size_t cards) {
     return Written("exporter", cards, GenerateExporterCorpus);

@@ -1,6 +1,6 @@
 /* Generated corpora as the micro-benchmarks use them: written once per process
  * to a temporary file, or read back into owned card lines. Exports CorpusFile,
- * ExporterCorpusFile, PhoneCorpusFile and OwnedCards. */
+ * ExporterCorpusFile, PhoneCorpusFile, ShortLineCardFile and OwnedCards. */
 #ifndef ZAMO_BENCH_CORPUS_FILES_H
 #define ZAMO_BENCH_CORPUS_FILES_H
 
@@ -22,6 +22,10 @@ struct CorpusFile {
  * `cards` cards, written on first use. */
 const CorpusFile& ExporterCorpusFile(size_t cards);
 const CorpusFile& PhoneCorpusFile(size_t cards);
+
+/* One card of `lines` distinct lines "TEL:nnnnnnn" (13 bytes with CR LF): the
+ * shape that costs the most per byte of card. */
+const CorpusFile& ShortLineCardFile(size_t lines);
 
 /* Every card of `file` as the reader cuts it, owned, with views over it. */
 struct OwnedCards {

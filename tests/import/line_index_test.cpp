@@ -1,13 +1,15 @@
-// The card line index and the quick name test: an indexed lookup finds exactly
-// the lines written out by hand (cards past 64 lines, joins by "=0D=0A="), and
-// the quick test gives the answers decided by hand from where the first
-// unescaped ":" stands, as the splitting does.
+// The card line index, the line heads and the quick name test: an indexed
+// lookup finds exactly the lines written out by hand (cards past 64 lines, joins
+// by "=0D=0A="), the exact-name rule through the line heads agrees with reading
+// every line, and the quick test gives the answers decided by hand from where the
+// first unescaped ":" stands, as the splitting does.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "fake_host.h"
+#include "line_heads.h"
 #include "line_index.h"
 #include "named_property_lines.h"
 #include "property_lines.h"
@@ -19,6 +21,15 @@ std::vector<std::string> Utf8List(const std::vector<WString>& list) {
     for (const WString& s : list) out.push_back(Utf8(s));
     return out;
 }
+
+// A fixed sequence of pseudo-random numbers: next(n) is below n.
+struct RandomBelow {
+    uint64_t state;
+    size_t operator()(uint64_t below) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<size_t>((state >> 33) % below);
+    }
+};
 
 // A card of `count` lines "X-FILLER:n", with `at` lines replaced by `text`.
 std::vector<WString> Filler(size_t count, std::vector<std::pair<size_t, WString>> at) {
@@ -79,11 +90,7 @@ TEST(IndexedLookup, AgreesWithThePlainLookupOnRandomCards) {
     const WString alphabet = TEXT("=0DA:;TELN\u0418");
     const WString names[] = {TEXT("TEL"), TEXT("N"), TEXT("=0D"), TEXT("EL:"), TEXT("\u0418T"),
                              TEXT("=0D=0A=")};
-    uint64_t state = 12345;
-    auto next = [&state](uint64_t below) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<size_t>((state >> 33) % below);
-    };
+    RandomBelow next{12345};
     for (int round = 0; round < 300; ++round) {
         std::vector<WString> card(1 + next(150));  // up to three words of 64 lines
         for (WString& line : card)
@@ -97,6 +104,49 @@ TEST(IndexedLookup, AgreesWithThePlainLookupOnRandomCards) {
             FindPropertyLines(name, lines, index, indexed);
             ASSERT_EQ(Utf8List(indexed), Utf8List(plain))
                 << "round " << round << ", name " << Utf8(name) << ", " << card.size() << " lines";
+        }
+    }
+}
+
+// The same random cards through the exact-name rule: walking only the lines
+// that start with the name (the line heads) must give the properties that
+// reading every line gives, joins and swallowed lines included.
+TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
+    const WString pieces[] = {TEXT("=0D=0A="), TEXT("TEL"), TEXT("N"), TEXT(":"), TEXT(";"),
+                              TEXT("\\"), TEXT("E"), TEXT("="), TEXT("\u0418"), TEXT("x")};
+    const WString names[] = {TEXT("TEL"), TEXT("N"), TEXT("EL"), TEXT("E"), TEXT("\u0418"),
+                             TEXT("TEN")};
+    RandomBelow next{54321};
+    // Every property the rule gives, as "parameters | components" texts.
+    auto properties = [](WStringView name, const CardLines& lines, PropertyScratch& scratch) {
+        std::vector<std::string> found;
+        ForEachNamedProperty(name, lines, scratch,
+                             [&](const std::vector<WString>& parameters,
+                                 const std::vector<WString>& components) {
+                                 std::string text;
+                                 for (const WString& p : parameters) text += Utf8(p) + ",";
+                                 text += "|";
+                                 for (const WString& c : components) text += Utf8(c) + ",";
+                                 found.push_back(text);
+                             });
+        return found;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<WString> card(1 + next(40));
+        for (WString& line : card) {
+            if (next(4) == 0) line = names[next(std::size(names))];  // often a name first
+            for (size_t n = next(6); n > 0; --n) line += pieces[next(std::size(pieces))];
+        }
+        const CardLines lines(card.begin(), card.end());
+        PropertyScratch plain, headed;
+        SummarizeLineHeads(lines, headed.heads);
+        for (const WString& name : names) {
+            ASSERT_EQ(properties(name, lines, headed), properties(name, lines, plain))
+                << "round " << round << ", name " << Utf8(name) << ", " << card.size() << " lines";
+            WString first{TEXT("none")}, firstPlain{TEXT("none")};
+            FirstNamedValue(name, lines, headed, first);
+            FirstNamedValue(name, lines, plain, firstPlain);
+            ASSERT_EQ(Utf8(first), Utf8(firstPlain)) << "round " << round << ", first " << Utf8(name);
         }
     }
 }

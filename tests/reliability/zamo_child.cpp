@@ -31,7 +31,9 @@ ZamoChild::ZamoChild(const TempFolder& folder, const std::vector<std::string>& a
     dup2(out, 1);
     dup2(err, 2);
     if (faults.fileSizeLimit >= 0) {
-        signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail, as on a full disk
+        // As under `ulimit -f`: SIGXFSZ keeps its default; zamo itself must
+        // turn writes past the limit into failures, as on a full disk.
+        signal(SIGXFSZ, SIG_DFL);
         rlimit limit{static_cast<rlim_t>(faults.fileSizeLimit),
                      static_cast<rlim_t>(faults.fileSizeLimit)};
         setrlimit(RLIMIT_FSIZE, &limit);

@@ -45,7 +45,7 @@ TEST(ZamoFailures, AnExportThatCannotBeWrittenIsAFailure) {
         const char* why;
     } cases[] = {
         {folder.File("full.vcf"), nullptr, {5000, false}, "the disk is full",
-         "the disk fills after 5,000 bytes, over an old export"},
+         "the file-size limit (ulimit -f) stops it after 5,000 bytes, over an old export"},
         {folder.File("ro.vcf"),
          [&] {
              folder.Write("ro.vcf", "old\r\n");
@@ -69,6 +69,9 @@ TEST(ZamoFailures, AnExportThatCannotBeWrittenIsAFailure) {
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
         EXPECT_NE(r.err.find(c.target + ": " + c.reason), std::string::npos) << r.err;
         EXPECT_EQ(FileBytes(c.target), before) << "the target is as it was";
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            EXPECT_NE(entry.path().filename().string()[0], '.')
+                << "temporary file left behind: " << entry.path();
     }
 }
 

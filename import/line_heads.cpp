@@ -1,0 +1,112 @@
+/* The line heads of a card (see line_heads.h): one pass over the card hashes
+ * each head and tests each line for the marker; a lookup walks its bucket's
+ * chain and the marked lines together, in card order, since a marked line that
+ * contains the name swallows the lines it joins whatever their heads. */
+#include "line_heads.h"
+
+#include <algorithm>
+
+#include "text_search.h"
+
+namespace {
+
+// The bucket of a head of 1 to kLongestHead units.
+uint32_t BucketOf(const WCHAR* head, size_t size) {
+    uint32_t hash = static_cast<uint32_t>(size);
+    for (size_t u = 0; u < size; ++u) hash = (hash ^ head[u]) * 0x01000193u;
+    return (hash * 0x9E3779B1u) >> 24;
+}
+
+// The length of the head of `line` when it is a head text, else 0.
+size_t HeadLength(WStringView line) {
+    const size_t limit = std::min(line.size(), CardLineHeads::kLongestHead + 1);
+    size_t u = 0;
+    while (u < limit && line[u] != u':' && line[u] != u';') ++u;
+    return u <= CardLineHeads::kLongestHead ? u : 0;
+}
+
+// Whether the head of `line` is exactly `name`, a head text.
+bool HeadIs(WStringView line, WStringView name) {
+    if (line.size() < name.size() || line.compare(0, name.size(), name) != 0) return false;
+    return line.size() == name.size() || line[name.size()] == u':' || line[name.size()] == u';';
+}
+
+}  // namespace
+
+static_assert(CardLineHeads::kBuckets == 256, "a bucket is the top byte of a hash");
+
+bool IsHeadText(WStringView text) {
+    if (text.empty() || text.size() > CardLineHeads::kLongestHead) return false;
+    for (WCHAR unit : text)
+        if (unit == u':' || unit == u';' || unit == u'=') return false;
+    return true;
+}
+
+void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
+    heads.lines = nullptr;
+    heads.count = 0;
+    heads.next.clear();
+    heads.marked.clear();
+    if (lines.size() >= CardLineHeads::kNone) return;
+    std::fill(std::begin(heads.first), std::end(heads.first), CardLineHeads::kNone);
+    heads.next.assign(lines.size(), CardLineHeads::kNone);
+    const WStringView marker = LineBreakMarker();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const uint32_t line = static_cast<uint32_t>(i);
+        if (ContainsText(lines[i], marker)) heads.marked.push_back(line);
+        const size_t length = HeadLength(lines[i]);
+        if (length == 0) continue;
+        const uint32_t bucket = BucketOf(lines[i].data(), length);
+        if (heads.first[bucket] == CardLineHeads::kNone)
+            heads.first[bucket] = line;
+        else
+            heads.next[heads.last[bucket]] = line;
+        heads.last[bucket] = line;
+    }
+    heads.lines = &lines;
+    heads.count = lines.size();
+}
+
+bool VisitLinesHeadedBy(WStringView name, const CardLines& lines, const CardLineHeads& heads,
+                        WString& joined, LineVisitor visit, void* context) {
+    if (heads.lines != &lines || heads.count != lines.size() || !IsHeadText(name)) return false;
+    const std::vector<uint32_t>& marked = heads.marked;
+    uint32_t chained = heads.first[BucketOf(name.data(), name.size())];
+    size_t m = 0;     // the first marked line not yet passed
+    size_t from = 0;  // lines before it were read, joined or passed over
+    // The last line joined to marked line marked[k]: the run of marked lines
+    // after it, and the line that ends the run.
+    auto joinEnd = [&](size_t k) {
+        size_t last = marked[k];
+        for (; last + 1 < lines.size() && k < marked.size() && marked[k] == last; ++k) ++last;
+        return last;
+    };
+    for (;;) {
+        while (chained != CardLineHeads::kNone && chained < from) chained = heads.next[chained];
+        while (m < marked.size() && marked[m] < from) ++m;
+        const bool chainFirst =
+            chained != CardLineHeads::kNone && (m == marked.size() || chained <= marked[m]);
+        if (!chainFirst && m == marked.size()) return true;
+        const size_t first = chainFirst ? chained : marked[m];
+        const bool isMarked = m < marked.size() && marked[m] == first;
+        from = first + 1;
+        if (!chainFirst || !HeadIs(lines[first], name)) {
+            // A line of another head gives nothing; one that is marked matters
+            // only when it contains the name and would join a line of this head.
+            if (!isMarked) continue;
+            uint32_t after = chained;
+            while (after != CardLineHeads::kNone && after <= first) after = heads.next[after];
+            if (after == CardLineHeads::kNone || after > joinEnd(m)) continue;
+            if (!ContainsText(lines[first], name)) continue;
+        }
+        const size_t last = isMarked ? joinEnd(m) : first;
+        WStringView line = lines[first];
+        if (last != first) {
+            joined.clear();
+            for (size_t j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
+            line = joined;
+        }
+        from = last + 1;
+        if (!visit(context, line)) return true;
+    }
+}

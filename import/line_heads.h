@@ -1,0 +1,52 @@
+/* What each line of a card starts with, so that a lookup by exact property name
+ * reads only the lines that start with it: each line's head (its text up to the
+ * first ":" or ";") hashed into buckets chained in card order, and the lines that
+ * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, IsHeadText and
+ * VisitLinesHeadedBy; knows no property names. */
+#ifndef ZAMO_IMPORT_LINE_HEADS_H
+#define ZAMO_IMPORT_LINE_HEADS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "card_lines.h"
+#include "property_lines.h"
+#include "wide_text.h"
+
+/* The summary of one card, made for `lines` when it had `count` lines; a
+ * summary used with another card is not used. Heads longer than kLongestHead
+ * units go in no bucket. About eight bytes a line. */
+struct CardLineHeads {
+    static constexpr size_t kBuckets = 256;
+    static constexpr size_t kLongestHead = 32;
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+    const CardLines* lines = nullptr;
+    size_t count = 0;
+    uint32_t first[kBuckets];
+    uint32_t last[kBuckets];
+    std::vector<uint32_t> next;    // the next line of the same bucket, or kNone
+    std::vector<uint32_t> marked;  // the lines containing the marker, in card order
+};
+
+/* Makes `heads` describe `lines` (reusing its room), the marked lines being those
+ * that contain LineBreakMarker(). A card of kNone lines or more is left
+ * undescribed. */
+void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
+
+/* Whether `text` can be a head the summary answers for: 1 to kLongestHead
+ * units, none of them ":", ";" or "=" (so no line joined to another can start
+ * with it unless its own line does). */
+bool IsHeadText(WStringView text);
+
+/* For a head text `name` and a summary made for `lines`: calls visit(line) for every line VisitPropertyLines(name, ...) would
+ * give whose head is `name`, in card order, joined alike, and possibly a few
+ * more of those lines, until visit returns false; returns true. Lines it passes
+ * over start with another head. Returns
+ * false, calling nothing, when the summary does not describe `lines` or `name`
+ * is no head text. */
+bool VisitLinesHeadedBy(WStringView name, const CardLines& lines, const CardLineHeads& heads,
+                        WString& joined, LineVisitor visit, void* context);
+
+#endif
