@@ -98,7 +98,9 @@ bool ContactStore::Open(const std::string& path, std::string* error) {
         db_ = nullptr;
         return false;
     };
-    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+    // One thread uses the connection: SQLite need not lock around each call.
+    int rc = sqlite3_open_v2(path.c_str(), &db_,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                              nullptr);
     if (rc != SQLITE_OK) return fail(rc);
     sqlite3_extended_result_codes(db_, 0);
@@ -275,7 +277,21 @@ double ContactStore::Now() const {
     return SystemTimeToOleDate(st);
 }
 
+WStringView ContactStore::UidView(const WCHAR* uid) const {
+    if (!uid) return WStringView();
+    if (current_.id != 0) {
+        // One pass that stops at the first difference or at either end.
+        const WCHAR* own = current_.uid.c_str();
+        size_t i = 0;
+        while (own[i] != 0 && uid[i] == own[i]) ++i;
+        if (uid[i] == 0 && i == current_.uid.size()) return current_.uid;
+    }
+    return WStringView(uid);
+}
+
 ContactRecord* ContactStore::Find(WStringView uid) {
+    if (current_.id != 0 && uid.data() == current_.uid.data() && uid.size() == current_.uid.size())
+        return &current_;
     if (!db_ || uid.empty() || IsRoot(uid)) return nullptr;
     if (current_.id != 0 && current_.uid == uid) return &current_;
     WString key(uid);  // the argument may point into the record replaced below

@@ -70,6 +70,10 @@ public:
      * pending presence check. False with the first error since the last call. */
     bool EndCommand(std::string* error);
 
+    /* `uid` as a view: of the cached contact's own UID when the text equals it,
+     * so that the look-ups which follow compare nothing, else of the text itself. */
+    WStringView UidView(const WCHAR* uid) const;
+
     /* Contact functions. "root", an empty or unknown UID is no contact: checks
      * answer 0, setters change nothing, getters give "" or the empty date. */
     bool IsPresent(WStringView uid);
