@@ -36,6 +36,14 @@ void RunExport(const ProgramContext& context);
 void RunList(const ProgramContext& context);
 void RunShow(const ProgramContext& context);
 void RunAdd(const ProgramContext& context);
+void RunFind(const ProgramContext& context);
+void RunEdit(const ProgramContext& context);
+void RunRemove(const ProgramContext& context);
+
+/* The contact a user names: the UID when a contact has it, else the one
+ * contact that `find` would give for the text. Throws CliFailure when none
+ * does, or (listing them) when several do. */
+WString FindOneContact(const std::string& uidOrText);
 
 /* The module of that file name (e.g. "vcard_import"); throws CliFailure when absent. */
 const PluginModule& FindModule(const ProgramContext& context, const std::string& name);

@@ -10,8 +10,9 @@ namespace {
 
 enum CommandBit : unsigned {
     kMenu = 1, kImport = 2, kExport = 4, kList = 8, kShow = 16, kAdd = 32, kHelp = 64,
+    kFind = 128, kEdit = 256, kRemove = 512,
     kPluginCommands = kMenu | kImport | kExport,
-    kAllCommands = 127,
+    kAllCommands = 1023,
 };
 
 struct CommandInfo {
@@ -26,8 +27,11 @@ const CommandInfo kCommands[] = {
     {"import", kImport, 1, static_cast<size_t>(-1), "one or more FILE"},
     {"export", kExport, 1, 1, "one FILE"},
     {"list", kList, 0, 0, "no arguments"},
-    {"show", kShow, 1, 1, "one UID"},
+    {"show", kShow, 1, 1, "one UID or TEXT"},
+    {"find", kFind, 1, 1, "one TEXT"},
     {"add", kAdd, 0, 0, "no arguments (fields are options)"},
+    {"edit", kEdit, 1, 1, "one UID (fields are options)"},
+    {"remove", kRemove, 1, 1, "one UID"},
     {"help", kHelp, 0, 0, "no arguments"},
 };
 
@@ -47,8 +51,31 @@ std::string Upper(std::string s) {
     return s;
 }
 
-Apply Communication(const char* kind) {
-    return [kind](CommandLine& cl, const std::string& v) { cl.communications.push_back({kind, v, ""}); };
+using CommunicationList = std::vector<CommunicationOption> CommandLine::*;
+
+Apply Communication(CommunicationList list, const char* kind) {
+    return [list, kind](CommandLine& cl, const std::string& v) {
+        (cl.*list).push_back({kind, v, ""});
+    };
+}
+
+/* KIND:VALUE with a known messenger KIND (any case) as a "msg" communication. */
+Apply Messenger(CommunicationList list, const char* option) {
+    return [list, option](CommandLine& cl, const std::string& v) {
+        size_t colon = v.find(':');
+        std::string kind = Upper(v.substr(0, colon == std::string::npos ? 0 : colon));
+        bool known = std::any_of(std::begin(kMessengers), std::end(kMessengers),
+                                 [&](const char* m) { return kind == m; });
+        if (colon == std::string::npos || !known)
+            throw UsageError{std::string("--") + option +
+                             " takes KIND:VALUE with KIND one of ICQ, GTALK, AIM, "
+                             "YAHOO, SKYPE, MSN, JABBER; got '" + v + "'"};
+        (cl.*list).push_back({"msg", v.substr(colon + 1), kind});
+    };
+}
+
+Apply Flag(bool CommandLine::*flag) {
+    return [flag](CommandLine& cl, const std::string&) { cl.*flag = true; };
 }
 
 std::vector<OptionInfo> Options() {
@@ -58,7 +85,11 @@ std::vector<OptionInfo> Options() {
          [](CommandLine& cl, const std::string& v) { cl.plugins = v; }},
         {"lang", true, kAllCommands, [](CommandLine& cl, const std::string& v) { cl.lang = v; }},
         {"help", false, kAllCommands, [](CommandLine& cl, const std::string&) { cl.command = "help"; }},
-        {"json", false, kList | kShow, [](CommandLine& cl, const std::string&) { cl.json = true; }},
+        {"version", false, kAllCommands,
+         [](CommandLine& cl, const std::string&) { cl.command = "version"; }},
+        {"json", false, kList | kShow | kFind, Flag(&CommandLine::json)},
+        {"tsv", false, kList | kFind, Flag(&CommandLine::tsv)},
+        {"recursive", false, kRemove, Flag(&CommandLine::recursive)},
         {"overwrite", true, kImport,
          [](CommandLine& cl, const std::string& v) {
              if (v != "yes" && v != "no")
@@ -72,26 +103,25 @@ std::vector<OptionInfo> Options() {
          }},
         {"uid", true, kAdd, [](CommandLine& cl, const std::string& v) { cl.uid = v; }},
         {"parent", true, kAdd, [](CommandLine& cl, const std::string& v) { cl.parent = v; }},
-        {"birthday", true, kAdd, [](CommandLine& cl, const std::string& v) { cl.birthday = v; }},
-        {"tel", true, kAdd, Communication("tel")},
-        {"fax", true, kAdd, Communication("fax")},
-        {"email", true, kAdd, Communication("eml")},
-        {"url", true, kAdd, Communication("www")},
-        {"msg", true, kAdd,
+        {"birthday", true, kAdd | kEdit,
          [](CommandLine& cl, const std::string& v) {
-             size_t colon = v.find(':');
-             std::string kind = Upper(v.substr(0, colon == std::string::npos ? 0 : colon));
-             bool known = std::any_of(std::begin(kMessengers), std::end(kMessengers),
-                                      [&](const char* m) { return kind == m; });
-             if (colon == std::string::npos || !known)
-                 throw UsageError{"--msg takes KIND:VALUE with KIND one of ICQ, GTALK, AIM, "
-                                  "YAHOO, SKYPE, MSN, JABBER; got '" + v + "'"};
-             cl.communications.push_back({"msg", v.substr(colon + 1), kind});
+             cl.birthday = v;
+             cl.hasBirthday = true;
          }},
+        {"msg", true, kAdd | kEdit, Messenger(&CommandLine::communications, "msg")},
+        {"remove-msg", true, kEdit, Messenger(&CommandLine::removals, "remove-msg")},
     };
+    // Communications: --tel adds one (add, edit), --remove-tel removes one (edit).
+    const std::pair<const char*, const char*> kCommunicationOptions[] = {
+        {"tel", "tel"}, {"fax", "fax"}, {"email", "eml"}, {"url", "www"}};
+    for (const auto& [option, kind] : kCommunicationOptions) {
+        o.push_back({option, true, kAdd | kEdit, Communication(&CommandLine::communications, kind)});
+        o.push_back({std::string("remove-") + option, true, kEdit,
+                     Communication(&CommandLine::removals, kind)});
+    }
     for (const ContactFieldInfo& f : kContactFields) {
         ContactField field = f.field;
-        o.push_back({f.option, true, kAdd, [field](CommandLine& cl, const std::string& v) {
+        o.push_back({f.option, true, kAdd | kEdit, [field](CommandLine& cl, const std::string& v) {
                          cl.fields.push_back({field, v});
                      }});
     }
@@ -120,8 +150,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             optionsEnded = true;
             continue;
         }
-        if (a != "-h" && a.compare(0, 2, "--") != 0) throw UsageError{"unknown option " + a};
-        std::string name = a == "-h" ? "help" : a.substr(2), value;
+        if (a != "-h" && a != "-V" && a.compare(0, 2, "--") != 0)
+            throw UsageError{"unknown option " + a};
+        std::string name = a == "-h" ? "help" : a == "-V" ? "version" : a.substr(2), value;
         size_t eq = name.find('=');
         bool inlineValue = eq != std::string::npos;
         if (inlineValue) {
@@ -139,11 +170,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         given.push_back({&*it, value});
     }
-    bool help = std::any_of(given.begin(), given.end(),
-                            [](const Given& g) { return g.option->name == "help"; });
-    if (help) {
-        cl.command = "help";
-        return cl;
+    for (const char* early : {"help", "version"}) {
+        if (std::any_of(given.begin(), given.end(),
+                        [&](const Given& g) { return g.option->name == early; })) {
+            cl.command = early;
+            return cl;
+        }
     }
     if (positional.empty()) throw UsageError{"no command given (try zamo help)"};
     cl.command = positional.front();
@@ -156,6 +188,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             throw UsageError{"option --" + g.option->name + " does not apply to " + cl.command};
         g.option->apply(cl, g.value);
     }
+    if (cl.json && cl.tsv) throw UsageError{"--json and --tsv exclude each other"};
     if (positional.size() < command->minArgs || positional.size() > command->maxArgs)
         throw UsageError{cl.command + " takes " + command->arguments};
     cl.args = std::move(positional);
@@ -167,14 +200,24 @@ const char* UsageText() {
            "  menu                          the commands of every plug-in module\n"
            "  import [--overwrite yes|no] FILE...   import vCard files\n"
            "  export [--contact UID] FILE   export all contacts, or one, to FILE\n"
-           "  list [--json]                 the contact tree\n"
-           "  show [--json] UID             every field of one contact\n"
-           "  add [--uid UID] [--parent UID] [--first ..] [--last ..] [--middle ..] [--title ..]\n"
-           "      [--company ..] [--job-title ..] [--profession ..] [--assistant ..]\n"
-           "      [--manager ..] [--details ..] [--birthday YYYY-MM-DD]\n"
+           "  list [--tsv|--json]           the contact tree: UID, name, telephone, e-mail\n"
+           "  find [--tsv|--json] TEXT      contacts whose names, title, company, job title\n"
+           "                                or a communication contain TEXT, any case\n"
+           "  show [--json] UID|TEXT        every field of one contact\n"
+           "  add [--uid UID] [--parent UID] [FIELDS]   create a contact, print its UID\n"
+           "  edit UID [FIELDS] [--remove-tel ..] [--remove-fax ..] [--remove-email ..]\n"
+           "      [--remove-url ..] [--remove-msg KIND:VALUE]   change a contact\n"
+           "  remove [--recursive] UID      remove a contact (with those under it)\n"
+           "  help                          this text\n"
+           "FIELDS: [--first ..] [--last ..] [--middle ..] [--title ..] [--company ..]\n"
+           "      [--job-title ..] [--profession ..] [--assistant ..] [--manager ..]\n"
+           "      [--details ..] [--birthday YYYY-MM-DD]\n"
            "      [--home-street ..] [--home-city ..] [--home-province ..]\n"
            "      [--home-postal-code ..] [--home-country ..] [--work-street ..] ...\n"
            "      [--tel ..] [--fax ..] [--email ..] [--url ..] [--msg KIND:VALUE]\n"
+           "--version (-V) prints the version; --help (-h) this text.\n"
            "Database: --db, else $ZAMO_DB, else $XDG_DATA_HOME/zamo/contacts.db\n"
-           "(~/.local/share/zamo/contacts.db). Plug-ins: *.zamodll beside zamo.\n";
+           "(~/.local/share/zamo/contacts.db). Plug-ins: *.zamodll beside zamo, else in\n"
+           "../lib/zamo from it. Exit status: 0 done, 1 failed, 2 wrong command line.\n"
+           "More in zamo(1).\n";
 }

@@ -16,17 +16,22 @@ struct CommunicationOption {
 };
 
 struct CommandLine {
-    std::string command;  // "menu", "import", "export", "list", "show", "add" or "help"
+    std::string command;  // "menu", "import", "export", "list", "show", "find", "add",
+                          // "edit", "remove", "help" or "version"
     std::string db;       // empty: from the environment
-    std::string plugins;  // empty: beside the executable
+    std::string plugins;  // empty: beside the executable, else ../lib/zamo from it
     std::string lang = "English";
     bool json = false;
+    bool tsv = false;        // list, find
+    bool recursive = false;  // remove
     std::string overwrite;  // "", "yes" or "no"
     std::string contact;    // export --contact
     bool hasContact = false;
-    std::string uid, parent = "root", birthday;  // add
+    std::string uid, parent = "root", birthday;  // add; birthday also edit
+    bool hasBirthday = false;  // edit: --birthday "" clears it
     std::vector<std::pair<ContactField, std::string>> fields;
     std::vector<CommunicationOption> communications;
+    std::vector<CommunicationOption> removals;  // edit --remove-tel and friends
     std::vector<std::string> args;  // positional arguments after the command
 };
 
@@ -36,7 +41,8 @@ struct UsageError {
 };
 
 /* Options may stand before or after the command, as "--name value" or
- * "--name=value"; "--" ends the options. Throws UsageError for an unknown
+ * "--name=value"; "--" ends the options. --help (-h) and --version (-V) win
+ * over everything else. Throws UsageError for an unknown
  * command or option, an option the command does not take, a missing or bad
  * value, or the wrong number of arguments. */
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);

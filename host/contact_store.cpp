@@ -7,6 +7,7 @@
 #include <cmath>
 #include <ctime>
 #include <random>
+#include <unordered_set>
 
 #include "ole_date.h"
 
@@ -178,8 +179,13 @@ bool ContactStore::PrepareStatements() {
                                     " WHERE contact >= ?1 ORDER BY contact, seq") &&
            selectMaxId_.Prepare(db_, "SELECT coalesce(max(id), 0) FROM contact") &&
            selectAll_.Prepare(db_,
-                              "SELECT id, parent, uid, first_name, middle_name, last_name, title"
-                              " FROM contact ORDER BY id");
+                              "SELECT id, parent, uid, first_name, middle_name, last_name, title,"
+                              " (SELECT value FROM communication WHERE contact = c.id"
+                              "  AND kind = 'tel' ORDER BY seq LIMIT 1),"
+                              " (SELECT value FROM communication WHERE contact = c.id"
+                              "  AND kind = 'eml' ORDER BY seq LIMIT 1)"
+                              " FROM contact c ORDER BY id") &&
+           deleteComms_.Prepare(db_, "DELETE FROM communication WHERE contact = ?1");
 }
 
 bool ContactStore::Close(std::string* error) {
@@ -187,7 +193,7 @@ bool ContactStore::Close(std::string* error) {
     bool ok = EndCommand(error);
     for (Statement* s : {&selectByUid_, &selectIdByUid_, &insertContact_, &updateContact_,
                          &insertComm_, &selectChildCounts_, &selectAll_,
-                         &selectWalk_, &selectCommsFrom_, &selectMaxId_})
+                         &selectWalk_, &selectCommsFrom_, &selectMaxId_, &deleteComms_})
         s->Finalize();
     sqlite3_close(db_);
     db_ = nullptr;
@@ -561,6 +567,21 @@ double ContactStore::GetDateModification(WStringView uid) {
     return record ? record->modified : kOleEmptyDate;
 }
 
+bool ContactStore::InsertCommunication(int64_t contactId, int64_t seq,
+                                       const StoredCommunication& c) {
+    insertComm_.BindInt(1, contactId);
+    insertComm_.BindInt(2, seq);
+    insertComm_.BindText(3, c.kind);
+    insertComm_.BindText(4, c.value);
+    if (c.hasSubKind)
+        insertComm_.BindText(5, c.subKind);
+    else
+        insertComm_.BindNull(5);
+    int rc = insertComm_.Step();
+    insertComm_.Reset();
+    return rc == SQLITE_DONE || Fail("add communication");
+}
+
 bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WCHAR* value,
                                     const WCHAR* subKind) {
     ContactRecord* record = Find(uid);
@@ -570,17 +591,8 @@ bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WC
     c.value = value ? value : u"";
     c.hasSubKind = subKind != nullptr;
     c.subKind = subKind ? subKind : u"";
-    insertComm_.BindInt(1, record->id);
-    insertComm_.BindInt(2, static_cast<int64_t>(record->communications.size()));
-    insertComm_.BindText(3, c.kind);
-    insertComm_.BindText(4, c.value);
-    if (c.hasSubKind)
-        insertComm_.BindText(5, c.subKind);
-    else
-        insertComm_.BindNull(5);
-    int rc = insertComm_.Step();
-    insertComm_.Reset();
-    if (rc != SQLITE_DONE) return Fail("add communication");
+    if (!InsertCommunication(record->id, static_cast<int64_t>(record->communications.size()), c))
+        return false;
     record->communications.push_back(std::move(c));
     ++counters_.communications;
     return true;
@@ -699,6 +711,8 @@ std::vector<TreeEntry> ContactStore::Tree() {
         n.entry.middleName.assign(selectAll_.Text(4));
         n.entry.lastName.assign(selectAll_.Text(5));
         n.entry.title.assign(selectAll_.Text(6));
+        n.entry.telephone.assign(selectAll_.Text(7));
+        n.entry.email.assign(selectAll_.Text(8));
         byId[selectAll_.Int(0)] = nodes.size();
         nodes.push_back(std::move(n));
     }
@@ -729,4 +743,88 @@ std::vector<TreeEntry> ContactStore::Tree() {
             stack.push_back({*it, depth + 1});
     }
     return result;
+}
+
+std::vector<TreeEntry> ContactStore::Search(const std::function<bool(WStringView)>& matches) {
+    std::vector<TreeEntry> tree = Tree();
+    if (!db_ || !error_.empty()) return {};
+    std::unordered_set<WString> hits;
+    Statement texts;
+    if (!texts.Prepare(db_,
+                       "SELECT uid, company, job_title FROM contact UNION ALL"
+                       " SELECT c.uid, m.value, '' FROM communication m"
+                       " JOIN contact c ON c.id = m.contact")) {
+        Fail("search");
+        return {};
+    }
+    int rc;
+    while ((rc = texts.Step()) == SQLITE_ROW)
+        if (matches(texts.Text(1)) || matches(texts.Text(2))) hits.emplace(texts.Text(0));
+    if (rc != SQLITE_DONE) {
+        Fail("search");
+        return {};
+    }
+    std::vector<TreeEntry> found;
+    for (TreeEntry& e : tree) {
+        // The whole name too, so that "ann lee" finds Ann Lee.
+        WString fullName;
+        for (const WString* part : {&e.firstName, &e.middleName, &e.lastName})
+            if (!part->empty()) fullName += (fullName.empty() ? u"" : u" ") + *part;
+        if (hits.count(e.uid) || matches(fullName) || matches(e.firstName) ||
+            matches(e.middleName) || matches(e.lastName) || matches(e.title))
+            found.push_back(std::move(e));
+    }
+    return found;
+}
+
+bool ContactStore::RemoveCommunication(WStringView uid, int index) {
+    ContactRecord* record = Find(uid);
+    if (!record || !LoadCommunications(*record) || index < 0 ||
+        static_cast<size_t>(index) >= record->communications.size() || !EnsureTransaction())
+        return false;
+    // Rows are numbered from 0 without gaps (AddCommunication appends at the
+    // count), so the contact's list is written anew.
+    std::vector<StoredCommunication> kept = record->communications;
+    kept.erase(kept.begin() + index);
+    deleteComms_.BindInt(1, record->id);
+    int rc = deleteComms_.Step();
+    deleteComms_.Reset();
+    if (rc != SQLITE_DONE) return Fail("remove communication");
+    for (size_t i = 0; i < kept.size(); ++i)
+        if (!InsertCommunication(record->id, static_cast<int64_t>(i), kept[i])) return false;
+    record->communications = std::move(kept);
+    return true;
+}
+
+int ContactStore::RemoveContact(WStringView uid) {
+    ContactRecord* record = Find(uid);
+    if (!record) return error_.empty() ? 0 : -1;
+    int64_t id = record->id;
+    if (!Flush() || !EnsureTransaction()) return -1;
+    // UNION, not UNION ALL: even a damaged file whose parents form a loop ends.
+    static const char kSubtree[] =
+        "WITH RECURSIVE subtree(id) AS (SELECT ?1 UNION"
+        " SELECT c.id FROM contact c JOIN subtree s ON c.parent = s.id) ";
+    int removed = 0;
+    for (const char* action : {"DELETE FROM communication WHERE contact IN subtree",
+                               "DELETE FROM contact WHERE id IN subtree"}) {
+        Statement statement;
+        if (!statement.Prepare(db_, (std::string(kSubtree) + action).c_str())) {
+            Fail("remove contact");
+            return -1;
+        }
+        statement.BindInt(1, id);
+        if (statement.Step() != SQLITE_DONE) {
+            Fail("remove contact");
+            return -1;
+        }
+        removed = sqlite3_changes(db_);
+    }
+    current_ = ContactRecord();
+    childCounts_.clear();
+    childrenLoaded_ = false;
+    walks_.clear();
+    nextId_ = 0;
+    pendingPresent_ = 0;
+    return removed;
 }

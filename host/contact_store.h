@@ -40,6 +40,7 @@ struct TreeEntry {
     WString uid;
     int depth = 0;  // 0 for children of "root"
     WString firstName, middleName, lastName, title;
+    WString telephone, email;  // the first of each kind, "" when none
 };
 
 struct StoreCounters {
@@ -103,6 +104,16 @@ public:
     /* Whole-contact reads for the program. */
     bool Read(WStringView uid, ContactRecord* out);
     std::vector<TreeEntry> Tree();
+    /* The tree entries of the contacts of which a name, the title, the company,
+     * the job title or a communication value satisfies `matches`, in walk order. */
+    std::vector<TreeEntry> Search(const std::function<bool(WStringView)>& matches);
+
+    /* Removes the communication at `index` (0 to count - 1); the later ones
+     * move up one place. False when there is none there or the write failed. */
+    bool RemoveCommunication(WStringView uid, int index);
+    /* Removes the contact with every contact under it and their communications.
+     * The number removed: 0 when `uid` is no contact, -1 when the write failed. */
+    int RemoveContact(WStringView uid);
 
     /* The current local time as an OLE date, to the second, or the clock set. */
     double Now() const;
@@ -114,6 +125,7 @@ public:
 private:
     ContactRecord* Find(WStringView uid);
     bool LoadCommunications(ContactRecord& record);
+    bool InsertCommunication(int64_t contactId, int64_t seq, const StoredCommunication& c);
     bool Flush();
     bool EnsureTransaction();
     bool Commit();
@@ -166,7 +178,8 @@ private:
     uint64_t uidSeed_;
 
     Statement selectByUid_, selectIdByUid_, insertContact_, updateContact_, insertComm_,
-        selectChildCounts_, selectAll_, selectWalk_, selectCommsFrom_, selectMaxId_;
+        selectChildCounts_, selectAll_, selectWalk_, selectCommsFrom_, selectMaxId_,
+        deleteComms_;
 };
 
 #endif

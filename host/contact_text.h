@@ -17,6 +17,14 @@ std::string DisplayName(WStringView first, WStringView middle, WStringView last,
  * characters shown as \n, \r, \t and \xNN. */
 std::string VisibleText(WStringView text);
 
+/* A value for a tab-separated row: backslash doubled, then made visible as
+ * VisibleText does, so the row holds no tab or line break of the value's own. */
+std::string TsvField(WStringView text);
+
+/* Terminal columns taken by UTF-8 text: one per character, two for East Asian
+ * wide characters, none for combining marks; invalid bytes count one each. */
+size_t DisplayWidth(const std::string& utf8);
+
 /* "YYYY-MM-DD", with " HH:MM:SS" (or "THH:MM:SS" when `isoT`) unless the time is
  * midnight and `dateOnlyWhenMidnight`; "" for the empty date or no date. */
 std::string DateText(double oleDate, bool dateOnlyWhenMidnight, bool isoT = false);

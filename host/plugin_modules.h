@@ -30,4 +30,9 @@ std::vector<PluginModule> LoadPluginModules(const std::string& folder, const WSt
 /* The folder of the running executable. */
 std::string ExecutableFolder();
 
+/* Where zamo looks for modules without --plugins: its own folder when a
+ * module lies there (a build folder), else ../lib/zamo from it (an installed
+ * zamo, bin/zamo beside lib/zamo/). */
+std::string DefaultPluginFolder();
+
 #endif

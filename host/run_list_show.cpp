@@ -1,9 +1,10 @@
-/* `zamo list` and `zamo show`: the tree indented by depth and every field of
- * one contact, as text for people or as JSON (--json) for scripts. */
+/* `zamo list` and `zamo show`: the tree (rows as contact_rows prints them) and
+ * every field of one contact, as text for people or as JSON (--json). */
 #include <cstdio>
 #include <string>
 
 #include "cli_commands.h"
+#include "contact_rows.h"
 #include "contact_text.h"
 #include "utf_text.h"
 #include "zamo_store.h"
@@ -20,36 +21,13 @@ std::string JsonDate(double date, bool dateOnlyWhenMidnight) {
 }  // namespace
 
 void RunList(const ProgramContext& context) {
-    std::vector<TreeEntry> tree = ZamoStore_Tree();
-    std::string out;
-    if (context.commandLine.json) {
-        out = "[";
-        for (size_t i = 0; i < tree.size(); ++i) {
-            const TreeEntry& e = tree[i];
-            out += i ? ",\n " : "\n ";
-            out += "{\"uid\": " + Json(e.uid) + ", \"depth\": " + std::to_string(e.depth) +
-                   ", \"name\": " +
-                   Json(JoinName(e.firstName, e.middleName, e.lastName, e.title)) +
-                   ", \"firstName\": " + Json(e.firstName) + ", \"middleName\": " +
-                   Json(e.middleName) + ", \"lastName\": " + Json(e.lastName) + "}";
-        }
-        out += tree.empty() ? "]\n" : "\n]\n";
-    } else {
-        for (const TreeEntry& e : tree) {
-            std::string name = DisplayName(e.firstName, e.middleName, e.lastName, e.title);
-            out += std::string(static_cast<size_t>(e.depth) * 2, ' ') + VisibleText(e.uid) +
-                   "  " + (name.empty() ? "(no name)" : name) + "\n";
-        }
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    PrintContactRows(ZamoStore_Tree(), context.commandLine, true);
 }
 
 void RunShow(const ProgramContext& context) {
-    const std::string& arg = context.commandLine.args.front();
-    WString uid;
+    WString uid = FindOneContact(context.commandLine.args.front());
     ContactRecord c;
-    if (!Utf8ToWide(arg, &uid) || !ZamoStore_Read(uid, &c))
-        throw CliFailure{"no contact with UID " + arg};
+    if (!ZamoStore_Read(uid, &c)) throw CliFailure{"the contact could not be read"};
     std::string out;
     if (context.commandLine.json) {
         out = "{\"uid\": " + Json(c.uid) + ",\n \"parent\": " + Json(c.parentUid);

@@ -27,7 +27,10 @@ const CommandInfo kCommands[] = {
     {"export", CheckExportFile, true, RunExport},
     {"list", nullptr, false, RunList},
     {"show", nullptr, false, RunShow},
+    {"find", nullptr, false, RunFind},
     {"add", nullptr, false, RunAdd},
+    {"edit", nullptr, false, RunEdit},
+    {"remove", nullptr, false, RunRemove},
 };
 
 int Fail(const std::string& message, int code) {
@@ -48,6 +51,10 @@ int main(int argc, char** argv) {
     const CommandLine& cl = context.commandLine;
     if (cl.command == "help") {
         std::fputs(UsageText(), stdout);
+        return 0;
+    }
+    if (cl.command == "version") {
+        std::puts("zamo " ZAMO_VERSION_TEXT);
         return 0;
     }
     const CommandInfo* command = nullptr;
@@ -73,7 +80,7 @@ int main(int argc, char** argv) {
             throw CliFailure{error};
         }
         if (command->needsPlugins) {
-            context.pluginFolder = cl.plugins.empty() ? ExecutableFolder() : cl.plugins;
+            context.pluginFolder = cl.plugins.empty() ? DefaultPluginFolder() : cl.plugins;
             WString language;
             if (!Utf8ToWide(cl.lang, &language)) throw CliFailure{"--lang is not UTF-8", 2};
             std::vector<std::string> notes;

@@ -35,3 +35,13 @@ bool ZamoStore_Read(WStringView uid, ContactRecord* out) {
 }
 
 std::vector<TreeEntry> ZamoStore_Tree() { return ZamoStore_Instance().Tree(); }
+
+std::vector<TreeEntry> ZamoStore_Search(const std::function<bool(WStringView)>& matches) {
+    return ZamoStore_Instance().Search(matches);
+}
+
+bool ZamoStore_RemoveCommunication(WStringView uid, int index) {
+    return ZamoStore_Instance().RemoveCommunication(uid, index);
+}
+
+int ZamoStore_RemoveContact(WStringView uid) { return ZamoStore_Instance().RemoveContact(uid); }

@@ -37,6 +37,10 @@ bool ZamoStore_SetText(WStringView uid, ContactField field, WStringView value);
 bool ZamoStore_Read(WStringView uid, ContactRecord* out);
 /* Every contact in walk order, parent before children. */
 std::vector<TreeEntry> ZamoStore_Tree();
+/* See ContactStore::Search, RemoveCommunication and RemoveContact. */
+std::vector<TreeEntry> ZamoStore_Search(const std::function<bool(WStringView)>& matches);
+bool ZamoStore_RemoveCommunication(WStringView uid, int index);
+int ZamoStore_RemoveContact(WStringView uid);
 
 /* The store itself, for the library's own functions. */
 ContactStore& ZamoStore_Instance();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
-# Run as root to install; otherwise it only names what is missing.
+# Run as root to install; otherwise it only names what is missing. ICU serves
+# zamo find; dpkg-dev and file let cpack work out the .deb dependencies.
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 binutils "$@")
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 binutils
+  libicu-dev dpkg-dev file "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

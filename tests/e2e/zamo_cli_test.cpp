@@ -38,7 +38,9 @@ TEST(ZamoCli, AddListShow) {
 
     ZamoResult list = RunZamo({"--db", db, "list"});
     ASSERT_EQ(list.exitCode, 0) << list.err;
-    EXPECT_EQ(list.out, "anna  Anna Lee\n  " + childUid + "  Иван\n");
+    // Columns: UID (indented by depth, padded to the 36-character child UID + 2), name, telephone.
+    EXPECT_EQ(list.out, "anna" + std::string(36, ' ') + "Anna Lee  555-0100\n  " + childUid +
+                            "  Иван\n");
 
     ZamoResult json = RunZamo({"--db", db, "list", "--json"});
     ASSERT_EQ(json.exitCode, 0) << json.err;
