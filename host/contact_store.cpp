@@ -633,20 +633,25 @@ int ContactStore::ChildCount(WStringView uid) {
 const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
     int64_t id = NodeId(uid);
     if (id < 0 || index < 0 || index >= Children(id)) return u"";
-    // A walk of this parent ends the walks below it; a parent that is not the
-    // last child handed out starts a walk of its own.
+    // A walk of this parent ends the walks below it. A new walk goes below the
+    // walk that handed this parent out (the walk of its subtree) and ends the
+    // others below that one; a parent no walk handed out starts afresh.
     auto walk = walks_.end();
     for (auto it = walks_.begin(); it != walks_.end(); ++it)
         if (it->parent == id) walk = it;
     if (walk != walks_.end()) {
         walks_.erase(walk + 1, walks_.end());
     } else {
-        while (!walks_.empty() && walks_.back().lastId != id) walks_.pop_back();
+        auto handedOut = [id](const ChildWalk& w) {
+            return std::any_of(w.kept.begin(), w.kept.end(),
+                               [id](const KeptChild& k) { return k.id == id; });
+        };
+        while (!walks_.empty() && !handedOut(walks_.back())) walks_.pop_back();
         walks_.push_back(ChildWalk());
         walks_.back().parent = id;
     }
     ChildWalk& w = walks_.back();
-    if (index == w.index) return w.uids.back().c_str();
+    if (index == w.index) return w.kept.back().uid.c_str();
     if (!Flush()) return u"";
     // The next child in order comes from the cursor; any other is sought.
     if (walkLive_ != id || index != w.index + 1) {
@@ -666,9 +671,9 @@ const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
     TakeRow(selectWalk_);
     w.index = index;
     w.lastId = current_.id;
-    w.uids.push_back(current_.uid);
-    if (w.uids.size() > kKeptChildUids) w.uids.pop_front();
-    return w.uids.back().c_str();
+    w.kept.push_back({current_.id, current_.uid});
+    if (w.kept.size() > kKeptChildUids) w.kept.pop_front();
+    return w.kept.back().uid.c_str();
 }
 
 bool ContactStore::Read(WStringView uid, ContactRecord* out) {

@@ -159,11 +159,15 @@ private:
     bool childrenLoaded_ = false;
     // A walk over a parent's children reads them in order through one cursor;
     // the parents being walked form a stack, each keeping its last child UIDs.
+    struct KeptChild {
+        int64_t id;
+        WString uid;
+    };
     struct ChildWalk {
         int64_t parent = 0;
         int index = -1;       // the last child handed out
         int64_t lastId = 0;   // its row id
-        std::deque<WString> uids;  // the last kKeptChildUids handed out
+        std::deque<KeptChild> kept;  // the last kKeptChildUids handed out
     };
     std::deque<ChildWalk> walks_;  // a deque: its UIDs never move
     int64_t walkLive_ = -1;     // the parent selectWalk_ is stepping, -1: none

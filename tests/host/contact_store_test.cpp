@@ -84,12 +84,18 @@ TEST_F(StoreTest, ChildrenKeepInsertionOrder) {
 TEST_F(StoreTest, ChildUidsStayValidWhileTheSubtreeIsWalked) {
     Add(u"p");
     for (WString uid : {u"x", u"y", u"z"}) Add(uid, u"p");
+    for (WString uid : {u"x1", u"x2"}) Add(uid, u"x");
+    Add(u"x11", u"x1");
     const WCHAR* first = AddinZamo_Contact_GetChildUID(u"p", 0);
     const WCHAR* second = AddinZamo_Contact_GetChildUID(u"p", 1);
     // Walking the first child's subtree makes calls on other contacts.
     AddinZamo_Contact_IsPresent(first);
     AddinZamo_Contact_GetFirstName(first);
-    AddinZamo_Contact_GetChildsCount(first);
+    ASSERT_EQ(AddinZamo_Contact_GetChildsCount(first), 2);
+    const WCHAR* below = AddinZamo_Contact_GetChildUID(first, 0);
+    EXPECT_EQ(WString(AddinZamo_Contact_GetChildUID(below, 0)), u"x11");
+    EXPECT_EQ(WString(AddinZamo_Contact_GetChildUID(first, 1)), u"x2");
+    EXPECT_EQ(WString(below), u"x1");
     AddinZamo_Contact_IsPresent(u"z");
     Add(u"w", u"p");  // a new sibling does not move the others
     EXPECT_EQ(WString(first), u"x");
