@@ -78,8 +78,9 @@ void BM_WriteCard(benchmark::State& state) {
     GatherLines();
     KeepZoneSettings();
     size_t next = 0;
+    CardBuffers buffers;  // as for the cards of one command
     for (auto _ : state) {
-        WriteCard(uids[next].c_str());
+        WriteCard(uids[next].c_str(), buffers);
         if (++next == kContacts) next = 0;
     }
     ForgetZoneSettings();

@@ -35,8 +35,9 @@ void BM_ImportCard(benchmark::State& state) {
     const OwnedCards owned = ReadOwnedCards(Shape(state, 1000));
     if (owned.cards.empty()) return state.SkipWithError("no cards");
     size_t next = 0;
+    CardImportContext context;  // as for the cards of one file
     for (auto _ : state) {
-        ImportCard(owned.cards[next]);
+        ImportCard(owned.cards[next], context);
         if (++next == owned.cards.size()) next = 0;
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));

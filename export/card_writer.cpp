@@ -2,8 +2,6 @@
  * and host getters, then birthday, note, revision and communications. */
 #include "card_writer.h"
 
-#include <string>
-
 #include "output_file.h"
 #include "value_encoding.h"
 #include "wide_text.h"
@@ -65,15 +63,6 @@ const CommunicationLine kCommunicationLines[] = {
 };
 
 const char kNotePrefix[] = "NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:";
-
-// The two buffers a card reuses for all its lines.
-struct CardBuffers {
-    std::string line;
-    std::string value;
-};
-
-// Room the buffers keep from card to card at the most.
-constexpr size_t kKeptRoom = 64 * 1024;
 
 void WriteTextLine(const TextLine& row, const WCHAR* uid, CardBuffers& b) {
     b.line.assign(row.prefix);
@@ -139,9 +128,7 @@ void WriteCommunications(const WCHAR* uid, CardBuffers& b) {
 
 }  // namespace
 
-void WriteCard(const WCHAR* uid) {
-    // Kept from card to card so their room serves again; each line starts afresh.
-    static CardBuffers b;
+void WriteCard(const WCHAR* uid, CardBuffers& b) {
     WriteLine("BEGIN:VCARD");
     WriteLine("VERSION:3.0");
     b.line.assign("UID:");
@@ -153,5 +140,9 @@ void WriteCard(const WCHAR* uid) {
     WriteRevision(uid, b);
     WriteCommunications(uid, b);
     WriteLine("END:VCARD");
-    if (b.line.capacity() + b.value.capacity() > kKeptRoom) b = CardBuffers();  // a huge note's room
+}
+
+void WriteCard(const WCHAR* uid) {
+    CardBuffers buffers;
+    WriteCard(uid, buffers);
 }

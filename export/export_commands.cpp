@@ -1,11 +1,15 @@
 /* The two export commands and the tree walk (see export_commands.h): dialog,
- * path, file, cards (their lines gathered into batches, the zone settings read
- * once for all), close. The walk keeps its own stack of child UIDs. */
+ * path, output file, cards (their lines gathered into batches, the zone settings
+ * read once for all, one pair of line buffers), and the file put in place; any
+ * failure leaves the chosen file as it was and is told in one error box. The
+ * walk keeps its own stack of child UIDs. */
 #include "export_commands.h"
 
 #include <vector>
 
 #include "card_writer.h"
+#include "command_failure.h"
+#include "export_captions.h"
 #include "output_file.h"
 #include "output_path.h"
 #include "vcard_date_format.h"
@@ -15,16 +19,6 @@
 namespace {
 
 const WCHAR kRoot[] = TEXT("root");
-
-// Asks for the file and creates it; false when the command is to end here.
-bool StartOutput() {
-    std::optional<WString> chosen = ChooseOutputFile();
-    if (!chosen) return false;
-    std::string path = ToAnsiPath(*chosen);
-    if (path.empty() || !OpenOutputFile(path)) return false;
-    GatherLines();  // the cards' lines go out in batches until the close
-    return true;
-}
 
 bool IsEmptyText(const WCHAR* text) { return text == nullptr || text[0] == 0; }
 
@@ -49,14 +43,14 @@ struct Visit {
 };
 
 // Card of one node; true when its children are to be visited.
-bool ExportOneNode(const WCHAR* uid) {
+bool ExportOneNode(const WCHAR* uid, CardBuffers& buffers) {
     if (!AddinZamo_Contact_IsPresent(uid)) return false;
-    if (HasName(uid)) WriteCard(uid);
+    if (HasName(uid)) WriteCard(uid, buffers);
     return true;
 }
 
 // Visits the children of `parent` and all below, depth first, in index order.
-void ExportChildren(const WCHAR* parent) {
+void ExportChildren(const WCHAR* parent, CardBuffers& buffers) {
     std::vector<Visit> stack;
     stack.push_back({parent, AddinZamo_Contact_GetChildsCount(parent), 0});
     while (!stack.empty()) {
@@ -68,29 +62,60 @@ void ExportChildren(const WCHAR* parent) {
         const WCHAR* child = AddinZamo_Contact_GetChildUID(top.uid.c_str(), top.next++);
         if (child == nullptr) continue;
         WString uid(child);
-        if (!ExportOneNode(uid.c_str())) continue;
+        if (!ExportOneNode(uid.c_str(), buffers)) continue;
         int count = AddinZamo_Contact_GetChildsCount(uid.c_str());
         if (count > 0) stack.push_back({std::move(uid), count, 0});
+    }
+}
+
+void ExportNode(const WCHAR* uid, bool withChildren, CardBuffers& buffers) {
+    if (uid == nullptr) return;
+    if (ExportOneNode(uid, buffers) && withChildren) ExportChildren(uid, buffers);
+}
+
+// The path as the file is made: the chosen one without its apostrophes.
+WString ShownPath(const WString& chosen) {
+    WString shown;
+    for (WCHAR unit : chosen)
+        if (unit != TEXT('\'')) shown += unit;
+    return shown;
+}
+
+// Asks for the file, then writes it with `walk` and puts it in place. Ends
+// silently when the dialog is cancelled; on any failure the chosen file stays
+// as it was and one error box captioned `caption` tells the path and why.
+template <typename Walk>
+void RunExport(const WCHAR* caption, Walk walk) {
+    std::optional<WString> chosen = ChooseOutputFile();
+    if (!chosen) return;
+    try {
+        const std::string path = ToAnsiPath(*chosen);
+        FailureReason reason = FailureReason::PathNotFound;
+        if (path.empty() || !OpenOutputFile(path, &reason)) throw CommandFailure(reason);
+        GatherLines();  // the cards' lines go out in batches until the close
+        ZoneKeptForCommand zone;
+        CardBuffers buffers;
+        walk(buffers);
+        reason = CloseOutputFile();
+        if (reason != FailureReason::None) throw CommandFailure(reason);
+    } catch (...) {
+        AbandonOutputFile();
+        ShowFailure(caption, FailureAction::Export, ShownPath(*chosen), CurrentFailureReason());
     }
 }
 
 }  // namespace
 
 void ExportContactNode(const WCHAR* uid, bool withChildren) {
-    if (uid == nullptr) return;
-    if (ExportOneNode(uid) && withChildren) ExportChildren(uid);
+    CardBuffers buffers;
+    ExportNode(uid, withChildren, buffers);
 }
 
 void ExportAllContacts() {
-    if (!StartOutput()) return;
-    ZoneKeptForCommand zone;
-    ExportChildren(kRoot);
-    CloseOutputFile();
+    RunExport(ExportAllCaption(), [](CardBuffers& buffers) { ExportChildren(kRoot, buffers); });
 }
 
 void ExportSelectedContact(const WCHAR* uid) {
-    if (!StartOutput()) return;
-    ZoneKeptForCommand zone;
-    ExportContactNode(uid, false);
-    CloseOutputFile();
+    RunExport(ExportOneCaption(),
+              [uid](CardBuffers& buffers) { ExportNode(uid, false, buffers); });
 }

@@ -1,7 +1,9 @@
 /* Exports of vcard_export.zamodll: the captions, the language switch and the two
- * export commands, each behind a catch-all that closes the module's output file.
+ * export commands, each behind a catch-all that drops an unfinished output file.
  * Wiring only; the work lives in export_commands.cpp. */
+#include "export_captions.h"
 #include "export_commands.h"
+#include "output_file.h"
 #include "plugin_exports.h"
 #include "plugin_frame.h"
 
@@ -11,22 +13,16 @@ void RunCommand(Command command) {
     try {
         command();
     } catch (...) {
-        CloseOutputFile();
+        AbandonOutputFile();
     }
 }
 }  // namespace
 
 extern "C" {
 
-ZAMO_PLUGIN_EXPORT const WCHAR* GetMainCommandName(void) {
-    return ChooseCaption(TEXT("Export all contacts to vCard format"),
-                         TEXT("Экспорт всех контактов в формат vCard"));
-}
+ZAMO_PLUGIN_EXPORT const WCHAR* GetMainCommandName(void) { return ExportAllCaption(); }
 
-ZAMO_PLUGIN_EXPORT const WCHAR* GetContactMenuCommandName(void) {
-    return ChooseCaption(TEXT("Export contact to vCard format"),
-                         TEXT("Экспорт контакта в формат vCard"));
-}
+ZAMO_PLUGIN_EXPORT const WCHAR* GetContactMenuCommandName(void) { return ExportOneCaption(); }
 
 ZAMO_PLUGIN_EXPORT void SetLanguage(const WCHAR* language) { StoreLanguage(language); }
 

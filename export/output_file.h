@@ -1,32 +1,46 @@
-/* The module's one output stream: created by OpenOutputFile, written one whole
- * line at a time by WriteLine, closed by CloseOutputFile (export_commands.h).
- * Exports those operations, IsOutputFileOpen and GatherLines. */
+/* The module's one output stream: created by OpenOutputFile as a temporary file
+ * beside the chosen file, written one whole line at a time by WriteLine, and put
+ * in the chosen file's place by CloseOutputFile only when all of it was written;
+ * AbandonOutputFile drops it. Exports those operations, IsOutputFileOpen and
+ * GatherLines. */
 #ifndef ZAMO_EXPORT_OUTPUT_FILE_H
 #define ZAMO_EXPORT_OUTPUT_FILE_H
 
 #include <string>
 #include <string_view>
 
-/* Deletes any file at `path` (narrow path) and creates it afresh as the output
- * stream, closing a stream still open. Returns false, with no stream open, when
- * the file cannot be created (missing folder, no write access, a folder there). */
-bool OpenOutputFile(const std::string& path);
+#include "failure_reason.h"
 
-/* True between a successful OpenOutputFile and CloseOutputFile. */
+/* Starts the output file for `path` (narrow path), dropping a stream still open.
+ * Nothing at `path` changes yet. Returns false, with no stream open and the
+ * reason in `*reason` when given, for a path naming a folder, device, FIFO or
+ * socket, an existing file without write permission, or a folder in which no
+ * file can be made. A symbolic link at `path` is followed: the file it points
+ * to gets the contents at the close. */
+bool OpenOutputFile(const std::string& path, FailureReason* reason = nullptr);
+
+/* True between a successful OpenOutputFile and CloseOutputFile or AbandonOutputFile. */
 bool IsOutputFileOpen();
 
-/* Writes `line` and a line end, then flushes, so the file always ends after a
- * whole line. Every line feed inside `line` reaches the file as CR LF too.
- * Without an open stream nothing is written. A failed write (a full disk)
- * closes the stream, cuts the file back to its last whole line and throws
- * std::runtime_error, ending the command. */
+/* Writes `line` and a line end. Every line feed inside `line` reaches the file as
+ * CR LF too. Without an open stream nothing is written. A failed write (a full
+ * disk) abandons the file and throws CommandFailure with the reason, ending the
+ * command; the chosen file stays as it was. */
 void WriteLine(std::string_view line);
 
-/* From now until the stream is closed, WriteLine gathers whole lines and writes
- * them in batches of about 64 KB, each flushed, the rest at CloseOutputFile (also
- * when a command ends by an exception): the file still always ends after a
- * whole line, and the same bytes reach it, with far fewer writes. Without an
+/* From now until the stream ends, WriteLine gathers whole lines and writes them
+ * in batches of about 64 KB: the same bytes with far fewer writes. Without an
  * open stream it does nothing. */
 void GatherLines();
+
+/* Writes out the lines still pending, closes the stream and replaces the chosen
+ * file with it in one step (a replaced file keeps its permissions). Returns
+ * FailureReason::None on success and without an open stream; otherwise the
+ * reason, the temporary file removed and the chosen file as it was. */
+FailureReason CloseOutputFile();
+
+/* Closes and removes the unfinished file, leaving the chosen file as it was;
+ * safe to call at any time. */
+void AbandonOutputFile();
 
 #endif

@@ -10,7 +10,7 @@
 #include "value_encoding.h"
 
 namespace {
-constexpr DWORD kStructSize = 88;
+constexpr DWORD kStructSize = sizeof(OPENFILENAMEW);  // 88 in the 32-bit DLLs
 constexpr size_t kFileBufferSize = 32767;  // what the buffer holds
 constexpr DWORD kFileBufferAnnounced = 1024;  // what the dialog is told
 const WCHAR kFilter[] = TEXT("vCard\0*.vcf\0");

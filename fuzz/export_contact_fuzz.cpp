@@ -27,6 +27,12 @@ BOOL AnswerSave(void*, BOOL save, const OPENFILENAMEW*, const WCHAR** files) {
     return TRUE;
 }
 
+// The export writes to a writable temporary folder: any error box is a fault.
+int RefuseBox(void*, HWND, LPCWSTR, LPCWSTR, UINT) {
+    FuzzFail("the export reported a failure");
+    return IDOK;
+}
+
 // A text of Byte() units, or of Word() units when that byte is 255.
 WString FieldText(FuzzInput& in) {
     size_t n = in.Byte();
@@ -62,6 +68,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_answer = Utf16(g_path);
     g_answer.append(2, 0);
     ZamoWin32_SetFileDialogHandler(AnswerSave, nullptr);
+    ZamoWin32_SetMessageBoxHandler(RefuseBox, nullptr);
     return 0;
 }
 
@@ -94,7 +101,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const std::exception& e) {
         FuzzFail(std::string("the export threw: ") + e.what());
     }
-    CloseOutputFile();
 
     std::ifstream file(g_path, std::ios::binary);
     std::ostringstream read;

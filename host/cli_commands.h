@@ -51,4 +51,14 @@ const PluginModule& FindModule(const ProgramContext& context, const std::string&
 /* Commits what the command wrote; throws CliFailure when that failed. */
 void FinishPluginCommand();
 
+/* Whether a message box of this type reports a failure (MB_ICONERROR). */
+bool IsErrorBox(UINT type);
+/* The text of a module's error box as one line for standard error: controls
+ * (line breaks included) escaped; `hiddenPath`, when not empty, is shown as
+ * `shownAs` (a temporary file standing for standard input or output). */
+std::string ErrorBoxLine(LPCWSTR text, const std::string& hiddenPath = "",
+                         const std::string& shownAs = "");
+/* "55,000": a count with thousands separated by commas. */
+std::string CountText(long count);
+
 #endif

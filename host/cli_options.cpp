@@ -51,6 +51,25 @@ std::string Upper(std::string s) {
     return s;
 }
 
+// The languages the modules know, with the short forms --lang accepts.
+struct LanguageName {
+    const char* name;
+    const char* shortName;
+};
+const LanguageName kLanguages[] = {{"English", "en"}, {"Russian", "ru"}};
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string LanguageOf(const std::string& value) {
+    std::string wanted = Lower(value);
+    for (const LanguageName& l : kLanguages)
+        if (wanted == Lower(l.name) || wanted == l.shortName) return l.name;
+    throw UsageError{"--lang takes English (en) or Russian (ru), not '" + value + "'"};
+}
+
 using CommunicationList = std::vector<CommunicationOption> CommandLine::*;
 
 Apply Communication(CommunicationList list, const char* kind) {
@@ -80,10 +99,15 @@ Apply Flag(bool CommandLine::*flag) {
 
 std::vector<OptionInfo> Options() {
     std::vector<OptionInfo> o = {
-        {"db", true, kAllCommands, [](CommandLine& cl, const std::string& v) { cl.db = v; }},
+        {"db", true, kAllCommands,
+         [](CommandLine& cl, const std::string& v) {
+             if (v.empty()) throw UsageError{"--db needs a path, not an empty text"};
+             cl.db = v;
+         }},
         {"plugins", true, kAllCommands,
          [](CommandLine& cl, const std::string& v) { cl.plugins = v; }},
-        {"lang", true, kAllCommands, [](CommandLine& cl, const std::string& v) { cl.lang = v; }},
+        {"lang", true, kAllCommands,
+         [](CommandLine& cl, const std::string& v) { cl.lang = LanguageOf(v); }},
         {"help", false, kAllCommands, [](CommandLine& cl, const std::string&) { cl.command = "help"; }},
         {"version", false, kAllCommands,
          [](CommandLine& cl, const std::string&) { cl.command = "version"; }},
@@ -96,6 +120,8 @@ std::vector<OptionInfo> Options() {
                  throw UsageError{"--overwrite takes yes or no, not '" + v + "'"};
              cl.overwrite = v;
          }},
+        {"dry-run", false, kImport,
+         [](CommandLine& cl, const std::string&) { cl.dryRun = true; }},
         {"contact", true, kExport,
          [](CommandLine& cl, const std::string& v) {
              cl.contact = v;
@@ -196,10 +222,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 const char* UsageText() {
-    return "usage: zamo [--db PATH] [--plugins DIR] [--lang NAME] COMMAND ...\n"
+    return "usage: zamo [--db PATH] [--plugins DIR] [--lang English|Russian] COMMAND ...\n"
            "  menu                          the commands of every plug-in module\n"
-           "  import [--overwrite yes|no] FILE...   import vCard files\n"
+           "  import [--overwrite yes|no] [--dry-run] FILE...   import vCard files\n"
+           "                                (- reads standard input)\n"
            "  export [--contact UID] FILE   export all contacts, or one, to FILE\n"
+           "                                (- writes to standard output)\n"
            "  list [--tsv|--json]           the contact tree: UID, name, telephone, e-mail\n"
            "  find [--tsv|--json] TEXT      contacts whose names, title, company, job title\n"
            "                                or a communication contain TEXT, any case\n"
@@ -218,6 +246,7 @@ const char* UsageText() {
            "--version (-V) prints the version; --help (-h) this text.\n"
            "Database: --db, else $ZAMO_DB, else $XDG_DATA_HOME/zamo/contacts.db\n"
            "(~/.local/share/zamo/contacts.db). Plug-ins: *.zamodll beside zamo, else in\n"
-           "../lib/zamo from it. Exit status: 0 done, 1 failed, 2 wrong command line.\n"
+           "../lib/zamo from it. Exit status: 0 done, 1 failed, 2 wrong command line,\n"
+           "130 interrupted.\n"
            "More in zamo(1).\n";
 }

@@ -20,11 +20,12 @@ struct CommandLine {
                           // "edit", "remove", "help" or "version"
     std::string db;       // empty: from the environment
     std::string plugins;  // empty: beside the executable, else ../lib/zamo from it
-    std::string lang = "English";
+    std::string lang = "English";  // "English" or "Russian" (--lang en/ru/any case)
     bool json = false;
     bool tsv = false;        // list, find
     bool recursive = false;  // remove
     std::string overwrite;  // "", "yes" or "no"
+    bool dryRun = false;    // import --dry-run
     std::string contact;    // export --contact
     bool hasContact = false;
     std::string uid, parent = "root", birthday;  // add; birthday also edit

@@ -83,6 +83,17 @@ std::string OpenFailure(const std::string& path, int rc, sqlite3* db) {
     }
 }
 
+// Opens the existing database for writing just long enough for SQLite to roll
+// back the journal a killed writer left; true when that worked.
+bool RollBackLeftJournal(const std::string& path) {
+    sqlite3* db = nullptr;
+    int tables = 0;
+    bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+              QueryInt(db, "SELECT count(*) FROM sqlite_master", &tables) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
 }  // namespace
 
 ContactStore::ContactStore() : uidSeed_(std::random_device{}()) {
@@ -91,7 +102,7 @@ ContactStore::ContactStore() : uidSeed_(std::random_device{}()) {
 
 ContactStore::~ContactStore() { Close(nullptr); }
 
-bool ContactStore::Open(const std::string& path, std::string* error) {
+bool ContactStore::Open(const std::string& path, std::string* error, bool readOnly) {
     Close(nullptr);
     auto fail = [&](int rc) {
         if (error) *error = OpenFailure(path, rc, db_);
@@ -101,35 +112,56 @@ bool ContactStore::Open(const std::string& path, std::string* error) {
     };
     // One thread uses the connection: SQLite need not lock around each call.
     int rc = sqlite3_open_v2(path.c_str(), &db_,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                             (readOnly ? SQLITE_OPEN_READONLY
+                                       : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+                                 SQLITE_OPEN_NOMUTEX,
                              nullptr);
     if (rc != SQLITE_OK) return fail(rc);
     sqlite3_extended_result_codes(db_, 0);
     sqlite3_busy_timeout(db_, 250);
-    // The whole process owns the database: the lock, once taken, stays until close.
-    if ((rc = sqlite3_exec(db_, "PRAGMA encoding = 'UTF-16le'; PRAGMA locking_mode = EXCLUSIVE;"
-                                " PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;",
+    // The whole process owns the database: the lock, once taken, stays until
+    // close. A reader only shares it, and writes nothing, not even a journal.
+    if ((rc = sqlite3_exec(db_,
+                           readOnly ? "PRAGMA locking_mode = EXCLUSIVE;"
+                                    : "PRAGMA encoding = 'UTF-16le'; PRAGMA locking_mode = "
+                                      "EXCLUSIVE; PRAGMA journal_mode = DELETE; PRAGMA "
+                                      "synchronous = FULL;",
                            nullptr, nullptr, nullptr)) != SQLITE_OK)
         return fail(rc);
-    if ((rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) != SQLITE_OK)
+    if ((rc = sqlite3_exec(db_, readOnly ? "BEGIN" : "BEGIN IMMEDIATE", nullptr, nullptr,
+                           nullptr)) != SQLITE_OK)
         return fail(rc);
     int appId = 0, tables = 0, version = 0;
     if ((rc = QueryInt(db_, "PRAGMA application_id", &appId)) != SQLITE_OK ||
         (rc = QueryInt(db_, "SELECT count(*) FROM sqlite_master", &tables)) != SQLITE_OK ||
-        (rc = QueryInt(db_, "PRAGMA user_version", &version)) != SQLITE_OK)
+        (rc = QueryInt(db_, "PRAGMA user_version", &version)) != SQLITE_OK) {
+        // A program killed while writing leaves a journal that must be played
+        // back before anyone reads: a reader may do that much, once, then reads.
+        if (readOnly && (rc & 0xff) == SQLITE_READONLY) {
+            std::string message = OpenFailure(path, rc, db_);
+            sqlite3_close(db_);
+            db_ = nullptr;
+            if (RollBackLeftJournal(path)) return Open(path, error, true);
+            if (error) *error = message;
+            return false;
+        }
         return fail(rc);
+    }
     bool fresh = appId == 0 && tables == 0;
-    if (!fresh && (appId != kApplicationId || version != kSchemaVersion)) {
+    if ((!fresh && (appId != kApplicationId || version != kSchemaVersion)) ||
+        (fresh && readOnly)) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        if (error) *error = path + " is not a zamo contact database";
+        if (error)
+            *error = path + " is not a zamo contact database" + (fresh ? " (it is empty)" : "");
         sqlite3_close(db_);
         db_ = nullptr;
         return false;
     }
     // A fresh database gets its tables; an existing one a write that is rolled
     // back, so that a folder where no journal can be made is found out now.
-    rc = sqlite3_exec(db_, fresh ? SchemaSql().c_str() : "PRAGMA user_version = 1", nullptr,
-                      nullptr, nullptr);
+    rc = readOnly ? SQLITE_OK
+                  : sqlite3_exec(db_, fresh ? SchemaSql().c_str() : "PRAGMA user_version = 1",
+                                 nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = OpenFailure(path, rc, db_);
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -141,6 +173,7 @@ bool ContactStore::Open(const std::string& path, std::string* error) {
     rc = sqlite3_exec(db_, fresh ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK || !PrepareStatements()) return fail(rc != SQLITE_OK ? rc : SQLITE_ERROR);
     path_ = path;
+    readOnly_ = readOnly;
     current_ = ContactRecord();
     childCounts_.clear();
     childrenLoaded_ = false;
@@ -190,6 +223,7 @@ bool ContactStore::PrepareStatements() {
 
 bool ContactStore::Close(std::string* error) {
     if (!db_) return true;
+    if (dryRun_) DropTransaction();
     bool ok = EndCommand(error);
     for (Statement* s : {&selectByUid_, &selectIdByUid_, &insertContact_, &updateContact_,
                          &insertComm_, &selectChildCounts_, &selectAll_,
@@ -214,6 +248,7 @@ bool ContactStore::Fail(const char* what) {
 
 bool ContactStore::EnsureTransaction() {
     if (!db_) return Fail("write");
+    if (Stopped()) return false;
     // After a failure (a full disk) SQLite may have rolled the transaction back
     // already: nothing more is written until the command ends, so no card is
     // written outside a transaction.
@@ -227,7 +262,13 @@ bool ContactStore::EnsureTransaction() {
 
 bool ContactStore::Commit() {
     if (!db_) return true;
+    if (failPending_ || Stopped()) {
+        DropTransaction();
+        failPending_ = false;
+        return false;
+    }
     bool ok = Flush();
+    if (dryRun_) return ok && error_.empty();
     if (inTransaction_) {
         inTransaction_ = false;
         // A transaction in which a write failed is dropped whole, and with it
@@ -235,24 +276,81 @@ bool ContactStore::Commit() {
         if (!error_.empty() || !Exec("COMMIT")) {
             PauseCursors();
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-            current_ = ContactRecord();
-            rowPending_ = false;
-            nextId_ = 0;
-            childCounts_.clear();
-            childrenLoaded_ = false;
+            ForgetWrites();
             ok = false;
         }
     }
     return ok;
 }
 
-void ContactStore::BeginChanges() {
-    if (db_) EnsureTransaction();
+void ContactStore::DropTransaction() {
+    if (!inTransaction_) return;
+    PauseCursors();
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    inTransaction_ = false;
+    ForgetWrites();
+    pendingPresent_ = 0;
 }
 
-void ContactStore::EndChanges() { Commit(); }
+void ContactStore::ForgetWrites() {
+    // The cached contact, a row not yet written and the tree may hold what was
+    // just dropped.
+    current_ = ContactRecord();
+    rowPending_ = false;
+    nextId_ = 0;
+    childCounts_.clear();
+    childrenLoaded_ = false;
+}
+
+void ContactStore::RollBackAll() { DropTransaction(); }
+
+bool ContactStore::Stopped() {
+    if (stopped_) return true;
+    if (!stopFlag_ || !*stopFlag_) return false;
+    stopped_ = true;
+    DropTransaction();
+    return true;
+}
+
+void ContactStore::SetStopFlag(const volatile std::sig_atomic_t* flag) {
+    stopFlag_ = flag;
+    stopped_ = false;
+}
+
+void ContactStore::BeginChanges() {
+    if (!db_) return;
+    if (inBracket_) EndChanges();  // a bracket that was never ended ends here
+    inBracket_ = true;
+    failPending_ = false;
+    bracketStart_ = counters_;
+    EnsureTransaction();
+}
+
+void ContactStore::FailChanges() { failPending_ = true; }
+
+void ContactStore::EndChanges() {
+    if (!inBracket_) {
+        Commit();
+        return;
+    }
+    inBracket_ = false;
+    if (pendingPresent_) ++counters_.skipped;
+    pendingPresent_ = 0;
+    ChangesResult result;
+    result.stopped = Stopped();
+    result.saved = Commit();
+    const StoreCounters& a = bracketStart_;
+    StoreCounters& c = counters_;
+    result.counters = {c.created - a.created, c.overwritten - a.overwritten,
+                       c.skipped - a.skipped, c.communications - a.communications,
+                       c.presenceChecks - a.presenceChecks};
+    // What was rolled back is not counted in the command's totals.
+    if (!result.saved) c = {a.created, a.overwritten, a.skipped, a.communications, c.presenceChecks};
+    changes_.push_back(result);
+}
 
 bool ContactStore::EndCommand(std::string* error) {
+    if (inBracket_) EndChanges();
     Commit();
     if (pendingPresent_) ++counters_.skipped;
     pendingPresent_ = 0;
@@ -413,6 +511,10 @@ bool ContactStore::Flush() {
 }
 
 bool ContactStore::IsPresent(WStringView uid) {
+    if (Stopped()) {
+        ++counters_.presenceChecks;
+        return false;
+    }
     ContactRecord* record = Find(uid);
     ++counters_.presenceChecks;
     if (pendingPresent_) ++counters_.skipped;
@@ -832,4 +934,15 @@ int ContactStore::RemoveContact(WStringView uid) {
     nextId_ = 0;
     pendingPresent_ = 0;
     return removed;
+}
+
+long ContactStore::NamedContacts() {
+    int count = 0;
+    if (!db_ || !Flush() ||
+        QueryInt(db_,
+                 "SELECT count(*) FROM contact WHERE first_name <> '' OR middle_name <> ''"
+                 " OR last_name <> ''",
+                 &count) != SQLITE_OK)
+        return 0;
+    return count;
 }

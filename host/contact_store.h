@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <csignal>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -51,6 +52,13 @@ struct StoreCounters {
     long presenceChecks = 0;  // IsPresent calls: one per card on import and export
 };
 
+/* What one ChangesStart..ChangesEnd bracket (one imported file) did. */
+struct ChangesResult {
+    StoreCounters counters;  // counted inside the bracket (presenceChecks: cards seen)
+    bool saved = false;      // committed (in a dry run: would have been)
+    bool stopped = false;    // rolled back because the stop flag was raised
+};
+
 class ContactStore {
 public:
     ContactStore();
@@ -58,15 +66,32 @@ public:
 
     /* Opens the database at `path`, creating it when missing, and takes its lock
      * for as long as it stays open. False with a one-line reason when the file
-     * cannot be created or opened, is no contact database, or is locked. */
-    bool Open(const std::string& path, std::string* error);
+     * cannot be created or opened, is no contact database, or is locked.
+     * `readOnly` opens an existing database without writing anything to it (a
+     * read-only file or a full disk is fine) and never creates one. */
+    bool Open(const std::string& path, std::string* error, bool readOnly = false);
     /* Commits and closes; false with the reason when the last commit failed. */
     bool Close(std::string* error);
     bool IsOpen() const { return db_ != nullptr; }
 
-    /* Commit points. BeginChanges opens a transaction when none is open. */
+    /* Commit points. BeginChanges opens a transaction when none is open and
+     * starts a bracket; EndChanges commits it, or rolls the whole bracket back
+     * when FailChanges was called inside it, and records a ChangesResult. */
     void BeginChanges();
     void EndChanges();
+    /* The open bracket is to be rolled back at its end (the module reported an
+     * error inside it); outside a bracket, the next commit is dropped instead. */
+    void FailChanges();
+    /* Brackets since the last counter reset, in order. */
+    const std::vector<ChangesResult>& Changes() const { return changes_; }
+    /* In a dry run nothing is ever committed: every bracket stays in one
+     * transaction that RollBackAll drops (also done by Close). */
+    void SetDryRun(bool dryRun) { dryRun_ = dryRun; }
+    void RollBackAll();
+    /* When `*flag` becomes non-zero (read at every presence check and write),
+     * the open transaction is rolled back and nothing more is written until the
+     * flag is cleared by passing another (or null). */
+    void SetStopFlag(const volatile std::sig_atomic_t* flag);
     /* Writes out the cached contact, commits, forgets the tree caches and the
      * pending presence check. False with the first error since the last call. */
     bool EndCommand(std::string* error);
@@ -114,6 +139,8 @@ public:
     /* Removes the contact with every contact under it and their communications.
      * The number removed: 0 when `uid` is no contact, -1 when the write failed. */
     int RemoveContact(WStringView uid);
+    /* Contacts with a first, middle or last name; 0 on a database error. */
+    long NamedContacts();
 
     /* The current local time as an OLE date, to the second, or the clock set. */
     double Now() const;
@@ -121,6 +148,10 @@ public:
     /* Called after each presence check with the number of checks so far. */
     void SetProgress(std::function<void(long)> progress) { progress_ = std::move(progress); }
     StoreCounters& Counters() { return counters_; }
+    void ResetCounters() {
+        counters_ = StoreCounters();
+        changes_.clear();
+    }
 
 private:
     ContactRecord* Find(WStringView uid);
@@ -131,6 +162,10 @@ private:
     bool Commit();
     bool Exec(const char* sql);
     bool Fail(const char* what);
+    /* True once the stop flag is raised; the first time, drops the open work. */
+    bool Stopped();
+    /* Drops the open transaction and the caches that may hold its changes. */
+    void DropTransaction();
     bool UidTaken(WStringView uid);
     WString FreshUid();
     /* The number of children of a node; the counts of all parents are read at
@@ -142,11 +177,21 @@ private:
     void TakeRow(const Statement& row);
     /* Stops the read-ahead cursors; they resume by position at their next use. */
     void PauseCursors();
+    /* After a rollback: forgets every cache that may hold what was rolled back. */
+    void ForgetWrites();
     bool PrepareStatements();
 
     sqlite3* db_ = nullptr;
     std::string path_;
     bool inTransaction_ = false;
+    bool readOnly_ = false;
+    bool dryRun_ = false;
+    bool failPending_ = false;   // FailChanges since the last commit point
+    bool inBracket_ = false;
+    StoreCounters bracketStart_;  // counters when the open bracket began
+    std::vector<ChangesResult> changes_;
+    const volatile std::sig_atomic_t* stopFlag_ = nullptr;
+    bool stopped_ = false;
     std::string error_;  // first error since the last EndCommand
     ContactRecord current_;
     WString returned_;   // the UID returned by Insert

@@ -5,6 +5,7 @@
 
 #include "ole_date.h"
 #include "utf_text.h"
+#include "visible_text.h"
 
 WString JoinName(WStringView first, WStringView middle, WStringView last, WStringView title) {
     WString name;
@@ -23,22 +24,15 @@ std::string DisplayName(WStringView first, WStringView middle, WStringView last,
 }
 
 std::string VisibleText(WStringView text) {
-    std::string utf8 = WideToUtf8(text);
-    std::string out;
-    for (char ch : utf8) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else if (c < 0x20 || c == 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        } else {
-            out += ch;
-        }
-    }
-    return out;
+    return VisibleUtf8(text.data(), text.size(), TextEscaping::Terminal);
+}
+
+std::string VisibleLines(WStringView text) {
+    return VisibleUtf8(text.data(), text.size(), TextEscaping::TerminalLines);
+}
+
+std::string JsonText(WStringView text) {
+    return "\"" + VisibleUtf8(text.data(), text.size(), TextEscaping::Json) + "\"";
 }
 
 std::string TsvField(WStringView text) {

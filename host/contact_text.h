@@ -1,5 +1,6 @@
 /* How the program shows contacts: display names, dates as text, control
- * characters made visible. Exports the helpers used by list and show. */
+ * characters made visible. Exports the helpers used by list, show and the
+ * overwrite prompt. */
 #ifndef ZAMO_HOST_CONTACT_TEXT_H
 #define ZAMO_HOST_CONTACT_TEXT_H
 
@@ -13,9 +14,14 @@ WString JoinName(WStringView first, WStringView middle, WStringView last, WStrin
 std::string DisplayName(WStringView first, WStringView middle, WStringView last,
                         WStringView title);
 
-/* UTF-8 for a terminal line: line feed, carriage return, tab and other control
- * characters shown as \n, \r, \t and \xNN. */
+/* UTF-8 for a terminal line: line feed, carriage return and tab shown as \n,
+ * \r, \t; other C0 and C1 controls and DEL as \xNN; the bidirectional
+ * controls as \uNNNN. Every text that comes from a card goes through this. */
 std::string VisibleText(WStringView text);
+/* As VisibleText, but a line feed stays a line break: a message shown whole. */
+std::string VisibleLines(WStringView text);
+/* A JSON string literal with quotes, escaped the same way (\u00NN, \u202e). */
+std::string JsonText(WStringView text);
 
 /* A value for a tab-separated row: backslash doubled, then made visible as
  * VisibleText does, so the row holds no tab or line break of the value's own. */

@@ -1,6 +1,7 @@
-/* `zamo import`: checks the files, answers the open dialog batch by batch,
- * answers the overwrite prompt on the terminal or from --overwrite, and prints
- * the summary that the store counted. */
+/* `zamo import`: checks the files (standard input and pipes go through a
+ * temporary copy), answers the open dialog batch by batch and the overwrite
+ * prompt on the terminal or from --overwrite, rolls back a file whose import
+ * failed or was interrupted, and prints one summary line per file. */
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,8 @@
 #include <iostream>
 
 #include "cli_commands.h"
+#include "contact_text.h"
+#include "host_system.h"
 #include "import_batches.h"
 #include "terminal_progress.h"
 #include "utf_text.h"
@@ -20,12 +23,56 @@
 
 namespace {
 
+const char kStandardInput[] = "-";
+
 WString WidePath(const std::string& argument) {
     std::string absolute = std::filesystem::absolute(argument).lexically_normal().string();
     WString wide;
     if (!Utf8ToWide(absolute, &wide))
         throw CliFailure{"cannot import " + argument + ": the file name is not UTF-8"};
     return wide;
+}
+
+/* Standard input and pipes can be read once only: they are copied first. */
+bool NeedsCopy(const std::string& file) {
+    std::error_code ec;
+    return file == kStandardInput ||
+           std::filesystem::status(file, ec).type() == std::filesystem::file_type::fifo;
+}
+
+struct ImportFile {
+    std::string shown;      // as the user named it ("standard input" for "-")
+    std::string temporary;  // the copy the module reads, when there is one
+    WString path;           // the full path handed to the module
+};
+
+/* The files of the command; temporary copies are removed however it ends. */
+struct ImportFiles {
+    std::vector<ImportFile> files;
+    ~ImportFiles() {
+        for (const ImportFile& f : files)
+            if (!f.temporary.empty()) std::remove(f.temporary.c_str());
+    }
+};
+
+void PrepareFiles(const std::vector<std::string>& args, ImportFiles* out) {
+    for (const std::string& arg : args) {
+        ImportFile file;
+        file.shown = arg == kStandardInput ? "standard input" : arg;
+        if (NeedsCopy(arg)) {
+            std::string error;
+            file.temporary = MakeTemporaryFile("import", ".vcf", &error);
+            if (file.temporary.empty()) throw CliFailure{"cannot import " + file.shown + ": " + error};
+            out->files.push_back(file);  // removed again even if the copy fails
+            if (!CopyIntoFile(arg == kStandardInput ? "" : arg, file.temporary, &error))
+                throw CliFailure{"cannot import " + file.shown + ": " + error,
+                                 Interrupted() ? 130 : 1};
+            out->files.back().path = WidePath(file.temporary);
+        } else {
+            file.path = WidePath(arg);
+            out->files.push_back(file);
+        }
+    }
 }
 
 struct DialogAnswer {
@@ -40,39 +87,136 @@ BOOL AnswerOpenDialog(void* context, BOOL save, const OPENFILENAMEW*, const WCHA
     return TRUE;
 }
 
+// The answers to the overwrite question on the terminal; "for all" answers
+// every later question of the command as well.
+struct TerminalChoice {
+    const char* words[3];
+    int id;
+    bool forAll;
+};
+
+const TerminalChoice kChoices[] = {
+    {{"y", "yes", nullptr}, IDYES, false},
+    {{"n", "no", nullptr}, IDNO, false},
+    {{"c", "cancel", nullptr}, IDCANCEL, false},
+    {{"a", "all", "yes to all"}, IDYES, true},
+    {{"s", "none", "no to all"}, IDNO, true},
+};
+const char kChoicePrompt[] = "[y]es / [n]o / [c]ancel / yes to [a]ll / no to all, [s]kip the rest? ";
+const char kChoiceHelp[] =
+    "Answer y (yes), n (no), c (cancel), a (yes to all) or s (no to all).\n";
+
 struct PromptAnswer {
     bool interactive = false;
     int fixed = IDNO;
+    int forAll = 0;  // the answer for every later question, once given
     TerminalProgress* progress = nullptr;
+    struct Failure {
+        WString text;
+        size_t bracket;  // brackets ended before the box: the file it belongs to
+    };
+    std::vector<Failure> failures;
 };
 
-int AnswerPrompt(void* context, HWND, LPCWSTR text, LPCWSTR, UINT) {
-    auto* answer = static_cast<PromptAnswer*>(context);
-    if (!answer->interactive) return answer->fixed;
-    answer->progress->Finish();
-    std::fprintf(stderr, "%s\n", WideToUtf8(text ? WStringView(text) : WStringView()).c_str());
+int AskTerminal(PromptAnswer& answer, LPCWSTR text) {
+    answer.progress->Finish();
+    std::fprintf(stderr, "%s\n", VisibleLines(text ? WStringView(text) : WStringView()).c_str());
     for (;;) {
-        std::fputs("[y]es / [n]o / [c]ancel? ", stderr);
+        std::fputs(kChoicePrompt, stderr);
         std::fflush(stderr);
         std::string line;
-        if (!std::getline(std::cin, line)) return IDCANCEL;
+        if (Interrupted() || !std::getline(std::cin, line)) {
+            // End of input (or Ctrl-C) cancels this card; the next question reads again.
+            std::cin.clear();
+            std::clearerr(stdin);
+            std::fputc('\n', stderr);
+            return IDCANCEL;
+        }
         for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (line == "y" || line == "yes") return IDYES;
-        if (line == "n" || line == "no") return IDNO;
-        if (line == "c" || line == "cancel") return IDCANCEL;
+        for (const TerminalChoice& choice : kChoices)
+            for (const char* word : choice.words)
+                if (word && line == word) {
+                    if (choice.forAll) answer.forAll = choice.id;
+                    return choice.id;
+                }
+        std::fputs(kChoiceHelp, stderr);
     }
+}
+
+int AnswerPrompt(void* context, HWND, LPCWSTR text, LPCWSTR, UINT type) {
+    auto* answer = static_cast<PromptAnswer*>(context);
+    if (IsErrorBox(type)) {
+        // The module reports that the file failed: nothing of it is kept.
+        answer->failures.push_back({text ? text : u"", ZamoStore_Changes().size()});
+        ZamoStore_FailChanges();
+        return IDOK;
+    }
+    if (Interrupted()) return IDCANCEL;
+    if (answer->forAll) return answer->forAll;
+    if (!answer->interactive) return answer->fixed;
+    return AskTerminal(*answer, text);
+}
+
+std::string CountsLine(const StoreCounters& c, bool dryRun) {
+    char buf[200];
+    if (dryRun)
+        std::snprintf(buf, sizeof buf,
+                      "would create %ld contacts, overwrite %ld existing contacts, skip %ld "
+                      "cards, add %ld communications",
+                      c.created, c.overwritten, c.skipped, c.communications);
+    else
+        std::snprintf(buf, sizeof buf,
+                      "%ld contacts created, %ld existing contacts overwritten, %ld cards "
+                      "skipped, %ld communications added",
+                      c.created, c.overwritten, c.skipped, c.communications);
+    return buf;
+}
+
+/* One line per file, then the totals; "no vCards found" also on standard error. */
+void PrintSummary(const std::vector<ImportFile>& files, const std::vector<ChangesResult>& changes,
+                  bool dryRun) {
+    bool perFile = files.size() > 1 || changes.size() < files.size();
+    for (const ChangesResult& r : changes) perFile = perFile || !r.saved;
+    for (size_t i = 0; i < changes.size() && i < files.size(); ++i)
+        if (changes[i].saved && changes[i].counters.presenceChecks == 0)
+            std::fprintf(stderr, "zamo: no vCards found in %s\n", files[i].shown.c_str());
+    std::string out;
+    for (size_t i = 0; perFile && i < files.size(); ++i) {
+        out += files[i].shown + ": ";
+        if (i >= changes.size())
+            out += "not read";
+        else if (changes[i].stopped)
+            out += "not saved (interrupted)";
+        else if (!changes[i].saved)
+            out += "not saved (its import failed; everything from it was rolled back)";
+        else if (changes[i].counters.presenceChecks == 0)
+            out += "no vCards found";
+        else
+            out += CountsLine(changes[i].counters, dryRun);
+        out += "\n";
+    }
+    out += (dryRun ? "dry run, nothing saved: " : perFile ? "total: " : "") +
+           CountsLine(ZamoStore_Counters(), dryRun) + "\n";
+    std::fflush(stderr);
+    std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 }  // namespace
 
 void CheckImportFiles(const CommandLine& commandLine) {
+    int fromInput = 0;
     for (const std::string& file : commandLine.args) {
+        if (file == kStandardInput && ++fromInput > 1)
+            throw CliFailure{"standard input (-) can be imported once only"};
+        if (NeedsCopy(file)) continue;  // its copy is checked when it is made
         int fd = open(file.c_str(), O_RDONLY);
         if (fd < 0) throw CliFailure{"cannot read " + file + ": " + std::strerror(errno)};
         struct stat st {};
-        bool regular = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+        bool known = fstat(fd, &st) == 0;
+        bool folder = known && S_ISDIR(st.st_mode), regular = known && S_ISREG(st.st_mode);
         close(fd);
-        if (!regular) throw CliFailure{"cannot read " + file + ": it is a folder"};
+        if (folder) throw CliFailure{"cannot read " + file + ": it is a folder"};
+        if (!regular) throw CliFailure{"cannot read " + file + ": it is not a regular file"};
         size_t size = SelectionSize({WidePath(file)});
         if (size > kOpenDialogCapacity)
             throw CliFailure{"cannot import " + file + ": its full path is longer than the open "
@@ -84,8 +228,12 @@ void CheckImportFiles(const CommandLine& commandLine) {
 void RunImport(const ProgramContext& context) {
     const PluginModule& module = FindModule(context, "vcard_import");
     const CommandLine& cl = context.commandLine;
+    WatchInterrupts();
+    ImportFiles prepared;
+    PrepareFiles(cl.args, &prepared);
+    const std::vector<ImportFile>& files = prepared.files;
     std::vector<WString> paths;
-    for (const std::string& file : cl.args) paths.push_back(WidePath(file));
+    for (const ImportFile& f : files) paths.push_back(f.path);
 
     TerminalProgress progress(context.errorIsTerminal, "imported");
     PromptAnswer prompt;
@@ -95,14 +243,21 @@ void RunImport(const ProgramContext& context) {
     ZamoWin32_SetMessageBoxHandler(AnswerPrompt, &prompt);
     ZamoStore_SetProgress([&progress](long cards) { progress.Update(cards); });
     ZamoStore_ResetCounters();
+    ZamoStore_SetDryRun(cl.dryRun);
+    ZamoStore_SetStopFlag(InterruptFlag());
     struct ResetHandlers {
         ~ResetHandlers() {
             ZamoWin32_SetFileDialogHandler(nullptr, nullptr);
             ZamoWin32_SetMessageBoxHandler(nullptr, nullptr);
             ZamoStore_SetProgress(nullptr);
+            ZamoStore_SetStopFlag(nullptr);
+            ZamoStore_RollBackAll();  // only a dry run has anything left open
+            ZamoStore_SetDryRun(false);
         }
     } resetHandlers;
 
+    // Each file is committed on its own; the run stops at the first failure.
+    std::vector<ChangesResult> changes;
     for (const ImportBatch& batch : MakeImportBatches(paths)) {
         DialogAnswer answer;
         for (const WString& p : batch.paths) {
@@ -110,14 +265,30 @@ void RunImport(const ProgramContext& context) {
             answer.selection += u'\0';
         }
         ZamoWin32_SetFileDialogHandler(AnswerOpenDialog, &answer);
+        size_t before = ZamoStore_Changes().size();
         module.ExecuteMainCommand();
         FinishPluginCommand();
         if (answer.calls == 0)
             throw CliFailure{"the import plug-in did not open its file dialog"};
+        changes = ZamoStore_Changes();
+        if (changes.size() > before + batch.paths.size())
+            changes.resize(before + batch.paths.size());
+        if (!prompt.failures.empty() || Interrupted()) break;
     }
+    if (cl.dryRun) ZamoStore_RollBackAll();
     progress.Finish();
-    StoreCounters c = ZamoStore_Counters();
-    std::printf("%ld contacts created, %ld existing contacts overwritten, %ld cards skipped, "
-                "%ld communications added\n",
-                c.created, c.overwritten, c.skipped, c.communications);
+    PrintSummary(files, changes, cl.dryRun);
+    if (!prompt.failures.empty()) {
+        const PromptAnswer::Failure& f = prompt.failures.front();
+        const ImportFile* file = f.bracket < files.size() ? &files[f.bracket] : nullptr;
+        throw CliFailure{ErrorBoxLine(f.text.c_str(), file ? file->temporary : "",
+                                      file ? file->shown : "")};
+    }
+    if (Interrupted()) {
+        size_t saved = 0;
+        for (const ChangesResult& r : changes) saved += r.saved;
+        throw CliFailure{"interrupted: " + std::to_string(saved) + " of " +
+                             std::to_string(files.size()) + " files saved",
+                         130};
+    }
 }

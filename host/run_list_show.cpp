@@ -11,7 +11,7 @@
 
 namespace {
 
-std::string Json(WStringView text) { return JsonString(WideToUtf8(text)); }
+std::string Json(WStringView text) { return JsonText(text); }
 
 std::string JsonDate(double date, bool dateOnlyWhenMidnight) {
     std::string text = DateText(date, dateOnlyWhenMidnight, true);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "visible_text.h"
+
 bool Utf8ToWide(std::string_view text, WString* out) {
     out->clear();
     out->reserve(text.size());
@@ -59,45 +61,13 @@ std::string WideToUtf8(WStringView text) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        AppendUtf8(out, cp);
     }
     return out;
 }
 
 std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
-    for (char ch : utf8) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    out += '"';
-    return out;
+    WString wide;
+    if (!Utf8ToWide(utf8, &wide)) wide = u"\uFFFD";
+    return "\"" + VisibleUtf8(wide.data(), wide.size(), TextEscaping::Json) + "\"";
 }

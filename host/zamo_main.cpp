@@ -18,19 +18,20 @@ struct CommandInfo {
     const char* name;
     void (*check)(const CommandLine&);  // before the database is opened; may be null
     bool needsPlugins;
+    bool readOnly;  // opens an existing database without writing to it
     void (*run)(const ProgramContext&);
 };
 
 const CommandInfo kCommands[] = {
-    {"menu", nullptr, true, RunMenu},
-    {"import", CheckImportFiles, true, RunImport},
-    {"export", CheckExportFile, true, RunExport},
-    {"list", nullptr, false, RunList},
-    {"show", nullptr, false, RunShow},
-    {"find", nullptr, false, RunFind},
-    {"add", nullptr, false, RunAdd},
-    {"edit", nullptr, false, RunEdit},
-    {"remove", nullptr, false, RunRemove},
+    {"menu", nullptr, true, true, RunMenu},
+    {"import", CheckImportFiles, true, false, RunImport},
+    {"export", CheckExportFile, true, true, RunExport},
+    {"list", nullptr, false, true, RunList},
+    {"show", nullptr, false, true, RunShow},
+    {"find", nullptr, false, true, RunFind},
+    {"add", nullptr, false, false, RunAdd},
+    {"edit", nullptr, false, false, RunEdit},
+    {"remove", nullptr, false, false, RunRemove},
 };
 
 int Fail(const std::string& message, int code) {
@@ -72,10 +73,13 @@ int main(int argc, char** argv) {
             throw CliFailure{"no database: give --db PATH or set ZAMO_DB or HOME"};
         std::error_code ec;
         dbExisted = std::filesystem::exists(db.path, ec);
-        if (db.isDefault)
+        if (command->readOnly && !dbExisted)
+            throw CliFailure{"no contact database at " + db.path +
+                             " (import or add creates one; --db PATH names another)"};
+        if (db.isDefault && !command->readOnly)
             std::filesystem::create_directories(std::filesystem::path(db.path).parent_path(), ec);
         std::string error;
-        if (!ZamoStore_Open(db.path, &error)) {
+        if (!ZamoStore_Open(db.path, &error, command->readOnly)) {
             dbExisted = true;  // nothing of ours to remove
             throw CliFailure{error};
         }

@@ -6,8 +6,8 @@ ContactStore& ZamoStore_Instance() {
     return store;
 }
 
-bool ZamoStore_Open(const std::string& path, std::string* error) {
-    return ZamoStore_Instance().Open(path, error);
+bool ZamoStore_Open(const std::string& path, std::string* error, bool readOnly) {
+    return ZamoStore_Instance().Open(path, error, readOnly);
 }
 
 bool ZamoStore_Close(std::string* error) { return ZamoStore_Instance().Close(error); }
@@ -16,7 +16,19 @@ bool ZamoStore_EndCommand(std::string* error) { return ZamoStore_Instance().EndC
 
 StoreCounters ZamoStore_Counters() { return ZamoStore_Instance().Counters(); }
 
-void ZamoStore_ResetCounters() { ZamoStore_Instance().Counters() = StoreCounters(); }
+std::vector<ChangesResult> ZamoStore_Changes() { return ZamoStore_Instance().Changes(); }
+
+void ZamoStore_ResetCounters() { ZamoStore_Instance().ResetCounters(); }
+
+void ZamoStore_FailChanges() { ZamoStore_Instance().FailChanges(); }
+
+void ZamoStore_SetDryRun(bool dryRun) { ZamoStore_Instance().SetDryRun(dryRun); }
+
+void ZamoStore_RollBackAll() { ZamoStore_Instance().RollBackAll(); }
+
+void ZamoStore_SetStopFlag(const volatile std::sig_atomic_t* flag) {
+    ZamoStore_Instance().SetStopFlag(flag);
+}
 
 void ZamoStore_SetClock(std::function<double()> clock) {
     ZamoStore_Instance().SetClock(std::move(clock));
@@ -33,6 +45,8 @@ bool ZamoStore_SetText(WStringView uid, ContactField field, WStringView value) {
 bool ZamoStore_Read(WStringView uid, ContactRecord* out) {
     return ZamoStore_Instance().Read(uid, out);
 }
+
+long ZamoStore_NamedContacts() { return ZamoStore_Instance().NamedContacts(); }
 
 std::vector<TreeEntry> ZamoStore_Tree() { return ZamoStore_Instance().Tree(); }
 

@@ -1,6 +1,7 @@
-/* Line and card cutting (see card_cutting.h). The buffer only ever holds the
- * card being collected followed by the line being assembled, so it is emptied
- * whenever a card has gone to the sink or a line outside a card is dropped. */
+/* Line and card cutting (see card_cutting.h). The buffers only ever hold the
+ * card being collected followed by the line being assembled, so they are
+ * emptied whenever a card has gone to the sink or a line outside a card is
+ * dropped. */
 #include "card_cutting.h"
 
 #include <algorithm>
@@ -20,28 +21,57 @@ constexpr WCHAR kCarriageReturn = 0x0D;
 bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-WStringView View(const CardCutting& c, CardLineSpan span) {
-    return WStringView(c.text.data() + span.start, span.length);
-}
+// Once the whole lines in the buffer reach half this many units, they become a
+// chunk of their own rather than being copied along as the buffer grows.
+constexpr size_t kChunkUnits = 1 << 20;
 
 void Restart(CardCutting& c) {
     c.used = 0;
     c.lineStart = 0;
     c.inCard = false;
     c.card.clear();
+    c.full.clear();  // the chunks of a large card go with it
+    c.firstInText = 0;
 }
 
 void HandCardOver(CardCutting& c) {
-    c.views.clear();
-    for (CardLineSpan span : c.card) c.views.push_back(View(c, span));
-    c.sink(c.views);
+    c.sink(c.card);
     Restart(c);
+}
+
+// The card's lines in `text` now stand at `to` instead of `from` (which still holds them).
+void Rebase(CardCutting& c, const WCHAR* from, const WCHAR* to) {
+    for (size_t i = c.firstInText; i < c.card.size(); ++i)
+        c.card[i] = WStringView(to + (c.card[i].data() - from), c.card[i].size());
+}
+
+// Makes room for `more` units after the used ones. Once the whole lines in the
+// buffer fill half a chunk, they move to a chunk of their own, cut to size, and
+// the buffer starts over with the line being assembled; a buffer that is still
+// too small grows to a quarter more than needed.
+void MakeRoom(CardCutting& c, size_t more) {
+    if (c.used + more <= c.text.size()) return;
+    if (c.lineStart >= kChunkUnits / 2) {
+        std::vector<WCHAR> whole(c.text.begin(), c.text.begin() + static_cast<long>(c.lineStart));
+        Rebase(c, c.text.data(), whole.data());
+        c.full.push_back(std::move(whole));
+        c.firstInText = c.card.size();
+        std::copy(c.text.begin() + static_cast<long>(c.lineStart),
+                  c.text.begin() + static_cast<long>(c.used), c.text.begin());
+        c.used -= c.lineStart;
+        c.lineStart = 0;
+        if (c.used + more <= c.text.size()) return;
+    }
+    const size_t needed = c.used + more;
+    std::vector<WCHAR> bigger(needed + needed / 4);
+    std::copy(c.text.begin(), c.text.begin() + static_cast<long>(c.used), bigger.begin());
+    Rebase(c, c.text.data(), bigger.data());
+    c.text.swap(bigger);
 }
 
 // The line [lineStart, used) is complete: keep it in the card, end the card or drop it.
 void EndLine(CardCutting& c) {
-    CardLineSpan line{c.lineStart, c.used - c.lineStart};
-    WStringView text = View(c, line);
+    WStringView text(c.text.data() + c.lineStart, c.used - c.lineStart);
     const bool mayHoldMarker = ContainsText(text, kMarkerTail);
     if (!c.inCard) {
         if (!mayHoldMarker || !ContainsText(text, kCardStart)) {
@@ -49,7 +79,7 @@ void EndLine(CardCutting& c) {
             return;
         }
         c.inCard = true;
-        c.card.push_back(line);
+        c.card.push_back(text);
         if (ContainsText(text, kCardEnd)) {
             HandCardOver(c);  // both markers: a card of this one line
             return;
@@ -58,7 +88,7 @@ void EndLine(CardCutting& c) {
         HandCardOver(c);  // the end line belongs to no card
         return;
     } else {
-        c.card.push_back(line);
+        c.card.push_back(text);
     }
     c.lineStart = c.used;
 }
@@ -99,7 +129,7 @@ void AppendRun(CardCutting& c, const WCHAR* run, size_t count) {
 
 void CutDecodedUnits(CardCutting& c, const WCHAR* units, size_t count) {
     // Each unit adds at most two (a carriage return held back, then the unit).
-    if (c.text.size() < c.used + count + 2) c.text.resize(c.used + count + 2 + c.text.size() / 2);
+    MakeRoom(c, count + 2);
     if (c.pendingCarriageReturn && count > 0) {
         c.pendingCarriageReturn = false;
         if (units[0] != kLineFeed) Put(c, kCarriageReturn);
@@ -129,7 +159,7 @@ void CutDecodedUnits(CardCutting& c, const WCHAR* units, size_t count) {
 void FinishCutting(CardCutting& c) {
     if (c.pendingCarriageReturn) {
         c.pendingCarriageReturn = false;
-        if (c.text.size() < c.used + 2) c.text.resize(c.used + 2);
+        MakeRoom(c, 2);
         Put(c, kCarriageReturn);
     }
     if (c.used > c.lineStart) EndLine(c);

@@ -1,7 +1,8 @@
 /* Cutting decoded text into lines and lines into cards, as the text arrives
  * piece by piece. Exports CardCutting, CutDecodedUnits and FinishCutting; the
- * reader feeds them, and each card goes to the sink as views into one reused
- * buffer that holds only the card being collected. */
+ * reader feeds them, and each card goes to the sink as views into buffers that
+ * hold only the card being collected: a large card in chunks of whole lines,
+ * so it is never copied whole to grow. */
 #ifndef ZAMO_IMPORT_CARD_CUTTING_H
 #define ZAMO_IMPORT_CARD_CUTTING_H
 
@@ -16,23 +17,20 @@
  * several lines. */
 constexpr size_t kLinePieceLimit = 32766;
 
-struct CardLineSpan {
-    size_t start, length;
-};
-
 /* Cutting state of one file. `pieceLimit` is kLinePieceLimit for UTF-8 and
  * UTF-16 files, unlimited for windows-1251 files. */
 struct CardCutting {
     std::function<void(const CardLines&)> sink;
     size_t pieceLimit = kLinePieceLimit;
 
-    std::vector<WCHAR> text;  // the card being collected, then the current line
+    std::vector<WCHAR> text;  // the card's latest lines, then the current line
+    std::vector<std::vector<WCHAR>> full;  // chunks of the card's earlier lines, each exact
     size_t used = 0;
     size_t lineStart = 0;
     bool pendingCarriageReturn = false;
     bool inCard = false;
-    std::vector<CardLineSpan> card;
-    CardLines views;
+    CardLines card;              // the card's lines so far, views into `full` and `text`
+    size_t firstInText = 0;      // card[firstInText ...] lie in `text`
 };
 
 /* Takes the next decoded units. A line ends at a line feed, which is dropped

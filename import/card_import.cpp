@@ -30,19 +30,22 @@ const SingleText kSingleTexts[] = {
     {TEXT("ROLE"), AddinZamo_Contact_SetProfession},
 };
 
-// The card's UID by the first-line rule; empty when no line contains "UID".
-WString ReadIdentifier(const CardLines& card, PropertyScratch& scratch) {
-    WString uid;
-    FirstPropertyValue(TEXT("UID"), card, scratch, uid);
-    return uid;
-}
-
 enum class Presence { Existing, Inserted, NoIdentifier };
 
 // Inserts the contact under "root" when the host lacks it; `uid` then becomes the
-// identifier the host returns (NoIdentifier when it returns none).
-Presence EnsureContact(WString& uid) {
+// identifier the host returns (NoIdentifier when it returns none). With
+// `storedWithLineFeed`, a contact stored under the UID and one line feed (as the
+// earlier importer stored cards of UTF-8 files) counts as the card's, and `uid`
+// becomes that stored UID.
+Presence EnsureContact(WString& uid, bool storedWithLineFeed) {
     if (AddinZamo_Contact_IsPresent(uid.c_str()) != 0) return Presence::Existing;
+    if (storedWithLineFeed) {
+        WString stored = uid + TEXT('\n');
+        if (AddinZamo_Contact_IsPresent(stored.c_str()) != 0) {
+            uid = std::move(stored);
+            return Presence::Existing;
+        }
+    }
     double now = AddinZamo_GetCurrDate();
     const WCHAR* inserted = AddinZamo_Contact_Insert(uid.c_str(), TEXT("root"), TEXT(""), now);
     if (!inserted) return Presence::NoIdentifier;
@@ -94,13 +97,12 @@ void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scr
 
 }  // namespace
 
-void ImportCard(const CardLines& lines) {
-    // Kept from card to card so that the lists keep their capacity; every step
-    // empties what it uses first, so nothing of one card reaches the next.
-    static PropertyScratch scratch;
+void ImportCard(const CardLines& lines, CardImportContext& context) {
+    PropertyScratch& scratch = context.scratch;
     IndexCardLines(lines, scratch.index);  // each step's lookup reads only the lines it may need
-    WString uid = ReadIdentifier(lines, scratch);
-    Presence presence = EnsureContact(uid);
+    WString uid;
+    const bool hasUid = FirstPropertyValue(TEXT("UID"), lines, scratch, uid);
+    Presence presence = EnsureContact(uid, hasUid && context.fromUtf8File);
     if (presence == Presence::NoIdentifier) return;
     WString formattedName = ReadFormattedName(lines, scratch);
     if (presence == Presence::Existing && !ConfirmOverwrite(uid, formattedName, lines, scratch))
@@ -111,5 +113,10 @@ void ImportCard(const CardLines& lines) {
     SetBirthday(uid, lines, scratch);
     ImportAddresses(uid, lines, scratch);
     AddinZamo_Contact_SaveChanges(uid.c_str());
-    ImportCommunications(uid, lines, scratch);
+    ImportCommunications(uid, lines, scratch, context.communications);
+}
+
+void ImportCard(const CardLines& lines) {
+    CardImportContext context;
+    ImportCard(lines, context);
 }

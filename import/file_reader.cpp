@@ -1,6 +1,7 @@
 /* The vCard file reader (see file_reader.h): opens the file by its wide path,
  * sniffs the charset, then streams it through one byte buffer and one UTF-16
- * buffer into the card cutting; ImportVCardFile adds the host's bracket. */
+ * buffer into the card cutting; ImportVCardFile adds the host's bracket and
+ * the error box when the file's import fails. */
 #include "file_reader.h"
 
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include "card_cutting.h"
 #include "card_import.h"
 #include "charset_sniff.h"
+#include "command_failure.h"
+#include "import_caption.h"
 #include "module_files.h"
 #include "text_decoding.h"
 #include "zamo_host.h"
@@ -61,7 +64,8 @@ void DecodeFile(std::FILE* file, bool windows1251, std::vector<unsigned char>& b
 
 }  // namespace
 
-bool ReadVCardCards(const WString& path, const std::function<void(const CardLines&)>& sink) {
+bool ReadVCardCards(const WString& path, const std::function<void(const CardLines&)>& sink,
+                    bool* readAsWindows1251) {
     std::vector<unsigned char> bytes(kReadSize);
     bool windows1251 = false;
     {
@@ -71,6 +75,7 @@ bool ReadVCardCards(const WString& path, const std::function<void(const CardLine
         windows1251 = SniffWindows1251(sniffed.file, bytes, readable);
         if (!readable) return false;
     }
+    if (readAsWindows1251) *readAsWindows1251 = windows1251;
     ClosingFile reading{OpenWidePathForReading(path.c_str())};
     if (!reading.file) return true;  // gone since the sniff: no lines, no cards
     CardCutting cutting;
@@ -80,11 +85,27 @@ bool ReadVCardCards(const WString& path, const std::function<void(const CardLine
 }
 
 void ImportVCardFile(WString path) {
-    AddinZamo_ChangesStart();
+    bool bracketOpen = false;
     try {
-        ReadVCardCards(path, [](const CardLines& lines) { ImportCard(lines); });
+        AddinZamo_ChangesStart();
+        bracketOpen = true;
+        CardImportContext context;
+        bool windows1251 = false;
+        ReadVCardCards(
+            path,
+            [&](const CardLines& lines) {
+                context.fromUtf8File = !windows1251;
+                ImportCard(lines, context);
+            },
+            &windows1251);
     } catch (...) {
-        AddinZamo_ChangesEnd();
+        // Told before the bracket ends: the host then knows this file's changes failed.
+        try {
+            ShowFailure(ImportCaption(), FailureAction::Import, path, CurrentFailureReason());
+        } catch (...) {
+            // Not even the box could be shown; the bracket still ends.
+        }
+        if (bracketOpen) AddinZamo_ChangesEnd();
         throw;
     }
     AddinZamo_ChangesEnd();

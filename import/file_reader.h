@@ -10,12 +10,16 @@
 #include "wide_text.h"
 
 /* Reads the file at `path` and calls `sink` once per card, in file order.
- * Returns false, calling nothing, when the file cannot be opened. */
-bool ReadVCardCards(const WString& path, const std::function<void(const CardLines&)>& sink);
+ * Returns false, calling nothing, when the file cannot be opened. Before the
+ * first card, `*readAsWindows1251` (when given) tells the decoding chosen. */
+bool ReadVCardCards(const WString& path, const std::function<void(const CardLines&)>& sink,
+                    bool* readAsWindows1251 = nullptr);
 
 /* Imports one file: AddinZamo_ChangesStart, every card through ImportCard, then
- * AddinZamo_ChangesEnd, which also comes when an exception leaves midway (the
- * exception is passed on). */
+ * AddinZamo_ChangesEnd. When an exception ends the file's import midway, an
+ * error box (MB_OK | MB_ICONERROR, the import caption, one line naming the file
+ * and the reason) comes first, then AddinZamo_ChangesEnd (when ChangesStart had
+ * returned), and the exception is passed on. */
 void ImportVCardFile(WString path);
 
 #endif

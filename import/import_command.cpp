@@ -38,7 +38,7 @@ std::vector<WString> SelectedPaths(const WCHAR* selection, size_t capacity, WCHA
 void ImportVCardFiles() {
     WCHAR selection[kSelectionSize] = {};
     OPENFILENAMEW ofn{};
-    ofn.lStructSize = 88;
+    ofn.lStructSize = sizeof(OPENFILENAMEW);  // 88 in the 32-bit DLLs
     ofn.hwndOwner = nullptr;
     ofn.lpstrFilter = kFilter;
     ofn.nFilterIndex = 1;

@@ -28,23 +28,27 @@ bool StartsWithPropertyName(WStringView line, WStringView name) {
 
 bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
                         WString& value) {
-    FindCardProperty(name, card, scratch);
-    if (scratch.lines.empty()) return false;
-    SplitPropertyLine(scratch.lines.front(), scratch.parameters, scratch.components);
-    value = scratch.components.empty() ? WString() : scratch.components.front();
-    return true;
+    bool found = false;
+    ForEachPropertyLine(name, card, &scratch.index, scratch.joined, [&](WStringView line) {
+        SplitPropertyLine(line, scratch.parameters, scratch.components);
+        value = scratch.components.empty() ? WString() : scratch.components.front();
+        found = true;
+        return false;
+    });
+    return found;
 }
 
 bool FirstNamedValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
                      WString& value) {
-    FindCardProperty(name, card, scratch);
     const bool plain = IsPlainPropertyName(name);
-    for (const WString& line : scratch.lines) {
-        if (plain && !StartsWithPropertyName(line, name)) continue;
-        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) continue;
-        if (scratch.components.empty()) continue;
+    bool found = false;
+    ForEachPropertyLine(name, card, &scratch.index, scratch.joined, [&](WStringView line) {
+        if (plain && !StartsWithPropertyName(line, name)) return true;
+        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) return true;
+        if (scratch.components.empty()) return true;
         value = scratch.components.front();
-        return true;
-    }
-    return false;
+        found = true;
+        return false;
+    });
+    return found;
 }

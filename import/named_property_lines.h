@@ -15,7 +15,7 @@
  * not allocate fresh lists each time, and the card's line index: the lookups
  * use it when IndexCardLines has made it for the card they are given. */
 struct PropertyScratch {
-    std::vector<WString> lines;
+    WString joined;  // a property line joined with its continuations
     std::vector<WString> parameters;
     std::vector<WString> components;
     CardLineIndex index;
@@ -30,26 +30,21 @@ bool IsPlainPropertyName(WStringView name);
  * the end of the line, by ":" or by ";" with an unescaped ":" after it. */
 bool StartsWithPropertyName(WStringView line, WStringView name);
 
-/* The lookup of the steps: FindPropertyLines through the scratch's index. */
-inline void FindCardProperty(WStringView name, const CardLines& card, PropertyScratch& scratch) {
-    FindPropertyLines(name, card, scratch.index, scratch.lines);
-}
-
 /* Exact-name rule: calls visit(parameters, components) for every property line
  * of the card whose name equals `name` exactly, in card order. The components
  * are never empty. `visit` must not use `scratch` itself. */
 template <typename Visit>
 void ForEachNamedProperty(WStringView name, const CardLines& card, PropertyScratch& scratch,
                           Visit&& visit) {
-    FindCardProperty(name, card, scratch);
     const bool plain = IsPlainPropertyName(name);
-    for (const WString& line : scratch.lines) {
-        if (plain && !StartsWithPropertyName(line, name)) continue;  // not split for nothing
-        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) continue;
-        if (scratch.components.empty()) continue;
+    ForEachPropertyLine(name, card, &scratch.index, scratch.joined, [&](WStringView line) {
+        if (plain && !StartsWithPropertyName(line, name)) return true;  // not split for nothing
+        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) return true;
+        if (scratch.components.empty()) return true;
         visit(static_cast<const std::vector<WString>&>(scratch.parameters),
               static_cast<const std::vector<WString>&>(scratch.components));
-    }
+        return true;
+    });
 }
 
 /* Exact-name rule, first line only: puts the first value component of the first

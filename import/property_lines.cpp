@@ -101,44 +101,50 @@ void CutAtSemicolons(WStringView text, std::vector<WString>& list, Assign assign
 
 }  // namespace
 
-namespace {
-
-// The lookup with or without an index; with one, only the lines that may hold
-// the name (or the marker) are searched.
-void CollectPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex* index,
-                          std::vector<WString>& result) {
+void VisitPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex* index,
+                        WString& joined, LineVisitor visit, void* context) {
     static const PairKinds kMarkerKinds = PairKindsOf(kLineBreakMarker);
     const bool indexed = index != nullptr && IndexDescribes(*index, lines);
     const PairKinds nameKinds = indexed ? PairKindsOf(name) : PairKinds{};
     const bool skipping = indexed && nameKinds.count > 0;  // a one-unit name may be anywhere
-    size_t used = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (skipping) {
             i = NextLineMayContain(*index, i, nameKinds);
             if (i == lines.size()) break;
         }
         if (!ContainsText(lines[i], name)) continue;
-        WString& joined = NextEntry(result, used);
-        joined.assign(lines[i].data(), lines[i].size());
+        const size_t first = i;
         while (i + 1 < lines.size() &&
                (!indexed || LineMayContain(*index, i, kMarkerKinds)) &&
-               ContainsText(lines[i], kLineBreakMarker)) {
+               ContainsText(lines[i], kLineBreakMarker))
             ++i;
-            joined.append(lines[i].data(), lines[i].size());
+        WStringView line = lines[first];
+        if (i != first) {
+            joined.clear();
+            for (size_t j = first; j <= i; ++j) joined.append(lines[j].data(), lines[j].size());
+            line = joined;
         }
+        if (!visit(context, line)) return;
     }
-    result.resize(used);
 }
 
-}  // namespace
-
 void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result) {
-    CollectPropertyLines(name, lines, nullptr, result);
+    result.clear();
+    WString joined;
+    ForEachPropertyLine(name, lines, nullptr, joined, [&result](WStringView line) {
+        result.emplace_back(line);
+        return true;
+    });
 }
 
 void FindPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex& index,
                        std::vector<WString>& result) {
-    CollectPropertyLines(name, lines, &index, result);
+    result.clear();
+    WString joined;
+    ForEachPropertyLine(name, lines, &index, joined, [&result](WStringView line) {
+        result.emplace_back(line);
+        return true;
+    });
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,

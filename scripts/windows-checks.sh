@@ -63,7 +63,7 @@ declare -A required_imports=(
     zamo_plugins.dll!AddinZamo_Contact_Insert"
   [vcard_export]="comdlg32.dll!GetSaveFileNameW kernel32.dll!WideCharToMultiByte
     kernel32.dll!GetTimeZoneInformation kernel32.dll!TzSpecificLocalTimeToSystemTime
-    kernel32.dll!DeleteFileA zamo_plugins.dll!AddinZamo_Contact_GetChildsCount"
+    kernel32.dll!MoveFileExW user32.dll!MessageBoxW zamo_plugins.dll!AddinZamo_Contact_GetChildsCount"
 )
 allowed_dlls="zamo_plugins.dll kernel32.dll user32.dll comdlg32.dll msvcrt.dll"
 host_names=$(sed -n 's/^[[:space:]]*\(AddinZamo_[A-Za-z_]*\)[[:space:]]*$/\1/p' windows/zamo_plugins.def | sort)

@@ -116,6 +116,8 @@ typedef struct tagOFNW {
 #define MB_YESNOCANCEL 0x00000003
 #define MB_YESNO 0x00000004
 #define MB_ICONHAND 0x00000010
+#define MB_ICONERROR 0x00000010
+#define MB_ICONSTOP 0x00000010
 #define MB_ICONQUESTION 0x00000020
 #define MB_ICONEXCLAMATION 0x00000030
 #define MB_ICONWARNING 0x00000030
@@ -196,8 +198,9 @@ BOOL WINAPI SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* tzi,
                                             const SYSTEMTIME* universalTime,
                                             LPSYSTEMTIME localTime);
 
-/* kernel32: files and errors. Narrow paths are UTF-8. DeleteFileA deletes files
- * only: a folder or a file without write permission gives ERROR_ACCESS_DENIED. */
+/* kernel32: files and errors. Narrow paths are UTF-8. DeleteFileA deletes regular
+ * files and symbolic links only: a folder, device, FIFO or socket, or a file
+ * without write permission, gives ERROR_ACCESS_DENIED and stays. */
 BOOL WINAPI DeleteFileA(LPCSTR path);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);

@@ -42,14 +42,15 @@ BOOL Fail(DWORD error) {
 
 }  // namespace
 
-// Deletes a file, never a folder (ERROR_ACCESS_DENIED), nor a file without any
-// write permission bit, which stands for the read-only attribute.
+// Deletes a regular file or a symbolic link (not what it points to); anything
+// else (folder, device, FIFO, socket) is refused as Windows refuses device names,
+// and so is a file without any write permission bit (the read-only attribute).
 extern "C" BOOL WINAPI DeleteFileA(LPCSTR path) {
     if (!path) return Fail(ERROR_INVALID_PARAMETER);
     if (!*path) return Fail(ERROR_PATH_NOT_FOUND);
     struct stat st;
     if (lstat(path, &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+        if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
         if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return Fail(ERROR_ACCESS_DENIED);
     }

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "visible_text.h"
+
 namespace {
 
 struct ButtonKey {
@@ -79,6 +81,11 @@ std::string FilterText(const WCHAR* filter) {
 
 }  // namespace
 
+std::string Utf8Text(const WCHAR* text) {
+    if (!text) return std::string();
+    return VisibleUtf8(text, WidePath(text).size(), TextEscaping::TerminalLines);
+}
+
 bool AskTerminalForFiles(bool save, const OPENFILENAMEW& ofn, std::vector<WidePath>& files) {
     const std::string title = ofn.lpstrTitle ? Utf8Text(ofn.lpstrTitle) : save ? "Save as" : "Open";
     const std::string filter = FilterText(ofn.lpstrFilter);
@@ -105,7 +112,12 @@ int AskTerminalForButton(LPCWSTR text, LPCWSTR caption, UINT type) {
     for (;;) {
         std::fprintf(stderr, "%s? ", style.prompt);
         std::fflush(stderr);
-        if (!ReadLine(line)) return IDCANCEL;
+        if (!ReadLine(line)) {
+            // Ctrl-D answers this question; the next one reads the terminal again.
+            std::clearerr(stdin);
+            std::fputc('\n', stderr);
+            return IDCANCEL;
+        }
         const char answer = line.empty() ? 0 : static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
         for (const ButtonKey& k : style.keys)
             if (k.key != 0 && k.key == answer) return k.id;

@@ -4,8 +4,6 @@
 
 #include <unistd.h>
 
-#include "terminal_prompt.h"
-
 namespace {
 
 struct FileDialogAnswer {
@@ -19,16 +17,6 @@ struct MessageBoxAnswer {
 } messageBoxAnswer;
 
 }  // namespace
-
-std::string Utf8Text(const WCHAR* text) {
-    if (!text || !*text) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return std::string();
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size - 1));
-    return out;
-}
 
 bool AskForFiles(BOOL save, const OPENFILENAMEW& ofn, std::vector<WidePath>& files) {
     files.clear();

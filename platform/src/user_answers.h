@@ -6,12 +6,10 @@
 
 #include <windows.h>
 
-#include <string>
 #include <vector>
 
+#include "terminal_prompt.h"
 #include "zamo_win32_ext.h"
-
-using WidePath = std::basic_string<WCHAR>;
 
 /* The chosen full paths in the order given: from the installed handler, else
  * from the terminal when standard input is one. False when cancelled, when
@@ -21,8 +19,5 @@ bool AskForFiles(BOOL save, const OPENFILENAMEW& ofn, std::vector<WidePath>& fil
 /* The button pressed: from the installed handler, else from the terminal when
  * standard input is one; IDCANCEL when there is no one to ask or input ends. */
 int AskForButton(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
-
-/* UTF-8 of a NUL-terminated wide text (empty for null), for the terminal. */
-std::string Utf8Text(const WCHAR* text);
 
 #endif

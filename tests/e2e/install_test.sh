@@ -24,13 +24,14 @@ for f in "$prefix"/bin/zamo "$prefix"/lib/zamo/*; do
 done
 
 run() { env -i HOME="$prefix/home" "$prefix/bin/zamo" "$@"; }
+imported=$(run import "$source/examples/contacts-windows-1251.vcf") || fail "import failed"
+[[ $imported == "3 contacts created,"* ]] || fail "import said: $imported"
+[ -f "$prefix/home/.local/share/zamo/contacts.db" ] || fail "no default database"
+# menu only reads, so it comes once the import has made the database.
 menu=$(run menu) || fail "menu failed"
 [[ $menu == *"vcard_import: Import contacts from vCard format"* &&
    $menu == *"vcard_export: Export all contacts to vCard format"* ]] ||
   fail "the modules in lib/zamo were not loaded: $menu"
-imported=$(run import "$source/examples/contacts-windows-1251.vcf") || fail "import failed"
-[[ $imported == "3 contacts created,"* ]] || fail "import said: $imported"
-[ -f "$prefix/home/.local/share/zamo/contacts.db" ] || fail "no default database"
 listed=$(run list --tsv) || fail "list failed"
 [[ $listed == *$'\nsample-0002\tPeter Brown\t'* ]] || fail "list said: $listed"
 [[ $(run --version) == "zamo "[0-9]* ]] || fail "no version"

@@ -150,7 +150,7 @@ TEST(ZamoCli, BadDatabases) {
     std::vector<ErrorCase> cases = {
         {{"--db", text, "list"}, 1, "is not a database", "a text file"},
         {{"--db", text, "import", card}, 1, "is not a database", "import into a text file"},
-        {{"--db", tmp.File("no/such/folder/c.db"), "list"}, 1, "cannot open or create database",
+        {{"--db", tmp.File("no/such/folder/c.db"), "add"}, 1, "cannot open or create database",
          "a folder that does not exist"},
         {{"--db", tmp.File("notes.txt/c.db"), "add", "--first", "A"}, 1,
          "cannot open or create database", "a file where the folder should be"},

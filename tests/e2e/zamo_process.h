@@ -1,6 +1,6 @@
 /* Runs the zamo program for end-to-end tests: arguments, optional standard input,
- * extra environment; returns the exit code and both outputs. Exports RunZamo and
- * a temporary folder that removes itself. */
+ * extra environment, or on a terminal; returns the exit code and both outputs.
+ * Exports RunZamo, RunZamoOnTerminal and a temporary folder that removes itself. */
 #ifndef ZAMO_TESTS_ZAMO_PROCESS_H
 #define ZAMO_TESTS_ZAMO_PROCESS_H
 
@@ -18,6 +18,14 @@ struct ZamoResult {
  * so never a terminal), `env` adds or replaces environment variables. */
 ZamoResult RunZamo(const std::vector<std::string>& args, const std::string& input = "",
                    const std::map<std::string, std::string>& env = {});
+
+/* Runs build/zamo with standard input and standard error on a pseudo-terminal
+ * that has received `typed` ("\x04" at the start of a line is Ctrl-D); `err`
+ * gets everything the terminal shows, the typed echo included. When
+ * `interruptAfter` is not empty, SIGINT is sent as soon as the terminal shows it. */
+ZamoResult RunZamoOnTerminal(const std::vector<std::string>& args, const std::string& typed,
+                             const std::string& interruptAfter = "",
+                             const std::map<std::string, std::string>& env = {});
 
 /* A fresh folder under the test temporary directory, removed with its content. */
 class TempFolder {

@@ -7,6 +7,7 @@
 #include "card_import.h"
 #include "card_test_support.h"
 #include "communication_import.h"
+#include "zamo_host.h"
 
 namespace {
 
@@ -102,8 +103,13 @@ TEST_F(CardCommunication, ExistingCommunicationsAreNotAddedAgain) {
          "the sub-kind is not compared"},
         {{Comm(TEXT("tel"), TEXT("1")), Comm(TEXT("eml"), TEXT("e")), Comm(TEXT("tel"), TEXT("9"))},
          TEXT("TEL:9"), {}, "found at the last index"},
-        {{Comm(TEXT("tel"), TEXT("123\n"))}, TEXT("TEL:123"), {"AddCommunication(u,tel,123,null)"},
-         "a stored value with a line feed is another value"},
+        {{Comm(TEXT("tel"), TEXT("123\n"))}, TEXT("TEL:123"), {},
+         "a stored value with one line feed (the earlier importer's) is the same value"},
+        {{Comm(TEXT("tel"), TEXT("123\n\n"))}, TEXT("TEL:123"), {"AddCommunication(u,tel,123,null)"},
+         "two line feeds make another value"},
+        {{Comm(TEXT("tel"), TEXT("123 "))}, TEXT("TEL:123"), {"AddCommunication(u,tel,123,null)"},
+         "only a line feed is forgiven, no other character"},
+        {{Comm(TEXT("tel"), TEXT("\n"))}, TEXT("TEL:"), {}, "an empty value stored as a line feed"},
         {{Comm(TEXT("eml"), TEXT("A@X"))}, TEXT("EMAIL:a@x"), {"AddCommunication(u,eml,a@x,null)"},
          "case-sensitive"},
     };
@@ -159,6 +165,71 @@ TEST_F(CardCommunication, AskingTheHostStopsAtTheFirstMatch) {
     EXPECT_EQ(JoinLines(host.calls),
               JoinLines({"GetCommunicationsCount(u)", "GetCommunication(u,0)",
                          "GetCommunication(u,1)"}));
+}
+
+// The card's communications checked against one reading of the contact's (and
+// what the card added) give the same additions, in the same order, as asking
+// the host with HasCommunication before every line, over random cards and
+// random existing communications (values with and without line feeds).
+TEST_F(CardCommunication, OneReadingPerCardAddsWhatAskingEachTimeAdds) {
+    const WString properties[] = {TEXT("TEL"), TEXT("TEL;TYPE=FAX"), TEXT("EMAIL"), TEXT("X-ICQ"),
+                                  TEXT("X-AIM"), TEXT("URL")};
+    const WString values[] = {TEXT("1"), TEXT("2"), TEXT(""), TEXT("a\\;b")};
+    const WString stored[] = {TEXT("1"), TEXT("1\n"), TEXT("2\n\n"), TEXT(""), TEXT("\n"),
+                              TEXT("a;b")};
+    const WString kinds[] = {TEXT("tel"), TEXT("fax"), TEXT("eml"), TEXT("msg")};
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::vector<FakeCommunication> existing;
+        for (unsigned i = next(4); i > 0; --i)
+            existing.push_back(Comm(kinds[next(4)], stored[next(6)]));
+        std::vector<WString> lines = {TEXT("BEGIN:VCARD"), TEXT("UID:u"), TEXT("REV:20100615")};
+        for (unsigned i = next(8); i > 0; --i)
+            lines.push_back(properties[next(6)] + TEXT(":") + values[next(4)]);
+
+        // The plain way: every line of each step, asking the host each time.
+        host.Reset();
+        host.Add(TEXT("root"), TEXT("u"));
+        host.Contact(TEXT("u")).communications = existing;
+        TestCard plainCard(lines);
+        struct Step {
+            WString property;
+            const WCHAR* kind;
+            const WCHAR* subKind;
+        } steps[] = {{TEXT("TEL"), TEXT("tel"), nullptr},   {TEXT("TEL;TYPE=FAX"), TEXT("fax"), nullptr},
+                     {TEXT("URL"), TEXT("www"), nullptr},   {TEXT("EMAIL"), TEXT("eml"), nullptr},
+                     {TEXT("X-ICQ"), TEXT("msg"), TEXT("ICQ")}, {TEXT("X-AIM"), TEXT("msg"), TEXT("AIM")}};
+        std::vector<std::string> plain;
+        // TEL and TEL;TYPE=FAX lines form one step, in card order.
+        for (size_t s = 0; s < 6; ++s) {
+            if (s == 1) continue;
+            for (const WString& line : lines) {
+                for (size_t k = 0; k < 6; ++k) {
+                    if (k != s && !(s == 0 && k == 1)) continue;
+                    const WString prefix = steps[k].property + TEXT(":");
+                    if (line.compare(0, prefix.size(), prefix) != 0) continue;
+                    WString value = line.substr(prefix.size());
+                    if (value == TEXT("a\\;b")) value = TEXT("a;b");
+                    if (HasCommunication(TEXT("u"), steps[k].kind, value)) continue;
+                    AddinZamo_Contact_AddCommunication(TEXT("u"), steps[k].kind, value.c_str(),
+                                                       steps[k].subKind);
+                }
+            }
+        }
+        for (const std::string& call : CallsNamed({"AddCommunication"})) plain.push_back(call);
+
+        host.Reset();
+        host.Add(TEXT("root"), TEXT("u"));
+        host.Contact(TEXT("u")).communications = existing;
+        PromptRecorder prompt(IDYES);
+        ImportCard(plainCard.lines);
+        EXPECT_EQ(JoinLines(CallsNamed({"AddCommunication"})), JoinLines(plain));
+    }
 }
 
 }  // namespace

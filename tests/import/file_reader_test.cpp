@@ -164,7 +164,9 @@ TEST(ReadVCardCards, LinesKeepNoLineEnd) {
 
 TEST(ReadVCardCards, DecodesTheFileAsItsCharsetSays) {
     // Cyrillic letters: UTF-8 D0 98 = U+0418 (И); code page 1251 C8 = U+0418,
-    // D0 = U+0420 (Р), 98 unassigned (kept as U+0098), A8 = U+0401 (Ё), B9 = U+2116 (№).
+    // D0 = U+0420 (Р), 98 unassigned (kept as U+0098), A8 = U+0401 (Ё), B9 = U+2116 (№),
+    // C0 = U+0410, AF = U+0407, ED = U+043D, A0 = U+00A0, 80 = U+0402 (the code page
+    // chart of windows-1251). Well-formed UTF-8: the Unicode Standard, table 3-7.
     const FileCase cases[] = {
         {"BEGIN:VCARD\nN:\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\nEND:VCARD\n",
          {{kBegin, TEXT("N:\u0418\u0432\u0430\u043D")}}, "UTF-8"},
@@ -174,8 +176,23 @@ TEST(ReadVCardCards, DecodesTheFileAsItsCharsetSays) {
          {{kBegin, TEXT("N;CHARSET=windows-1251:\u0418\u0432\u0430\u043D \u0401 \u2116")}},
          "windows-1251 named in a parameter"},
         {"BEGIN:VCARD\nNOTE:see windows-1251\nN:\xD0\x98\nEND:VCARD\n",
-         {{kBegin, TEXT("NOTE:see windows-1251"), TEXT("N:\u0420\u0098")}},
-         "a note that names windows-1251 makes even UTF-8 bytes read as code page 1251"},
+         {{kBegin, TEXT("NOTE:see windows-1251"), TEXT("N:\u0418")}},
+         "a UTF-8 file whose note names windows-1251 is still read as UTF-8"},
+        {"BEGIN:VCARD\nNOTE:see windows-1251\nN:Ivan\nEND:VCARD\n",
+         {{kBegin, TEXT("NOTE:see windows-1251"), TEXT("N:Ivan")}},
+         "ASCII only, naming windows-1251: code page 1251 (reads the same either way)"},
+        {"BEGIN:VCARD\nNOTE:windows-1251\nN:\xC8\xE2\nEND:VCARD\n",
+         {{kBegin, TEXT("NOTE:windows-1251"), TEXT("N:\u0418\u0432")}},
+         "windows-1251 letters are no UTF-8: code page 1251"},
+        {"BEGIN:VCARD\nNOTE:windows-1251\nN:\xD0\x98\xC0\xAF\nEND:VCARD\n",
+         {{kBegin, TEXT("NOTE:windows-1251"), TEXT("N:\u0420\u0098\u0410\u0407")}},
+         "one overlong UTF-8 form (C0 AF) makes the whole file code page 1251"},
+        {"BEGIN:VCARD\nNOTE:windows-1251\nN:\xD0\x98\xED\xA0\x80\nEND:VCARD\n",
+         {{kBegin, TEXT("NOTE:windows-1251"), TEXT("N:\u0420\u0098\u043D\u00A0\u0402")}},
+         "an encoded surrogate (ED A0 80) is no UTF-8: code page 1251"},
+        {"BEGIN:VCARD\nNOTE:windows-1251\nN:\xD0\x98\nEND:VCARD\n\xD0",
+         {{kBegin, TEXT("NOTE:windows-1251"), TEXT("N:\u0420\u0098")}},
+         "a sequence cut off at the end of the file: code page 1251"},
         {"BEGIN:VCARD\nNOTE:WINDOWS-1251\nN:\xD0\x98\nEND:VCARD\n",
          {{kBegin, TEXT("NOTE:WINDOWS-1251"), TEXT("N:\u0418")}},
          "the charset name in capitals is not found: UTF-8"},
@@ -276,6 +293,43 @@ TEST(ReadVCardCards, LongLinesOfUtf8FilesArriveInPieces) {
         std::vector<size_t> lengths;
         for (const WString& line : cards[0]) lengths.push_back(line.size());
         EXPECT_EQ(lengths, c.lengths);
+    }
+}
+
+// A card of several million characters is held in chunks of whole lines; every
+// line arrives whole and in order, also one far longer than a chunk and lines
+// standing where one chunk ends and the next begins.
+TEST(ReadVCardCards, AVeryLargeCardArrivesWholeLineByLine) {
+    ReaderFolder folder;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 150000; ++i) lines.push_back("NOTE:line " + std::to_string(i) + std::string(i % 40, 'x'));
+    lines[70000] = "NOTE:" + std::string(3000000, 'L');  // longer than a chunk (1,048,576 units)
+    struct Case {
+        std::string head;
+        size_t pieceLimit;
+        const char* why;
+    } cases[] = {
+        {"X-CHARSET:windows-1251\n", std::string::npos, "windows-1251: lines of any length"},
+        {"", 32766, "UTF-8: the long line in pieces of 32,766 units"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        std::string bytes = c.head + "BEGIN:VCARD\n";
+        std::vector<WString> expected = {TEXT("BEGIN:VCARD")};
+        for (const std::string& line : lines) {
+            bytes += line + "\r\n";
+            for (size_t at = 0; at < line.size(); at += c.pieceLimit)
+                expected.push_back(Utf16(line.substr(at, c.pieceLimit)));
+        }
+        bytes += "END:VCARD\n";
+        Cards got = ReadCards(folder.Write("large.vcf", bytes));
+        ASSERT_EQ(got.size(), 1u);
+        ASSERT_EQ(got[0].size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            if (got[0][i] != expected[i]) {
+                ADD_FAILURE() << "line " << i << " differs: " << Utf8(got[0][i]).substr(0, 60);
+                break;
+            }
     }
 }
 

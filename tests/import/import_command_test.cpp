@@ -1,18 +1,29 @@
 // The import command: the open dialog's structure, the selection's layouts, and
 // the hand-over of every chosen file in dialog order, with the command ending
-// quietly on a cancelled dialog or a failure inside a file.
+// quietly on a cancelled dialog, and with an error box on a failure inside a file.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <stdexcept>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "fake_host.h"
 #include "import_command.h"
+#include "plugin_frame.h"
 #include "zamo_win32_ext.h"
 
 namespace {
+
+void SetLanguageOfTest(const WCHAR* language) { StoreLanguage(language); }
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& line : lines) out += line + "\n";
+    return out;
+}
 
 WString Selection(const std::string& parts) { return Utf16(parts); }
 
@@ -111,7 +122,7 @@ TEST_F(ImportCommand, FillsTheOpenDialogAsTheSystemExpects) {
     answer.result = FALSE;
     ImportVCardFiles();
     ASSERT_EQ(answer.calls, 1);
-    EXPECT_EQ(answer.seen.lStructSize, 88u);
+    EXPECT_EQ(answer.seen.lStructSize, sizeof(OPENFILENAMEW)) << "88 in the 32-bit DLLs";
     EXPECT_EQ(answer.seen.hwndOwner, nullptr);
     EXPECT_EQ(answer.filter, WString(TEXT("vCard\0*.vcf\0\0"), 13));
     EXPECT_EQ(answer.seen.nFilterIndex, 1u);
@@ -157,18 +168,80 @@ TEST_F(ImportCommand, ASelectionTooLongForTheDialogImportsNothing) {
     EXPECT_TRUE(FakeHost::Get().calls.empty());
 }
 
-TEST_F(ImportCommand, AFailureInTheSecondFileEndsTheCommandQuietly) {
-    CardFile("one.vcf");
-    CardFile("two.vcf");
-    CardFile("three.vcf");
-    answer.result = TRUE;
-    int starts = 0;
-    FakeHost::Get().beforeCall = [&starts](const std::string& call) {
-        if (call == "ChangesStart()" && ++starts == 2) throw std::bad_alloc();
+// Boxes shown, with the host calls logged by then, as "Box(caption|type|text)".
+int LogBox(void*, HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
+    FakeHost::Get().calls.push_back("Box(" + Utf8(WString(caption)) + "|" + std::to_string(type) +
+                                    "|" + Utf8(WString(text)) + ")");
+    return IDOK;
+}
+
+TEST_F(ImportCommand, AFailureEndsTheCommandWithAnErrorBoxBeforeTheBracketEnds) {
+    const std::string kType = std::to_string(MB_OK | MB_ICONERROR);
+    struct Case {
+        const WCHAR* language;
+        std::string failingCall;
+        std::function<void()> fault;
+        std::vector<std::string> tail;  // the log from the failing file's ChangesStart on
+        const char* why;
+    } cases[] = {
+        {TEXT(""), "SetTitle(two.vcf,x)", [] { throw std::bad_alloc(); },
+         {"ChangesStart()", "IsPresent(two.vcf)", "IsPresent(two.vcf\n)", "GetCurrDate()",
+          "Insert(two.vcf,root,,40344.5)",
+          "SetTitle(two.vcf,x)",
+          "Box(Import contacts from vCard format|" + kType + "|Could not import " + "@two.vcf" +
+              ": not enough memory.)",
+          "ChangesEnd()"},
+         "memory runs out in the second file's card: box, then the bracket ends"},
+        {TEXT("Russian"), "Insert(two.vcf,root,,40344.5)",
+         [] { throw std::runtime_error("host fault"); },
+         {"ChangesStart()", "IsPresent(two.vcf)", "IsPresent(two.vcf\n)", "GetCurrDate()",
+          "Insert(two.vcf,root,,40344.5)",
+          "Box(Импорт контактов из формата vCard|" + kType + "|Не удалось импортировать файл " +
+              "@two.vcf" + ": произошла непредвиденная ошибка.)",
+          "ChangesEnd()"},
+         "a host fault, told in Russian"},
+        {TEXT(""), "ChangesStart()", [] { throw std::bad_alloc(); },
+         {"ChangesStart()",
+          "Box(Import contacts from vCard format|" + kType + "|Could not import " + "@two.vcf" +
+              ": not enough memory.)"},
+         "the bracket itself cannot start: the box, and no bracket to end"},
     };
-    ImportVCardFiles();  // must not throw
-    EXPECT_EQ(Inserted(), std::vector<std::string>{"one.vcf"}) << "the first file stays imported";
-    EXPECT_EQ(starts, 2) << "the third file is never opened";
+    ZamoWin32_SetMessageBoxHandler(LogBox, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        FakeHost::Get().Reset();
+        answer.files.clear();
+        CardFile("one.vcf");
+        const std::string two = CardFile("two.vcf");
+        CardFile("three.vcf");
+        answer.files += TEXT('\0');
+        answer.result = TRUE;
+        SetLanguageOfTest(c.language);
+        int seen = 0;
+        FakeHost::Get().beforeCall = [&](const std::string& call) {
+            if (call == c.failingCall && ++seen == (call == "ChangesStart()" ? 2 : 1)) c.fault();
+        };
+        ImportVCardFiles();  // must not throw
+        FakeHost::Get().beforeCall = nullptr;
+        std::vector<std::string> tail;
+        const auto& calls = FakeHost::Get().calls;
+        size_t starts = 0;
+        for (const std::string& call : calls) {
+            if (call == "ChangesStart()") ++starts;
+            if (starts == 2) tail.push_back(call);
+        }
+        std::vector<std::string> expected;
+        for (std::string line : c.tail) {
+            size_t at = line.find("@two.vcf");
+            if (at != std::string::npos) line.replace(at, 8, two);
+            expected.push_back(line);
+        }
+        EXPECT_EQ(JoinLines(tail), JoinLines(expected));
+        EXPECT_EQ(Inserted().front(), "one.vcf") << "the first file stays imported";
+        EXPECT_EQ(starts, 2u) << "the third file is never opened";
+    }
+    SetLanguageOfTest(TEXT(""));
+    ZamoWin32_SetMessageBoxHandler(nullptr, nullptr);
 }
 
 }  // namespace

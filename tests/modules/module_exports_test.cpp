@@ -137,7 +137,7 @@ TEST(ModuleExports, ImportCommandCallsTheHostAndDialogOfTheExecutable) {
     import.Fn<CommandFn>("ExecuteMainCommand")();
 
     ASSERT_EQ(g_dialogCalls, 1);
-    EXPECT_EQ(g_seenDialog.lStructSize, 88u);
+    EXPECT_EQ(g_seenDialog.lStructSize, sizeof(OPENFILENAMEW)) << "88 in the 32-bit DLLs";
     EXPECT_EQ(g_seenDialog.hwndOwner, nullptr);
     EXPECT_EQ(g_seenDialog.nMaxFile, 1024u);
     EXPECT_EQ(g_seenDialog.nFilterIndex, 1u);

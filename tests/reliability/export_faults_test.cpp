@@ -1,7 +1,7 @@
 // The export when the disk fills or the device fails midway: the command returns
-// normally, and the file holds whole lines only, exactly the start of what a
-// fault-free export writes. The fault-free export of the same contacts is the
-// reference; the limits are chosen to cut it at many places.
+// normally, the chosen file is byte for byte what it was (or still absent), no
+// temporary file is left, and one error box says why. A fault-free export of
+// the same contacts is the reference; the limits cut it at many places.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -16,8 +16,10 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "export_commands.h"
+#include "output_file.h"
 #include "fake_host.h"
 #include "figures.h"
 #include "zamo_child.h"
@@ -33,13 +35,22 @@ BOOL AnswerSave(void*, BOOL, const OPENFILENAMEW*, const WCHAR** files) {
     return TRUE;
 }
 
+std::vector<std::string> gBoxes;  // texts of the error boxes shown
+
+int RecordBox(void*, HWND, LPCWSTR text, LPCWSTR, UINT type) {
+    gBoxes.push_back((type == (MB_OK | MB_ICONERROR) ? "error: " : "other: ") +
+                     Utf8(WString(text)));
+    return IDOK;
+}
+
 // Runs the export-all command the way its module export does: any exception
-// closes the output file and the command returns.
+// drops the output file and the command returns.
 void ExportAllAsTheHostCallsIt() {
+    gBoxes.clear();
     try {
         ExportAllContacts();
     } catch (...) {
-        CloseOutputFile();
+        AbandonOutputFile();
     }
 }
 
@@ -62,6 +73,7 @@ protected:
         gSaveAnswer = Utf16(path);
         gSaveAnswer.append(2, 0);
         ZamoWin32_SetFileDialogHandler(AnswerSave, nullptr);
+        ZamoWin32_SetMessageBoxHandler(RecordBox, nullptr);
         ExportAllAsTheHostCallsIt();
         reference = folder.Read("out.vcf");
         ASSERT_GT(reference.size(), 20000u);
@@ -69,14 +81,18 @@ protected:
     }
     void TearDown() override {
         ZamoWin32_SetFileDialogHandler(nullptr, nullptr);
+        ZamoWin32_SetMessageBoxHandler(nullptr, nullptr);
         FakeHost::Get().Reset();
     }
 
-    // The file must be the reference cut after a whole line.
-    void ExpectWholeLinesOfTheReference(Figures& figures, const std::string& written) {
-        EXPECT_KEPT(figures, reference.compare(0, written.size(), written) == 0);
-        EXPECT_TRUE(EndsAfterWholeLine(written))
-            << "the file ends inside a line, after " << written.size() << " bytes";
+    // The chosen file is what it was before, and nothing else is in the folder.
+    void ExpectUntouched(Figures& figures, const std::string& before) {
+        EXPECT_KEPT(figures, folder.Read("out.vcf") == before);
+        EXPECT_EQ(std::filesystem::exists(path), !before.empty());
+        size_t files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            files += entry.path() != path;
+        EXPECT_EQ(files, 0u) << "a temporary file was left behind";
     }
 
     TempFolder folder;
@@ -86,7 +102,9 @@ protected:
 
 // The file size limit of the process stands for a full disk: writes beyond it
 // fail (EFBIG) instead of killing the process, as a full disk fails with ENOSPC.
-TEST_F(ExportFaults, DiskFullLeavesWholeLines) {
+// The child process reports through its exit status: 0 when exactly one error
+// box said the disk is full, 1 otherwise.
+TEST_F(ExportFaults, DiskFullLeavesTheOldFile) {
     struct Case {
         rlim_t limit;
         const char* why;
@@ -94,38 +112,41 @@ TEST_F(ExportFaults, DiskFullLeavesWholeLines) {
         {0, "not a byte fits"},
         {1, "not even the first line end"},
         {13, "exactly BEGIN:VCARD and its CR LF"},
-        {100, "inside the first card"},
-        {4096, "at a page boundary"},
         {4097, "one byte past a page boundary"},
-        {10000, "somewhere in the middle"},
+        {70000, "past the first batch of lines"},
     };
     Figures figures("fault");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.limit) + " bytes: " + c.why);
-        figures.StartCase();
-        std::remove(path.c_str());
-        std::fflush(nullptr);
-        pid_t pid = fork();
-        if (pid == 0) {
-            signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{c.limit, c.limit};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            ExportAllAsTheHostCallsIt();
-            _exit(0);
+    for (const char* before : {"", "BEGIN:VCARD\r\nUID:old\r\nEND:VCARD\r\n"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.limit) + " bytes: " + c.why +
+                         (*before ? ", over an older file" : ", no file before"));
+            figures.StartCase();
+            std::remove(path.c_str());
+            if (*before) folder.Write("out.vcf", before);
+            std::fflush(nullptr);
+            pid_t pid = fork();
+            if (pid == 0) {
+                signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{c.limit, c.limit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                ExportAllAsTheHostCallsIt();
+                bool told = gBoxes.size() == 1 && gBoxes[0].rfind("error: ", 0) == 0 &&
+                            gBoxes[0].find("the disk is full") != std::string::npos &&
+                            gBoxes[0].find(path) != std::string::npos;
+                _exit(told ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            ASSERT_TRUE(WIFEXITED(status)) << "the export died";
+            EXPECT_EQ(WEXITSTATUS(status), 0) << "not one error box naming the path and a full disk";
+            ExpectUntouched(figures, before);
         }
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status)) << "the export died";
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-        std::string written = folder.Read("out.vcf");
-        EXPECT_LE(written.size(), c.limit);
-        ExpectWholeLinesOfTheReference(figures, written);
     }
 }
 
 // The device fails under the open stream (its descriptor now writes to /dev/full,
 // every write failing with ENOSPC) while the export runs.
-TEST_F(ExportFaults, DeviceFailingMidwayLeavesWholeLines) {
+TEST_F(ExportFaults, DeviceFailingMidwayLeavesTheOldFile) {
     struct Case {
         int atContact;
         const char* why;
@@ -136,21 +157,23 @@ TEST_F(ExportFaults, DeviceFailingMidwayLeavesWholeLines) {
         {199, "before the last card"},
     };
     Figures figures("fault");
+    const std::string before = "BEGIN:VCARD\r\nUID:old\r\nEND:VCARD\r\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.atContact) + ": " + c.why);
         figures.StartCase();
-        std::remove(path.c_str());
-        std::string target = std::filesystem::path(path).lexically_normal().string();
+        folder.Write("out.vcf", before);
+        const std::string temporaries = folder.Path() + "/.";
         int seen = 0;
         bool failed = false;
         FakeHost::Get().beforeCall = [&](const std::string& entry) {
             if (failed || entry.compare(0, 9, "IsPresent") != 0) return;
             if (seen++ != c.atContact) return;
-            // Find the export's descriptor of the file and swap the device under it.
+            // Find the export's descriptor of its file and swap the device under it.
             for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
                 std::error_code ec;
-                if (std::filesystem::read_symlink(fd.path(), ec).string() != target) continue;
-                int full = open("/dev/full", O_WRONLY);
+                std::string open = std::filesystem::read_symlink(fd.path(), ec).string();
+                if (open.compare(0, temporaries.size(), temporaries) != 0) continue;
+                int full = ::open("/dev/full", O_WRONLY);
                 dup2(full, std::stoi(fd.path().filename().string()));
                 close(full);
                 failed = true;
@@ -159,7 +182,9 @@ TEST_F(ExportFaults, DeviceFailingMidwayLeavesWholeLines) {
         ExportAllAsTheHostCallsIt();
         FakeHost::Get().beforeCall = nullptr;
         EXPECT_TRUE(failed) << "the output file was not open at that contact";
-        ExpectWholeLinesOfTheReference(figures, folder.Read("out.vcf"));
+        ASSERT_EQ(gBoxes.size(), 1u);
+        EXPECT_NE(gBoxes[0].find("the disk is full"), std::string::npos) << gBoxes[0];
+        ExpectUntouched(figures, before);
     }
 }
 

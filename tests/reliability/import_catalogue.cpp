@@ -17,6 +17,12 @@ std::string Card(const std::vector<std::string>& lines, const std::string& end) 
 
 std::string TitleCard(const std::string& title) { return Card({"FN:" + title}); }
 
+// The second look-up of a card from a UTF-8 file (its UID with a line feed, as
+// the earlier importer stored it) is no card of its own.
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 ImportRun ImportBytes(const std::string& bytes) {
     TempFolder folder;
     std::string path = folder.Write("catalogue.vcf", bytes);
@@ -27,7 +33,7 @@ ImportRun ImportBytes(const std::string& bytes) {
     host.beforeCall = [&](const std::string& entry) {
         if (entry == "ChangesStart()") ++run.bracketStarts;
         else if (entry == "ChangesEnd()") ++run.bracketEnds;
-        else if (entry.compare(0, 10, "IsPresent(") == 0) ++run.cards;
+        else if (entry.compare(0, 10, "IsPresent(") == 0 && !EndsWith(entry, "\n)")) ++run.cards;
         else if (entry.compare(0, 12, "SaveChanges(") == 0) ++run.saves;
         if (previous) previous(entry);
     };

@@ -134,15 +134,20 @@ FakeContact* Find(const WCHAR* uid) {
 }
 
 // Strings handed out stay valid until the next call, like the host's.
+WString gHeld[4];
+
 const WCHAR* Hold(const WString& s) {
-    static WString held[4];
     static int next = 0;
     next = (next + 1) % 4;
-    held[next] = s;
-    return held[next].c_str();
+    gHeld[next] = s;
+    return gHeld[next].c_str();
 }
 
 }  // namespace
+
+void FakeHost::ForgetHandedOut() {
+    for (WString& held : gHeld) WString().swap(held);
+}
 
 extern "C" {
 

@@ -41,6 +41,10 @@ public:
     FakeContact& Contact(const WString& uid) { return contacts.at(uid); }
     const WString& Field(const WString& uid, const std::string& field);
 
+    /* Releases the strings the getters handed out (kept until later calls, their
+     * room included), so that heap figures show only what the caller holds. */
+    void ForgetHandedOut();
+
     /* The log: one entry per call, "Name(arg,arg,...)" in UTF-8, strings as given,
      * a null string as "null", dates with up to six decimals. Getters are logged
      * too unless logGetters is false. */

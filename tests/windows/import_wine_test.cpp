@@ -149,8 +149,8 @@ TEST(WindowsFileSeam, OpensWidePathsAsRawBytes) {
 }
 
 TEST(WindowsFileSeam, OutputStreamEndsEveryLineWithCrLf) {
-    // The exporter's way of writing: fopen with the seam's mode, each line
-    // followed by the seam's line end. Card files end their lines with CR LF.
+    // The exporter's way of writing: the seam's output file, each line followed
+    // by the seam's line end. Card files end their lines with CR LF.
     struct Case {
         std::vector<std::string> lines;
         std::string expected;
@@ -167,43 +167,65 @@ TEST(WindowsFileSeam, OutputStreamEndsEveryLineWithCrLf) {
     std::string path = std::string(base) + "zamo_seam_" + std::to_string(GetCurrentProcessId()) + ".vcf";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        std::FILE* file = std::fopen(path.c_str(), OutputFileMode());
-        ASSERT_NE(file, nullptr);
+        OutputFile out;
+        ASSERT_EQ(OpenOutputFileBeside(path.c_str(), out), FailureReason::None);
         for (const std::string& line : c.lines) {
-            std::fputs(line.c_str(), file);
-            std::fputs(OutputLineEnd(), file);
+            std::fputs(line.c_str(), out.stream);
+            std::fputs(OutputLineEnd(), out.stream);
         }
-        std::fclose(file);
+        EXPECT_EQ(CommitOutputFile(out), FailureReason::None);
         std::wstring wide(path.begin(), path.end());
         EXPECT_EQ(ReadFileBytes(wide), c.expected);
     }
     DeleteFileA(path.c_str());
 }
 
-TEST(WindowsFileSeam, CutsAFileBackToItsFirstBytes) {
-    struct Case {
-        std::string before;
-        long long size;
-        std::string after;
-        const char* why;
-    };
-    const Case cases[] = {
-        {"BEGIN:VCARD\r\nN:half", 13, "BEGIN:VCARD\r\n", "a half-written line is cut away"},
-        {"abc", 0, "", "cut to nothing"},
-        {"abc", 3, "abc", "its own size leaves the file as it is"},
-    };
+TEST(WindowsFileSeam, ReplacesTheTargetOnlyWhenCommitted) {
     char base[MAX_PATH + 1] = {};
     GetTempPathA(MAX_PATH, base);
-    std::string path = std::string(base) + "zamo_cut_" + std::to_string(GetCurrentProcessId()) + ".vcf";
-    std::wstring wide(path.begin(), path.end());
+    const std::string folder = std::string(base) + "zamo_replace_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = folder + "\\book.vcf", readOnly = folder + "\\locked.vcf";
+    const std::wstring wide(path.begin(), path.end()), wideLocked(readOnly.begin(), readOnly.end());
+    ASSERT_TRUE(WriteFileBytes(wide, "old\r\n"));
+    ASSERT_TRUE(WriteFileBytes(wideLocked, "locked\r\n"));
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    struct Case {
+        std::string path;
+        bool commit;
+        FailureReason opened;
+        std::string after;
+        const char* why;
+    } cases[] = {
+        {path, false, FailureReason::None, "old\r\n", "discarded: the old file stays"},
+        {path, true, FailureReason::None, "new\r\n", "committed: replaced whole"},
+        {readOnly, true, FailureReason::ReadOnly, "locked\r\n", "a read-only file is refused"},
+        {folder, true, FailureReason::NotRegularFile, "", "a folder is refused"},
+        {"NUL", true, FailureReason::NotRegularFile, "", "a device name is refused"},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        ASSERT_TRUE(WriteFileBytes(wide, c.before));
-        EXPECT_TRUE(TruncateFile(path.c_str(), c.size));
-        EXPECT_EQ(ReadFileBytes(wide), c.after);
+        OutputFile out;
+        ASSERT_EQ(OpenOutputFileBeside(c.path.c_str(), out), c.opened);
+        if (c.opened != FailureReason::None) {
+            EXPECT_EQ(out.stream, nullptr);
+        } else {
+            std::fputs("new\n", out.stream);
+            if (c.commit) EXPECT_EQ(CommitOutputFile(out), FailureReason::None);
+            else DiscardOutputFile(out);
+        }
+        if (!c.after.empty()) {
+            EXPECT_EQ(ReadFileBytes(std::wstring(c.path.begin(), c.path.end())), c.after);
+        }
     }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no temporary file is left behind";
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(readOnly.c_str());
     DeleteFileA(path.c_str());
-    EXPECT_FALSE(TruncateFile(path.c_str(), 0)) << "a missing file cannot be cut";
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(WindowsFileSeam, JoinsAMultipleSelectionWithABackslash) {
