@@ -73,6 +73,7 @@ measure() {
   echo "  $key: wall ${walls[*]} s" >&2
 }
 
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 db="$tmp/contacts.db"
 fresh="rm -f '$db' '$db-journal'"
@@ -145,6 +146,9 @@ rate_mem=$(rate "$memory_bytes" "${command[export_memory]}")
 echo
 echo "Corpora: (a) exporter-shaped windows-1251, 100,000 cards, $(mb "$a"); (b) phone-shaped UTF-8, 100,000 cards, $(mb "$b")."
 echo "Revision $(git rev-parse --short HEAD 2>/dev/null || echo unknown), Release build."
+if [ "$(ge "$load_before" 1)" = 1 ]; then
+  echo "Warning: load average $load_before when the run began: other work shared the cores, so wall figures and ratios are not those of a quiet machine (CPU columns are steadier)."
+fi
 echo "Median of $runs runs, wall-clock time of the whole process (3b: of the export command, the memory host being filled before); CPU is user + system time of the process. $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)."
 echo
 echo "| Figure | Target | Measured | CPU | Result |"
