@@ -287,8 +287,9 @@ void RunImport(const ProgramContext& context) {
     if (Interrupted()) {
         size_t saved = 0;
         for (const ChangesResult& r : changes) saved += r.saved;
-        throw CliFailure{"interrupted: " + std::to_string(saved) + " of " +
-                             std::to_string(files.size()) + " files saved",
+        throw CliFailure{cl.dryRun ? "interrupted: nothing saved (dry run)"
+                                   : "interrupted: " + std::to_string(saved) + " of " +
+                                         std::to_string(files.size()) + " files saved",
                          130};
     }
 }

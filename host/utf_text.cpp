@@ -68,6 +68,9 @@ std::string WideToUtf8(WStringView text) {
 
 std::string JsonString(std::string_view utf8) {
     WString wide;
-    if (!Utf8ToWide(utf8, &wide)) wide = u"\uFFFD";
-    return "\"" + VisibleUtf8(wide.data(), wide.size(), TextEscaping::Json) + "\"";
+    if (!Utf8ToWide(utf8, &wide)) wide.assign(1, u'\uFFFD');
+    std::string quoted = "\"";
+    quoted += VisibleUtf8(wide.data(), wide.size(), TextEscaping::Json);
+    quoted += '"';
+    return quoted;
 }

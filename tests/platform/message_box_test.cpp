@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform_test_support.h"
@@ -88,6 +89,33 @@ TEST_F(MessageBox, OnATerminalTheAnswerFollowsTheButtonStyle) {
         EXPECT_EQ(RunWithTypedInput(c.typed, [&] { return MessageBoxW(nullptr, u"text", u"caption", c.style); }),
                   c.expected);
     }
+}
+
+TEST_F(MessageBox, OnATerminalEndOfInputAnswersOneQuestionAndNoTextIsShownRaw) {
+    // Ctrl-D cancels the first question only: the second reads the terminal again.
+    EXPECT_EQ(RunWithTypedInput("\x04y\n", [] {
+                  int first = MessageBoxW(nullptr, u"1", u"", MB_YESNO);
+                  int second = MessageBoxW(nullptr, u"2", u"", MB_YESNO);
+                  return first == IDCANCEL && second == IDYES ? 0 : 1;
+              }),
+              0);
+    // ESC ] 52 would set the clipboard, ESC [ 2J clear the screen, U+202E
+    // reverse the line: shown escaped, with the text's own line breaks kept.
+    EXPECT_EQ(RunWithTypedInput("n\n", [] {
+                  FILE* shown = std::tmpfile();
+                  dup2(fileno(shown), STDERR_FILENO);
+                  MessageBoxW(nullptr, u"A\x1b]52;c;aGk=\x07\nB\u202e", u"\x1b[2J", MB_YESNO);
+                  std::fflush(stderr);
+                  std::rewind(shown);
+                  std::string text;
+                  for (int c; (c = std::fgetc(shown)) != EOF;) text += static_cast<char>(c);
+                  bool raw = text.find('\x1b') != std::string::npos ||
+                             text.find("\xe2\x80\xae") != std::string::npos;
+                  bool escaped = text.find("A\\x1b]52;c;aGk=\\x07\nB\\u202e") != std::string::npos &&
+                                 text.find("\\x1b[2J") != std::string::npos;
+                  return !raw && escaped ? 0 : 1;
+              }),
+              0);
 }
 
 }  // namespace
