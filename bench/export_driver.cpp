@@ -1,13 +1,14 @@
 /* export_driver contacts N FILE | note LINES FILE: the export command of
  * vcard_export.zamodll over the memory host library (N generated contacts, or
  * one whose note holds LINES line feeds), saving to FILE. Prints the command's
- * seconds, the output size and MB/s of output. */
+ * wall and CPU seconds, the output size and MB/s of output. */
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "export_bench_host.h"
 #include "plugin_driver.h"
@@ -31,15 +32,16 @@ int main(int argc, char** argv) {
     ModuleCommand exportAll = LoadModuleCommand("vcard_export.zamodll");
     AnswerDialogWith(argv[3]);
     const double start = Seconds();
+    const double cpuStart = CpuSeconds();
     exportAll();
-    const double seconds = Seconds() - start;
+    const double wall = Seconds() - start;
     struct stat info {};
     if (stat(argv[3], &info) != 0) {
         std::fprintf(stderr, "export_driver: no output in %s\n", argv[3]);
         return 1;
     }
-    std::printf("command %.3f s, %lld bytes, %.1f MB/s\n", seconds,
-                static_cast<long long>(info.st_size),
-                static_cast<double>(info.st_size) / 1e6 / seconds);
+    PrintCommandTimes(start, cpuStart,
+                      std::to_string(info.st_size) + " bytes, " +
+                          std::to_string(static_cast<double>(info.st_size) / 1e6 / wall) + " MB/s");
     return 0;
 }

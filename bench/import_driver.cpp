@@ -1,10 +1,11 @@
 /* import_driver FILE: runs the import command of vcard_import.zamodll in a
  * process whose host functions do nothing (the null host library), answering
- * the open dialog with FILE. Prints the command's seconds and MB/s; the bench
+ * the open dialog with FILE. Prints the command's wall and CPU seconds and MB/s; the bench
  * script times the whole process. */
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <string>
 
 #include "plugin_driver.h"
 
@@ -21,9 +22,10 @@ int main(int argc, char** argv) {
     ModuleCommand import = LoadModuleCommand("vcard_import.zamodll");
     AnswerDialogWith(argv[1]);
     const double start = Seconds();
+    const double cpuStart = CpuSeconds();
     import();
-    const double seconds = Seconds() - start;
-    std::printf("command %.3f s, %.1f MB/s\n", seconds,
-                static_cast<double>(info.st_size) / 1e6 / seconds);
+    PrintCommandTimes(start, cpuStart,
+                      std::to_string(static_cast<double>(info.st_size) / 1e6 / (Seconds() - start)) +
+                          " MB/s");
     return 0;
 }

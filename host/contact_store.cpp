@@ -2,6 +2,8 @@
  * contact and its write-back, the tree caches and the commit points. */
 #include "contact_store.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <ctime>
 #include <random>
@@ -109,9 +111,11 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
         db_ = nullptr;
         return false;
     };
+    // One thread uses the connection: SQLite need not lock around each call.
     int rc = sqlite3_open_v2(path.c_str(), &db_,
-                             readOnly ? SQLITE_OPEN_READONLY
-                                      : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             (readOnly ? SQLITE_OPEN_READONLY
+                                       : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+                                 SQLITE_OPEN_NOMUTEX,
                              nullptr);
     if (rc != SQLITE_OK) return fail(rc);
     sqlite3_extended_result_codes(db_, 0);
@@ -172,7 +176,7 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
     path_ = path;
     readOnly_ = readOnly;
     current_ = ContactRecord();
-    children_.clear();
+    childCounts_.clear();
     childrenLoaded_ = false;
     pendingPresent_ = 0;
     error_.clear();
@@ -180,8 +184,15 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
 }
 
 bool ContactStore::PrepareStatements() {
-    const std::string select = "SELECT id, uid, parent, created, modified, birth" +
-                               FieldColumns("") + " FROM contact WHERE uid = ?1";
+    // Both row reads give the columns TakeRow expects.
+    const std::string row = "SELECT id, uid, parent, created, modified, birth" +
+                            FieldColumns("") + " FROM contact";
+    const std::string select = row + " WHERE uid = ?1";
+    const std::string walk = row + " WHERE parent = ?1 AND id > ?2 ORDER BY id LIMIT -1 OFFSET ?3";
+    std::string insert = "INSERT INTO contact(id, uid, parent, insert_text, created, modified,"
+                         " birth" + FieldColumns("") + ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7";
+    for (size_t i = 0; i < kContactFieldCount; ++i) insert += ", ?" + std::to_string(8 + i);
+    insert += ")";
     std::string update = "UPDATE contact SET modified = ?1, birth = ?2";
     int index = 3;
     for (const ContactFieldInfo& f : kContactFields)
@@ -189,17 +200,18 @@ bool ContactStore::PrepareStatements() {
     update += " WHERE id = ?" + std::to_string(index);
     return selectByUid_.Prepare(db_, select.c_str()) &&
            selectIdByUid_.Prepare(db_, "SELECT id FROM contact WHERE uid = ?1") &&
-           insertContact_.Prepare(db_,
-                                  "INSERT INTO contact(uid, parent, insert_text, created,"
-                                  " modified, birth) VALUES(?1, ?2, ?3, ?4, ?5, ?6)") &&
+           insertContact_.Prepare(db_, insert.c_str()) &&
            updateContact_.Prepare(db_, update.c_str()) &&
-           selectComms_.Prepare(db_,
-                                "SELECT kind, value, sub_kind FROM communication"
-                                " WHERE contact = ?1 ORDER BY seq") &&
            insertComm_.Prepare(db_,
                                "INSERT INTO communication(contact, seq, kind, value, sub_kind)"
                                " VALUES(?1, ?2, ?3, ?4, ?5)") &&
-           selectChildren_.Prepare(db_, "SELECT parent, uid FROM contact ORDER BY id") &&
+           selectChildCounts_.Prepare(db_,
+                                      "SELECT parent, count(*) FROM contact GROUP BY parent") &&
+           selectWalk_.Prepare(db_, walk.c_str()) &&
+           selectCommsFrom_.Prepare(db_,
+                                    "SELECT contact, kind, value, sub_kind FROM communication"
+                                    " WHERE contact >= ?1 ORDER BY contact, seq") &&
+           selectMaxId_.Prepare(db_, "SELECT coalesce(max(id), 0) FROM contact") &&
            selectAll_.Prepare(db_,
                               "SELECT id, parent, uid, first_name, middle_name, last_name, title,"
                               " (SELECT value FROM communication WHERE contact = c.id"
@@ -215,8 +227,8 @@ bool ContactStore::Close(std::string* error) {
     if (dryRun_) DropTransaction();
     bool ok = EndCommand(error);
     for (Statement* s : {&selectByUid_, &selectIdByUid_, &insertContact_, &updateContact_,
-                         &selectComms_, &insertComm_, &selectChildren_, &selectAll_,
-                         &deleteComms_})
+                         &insertComm_, &selectChildCounts_, &selectAll_,
+                         &selectWalk_, &selectCommsFrom_, &selectMaxId_, &deleteComms_})
         s->Finalize();
     sqlite3_close(db_);
     db_ = nullptr;
@@ -242,6 +254,7 @@ bool ContactStore::EnsureTransaction() {
     // already: nothing more is written until the command ends, so no card is
     // written outside a transaction.
     if (!error_.empty()) return false;
+    PauseCursors();  // every write comes here first
     if (inTransaction_) return true;
     if (!Exec("BEGIN IMMEDIATE")) return false;
     inTransaction_ = true;
@@ -259,9 +272,12 @@ bool ContactStore::Commit() {
     if (dryRun_) return ok && error_.empty();
     if (inTransaction_) {
         inTransaction_ = false;
-        // A transaction in which a write failed is dropped whole.
+        // A transaction in which a write failed is dropped whole, and with it
+        // what the caches knew of it.
         if (!error_.empty() || !Exec("COMMIT")) {
+            PauseCursors();
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            ForgetWrites();
             ok = false;
         }
     }
@@ -270,13 +286,21 @@ bool ContactStore::Commit() {
 
 void ContactStore::DropTransaction() {
     if (!inTransaction_) return;
+    PauseCursors();
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     inTransaction_ = false;
-    // The cached contact and tree may hold what was just dropped.
-    current_ = ContactRecord();
-    children_.clear();
-    childrenLoaded_ = false;
+    ForgetWrites();
     pendingPresent_ = 0;
+}
+
+void ContactStore::ForgetWrites() {
+    // The cached contact, a row not yet written and the tree may hold what was
+    // just dropped.
+    current_ = ContactRecord();
+    rowPending_ = false;
+    nextId_ = 0;
+    childCounts_.clear();
+    childrenLoaded_ = false;
 }
 
 void ContactStore::RollBackAll() { DropTransaction(); }
@@ -331,8 +355,12 @@ bool ContactStore::EndCommand(std::string* error) {
     Commit();
     if (pendingPresent_) ++counters_.skipped;
     pendingPresent_ = 0;
-    children_.clear();
+    PauseCursors();
+    walks_.clear();
+    childCounts_.clear();
     childrenLoaded_ = false;
+    nextId_ = 0;
+    absentUid_.clear();
     bool ok = error_.empty();
     if (!ok && error) *error = error_;
     error_.clear();
@@ -344,7 +372,21 @@ double ContactStore::Now() const {
     return SystemTimeToOleDate(LocalNow());
 }
 
+WStringView ContactStore::UidView(const WCHAR* uid) const {
+    if (!uid) return WStringView();
+    if (current_.id != 0) {
+        // One pass that stops at the first difference or at either end.
+        const WCHAR* own = current_.uid.c_str();
+        size_t i = 0;
+        while (own[i] != 0 && uid[i] == own[i]) ++i;
+        if (uid[i] == 0 && i == current_.uid.size()) return current_.uid;
+    }
+    return WStringView(uid);
+}
+
 ContactRecord* ContactStore::Find(WStringView uid) {
+    if (current_.id != 0 && uid.data() == current_.uid.data() && uid.size() == current_.uid.size())
+        return &current_;
     if (!db_ || uid.empty() || IsRoot(uid)) return nullptr;
     if (current_.id != 0 && current_.uid == uid) return &current_;
     WString key(uid);  // the argument may point into the record replaced below
@@ -353,18 +395,7 @@ ContactRecord* ContactStore::Find(WStringView uid) {
     int rc = selectByUid_.Step();
     ContactRecord* found = nullptr;
     if (rc == SQLITE_ROW) {
-        current_.id = selectByUid_.Int(0);
-        current_.uid.assign(selectByUid_.Text(1));
-        current_.parentId = selectByUid_.Int(2);
-        current_.parentUid.clear();
-        current_.created = selectByUid_.Double(3);
-        current_.modified = selectByUid_.Double(4);
-        current_.birth = selectByUid_.Double(5);
-        for (size_t i = 0; i < kContactFieldCount; ++i)
-            current_.fields[i].assign(selectByUid_.Text(kFirstFieldColumn + static_cast<int>(i)));
-        current_.communications.clear();
-        current_.communicationsLoaded = false;
-        current_.dirty = false;
+        TakeRow(selectByUid_);
         found = &current_;
     } else if (rc != SQLITE_DONE) {
         Fail("read contact");
@@ -373,21 +404,67 @@ ContactRecord* ContactStore::Find(WStringView uid) {
     return found;
 }
 
+void ContactStore::TakeRow(const Statement& row) {
+    current_.id = row.Int(0);
+    current_.uid.assign(row.Text(1));
+    current_.parentId = row.Int(2);
+    current_.parentUid.clear();
+    current_.created = row.Double(3);
+    current_.modified = row.Double(4);
+    current_.birth = row.Double(5);
+    for (size_t i = 0; i < kContactFieldCount; ++i)
+        current_.fields[i].assign(row.Text(kFirstFieldColumn + static_cast<int>(i)));
+    current_.communications.clear();
+    current_.communicationsLoaded = false;
+    current_.dirty = false;
+    rowPending_ = false;
+}
+
+void ContactStore::PauseCursors() {
+    if (walkLive_ >= 0) selectWalk_.Reset();
+    if (commsLive_ || commsDone_) selectCommsFrom_.Reset();
+    walkLive_ = -1;
+    commsLive_ = commsDone_ = false;
+}
+
 bool ContactStore::LoadCommunications(ContactRecord& record) {
     if (record.communicationsLoaded) return true;
     record.communications.clear();
-    selectComms_.BindInt(1, record.id);
-    int rc;
-    while ((rc = selectComms_.Step()) == SQLITE_ROW) {
+    // Contacts asked for in id order (an export walk) share one cursor that
+    // reads ahead; a step back, or a long way forward, seeks afresh.
+    constexpr int kMostSkipped = 64;
+    const int64_t id = record.id;
+    auto step = [&] {
+        int rc = selectCommsFrom_.Step();
+        commsLive_ = rc == SQLITE_ROW;
+        commsDone_ = rc == SQLITE_DONE;
+        if (commsLive_) commsAt_ = selectCommsFrom_.Int(0);
+        return commsLive_ || commsDone_;
+    };
+    auto seek = [&] {
+        selectCommsFrom_.Reset();
+        selectCommsFrom_.BindInt(1, id);
+        commsFrom_ = id;
+        return step();
+    };
+    bool ok = (commsLive_ || commsDone_) && id >= commsFrom_ ? true : seek();
+    for (int skipped = 0; ok && commsLive_ && commsAt_ < id;)
+        ok = ++skipped > kMostSkipped ? seek() : step();
+    while (ok && commsLive_ && commsAt_ == id) {
         StoredCommunication c;
-        c.kind.assign(selectComms_.Text(0));
-        c.value.assign(selectComms_.Text(1));
-        c.hasSubKind = !selectComms_.IsNull(2);
-        c.subKind.assign(selectComms_.Text(2));
+        c.kind.assign(selectCommsFrom_.Text(1));
+        c.value.assign(selectCommsFrom_.Text(2));
+        c.hasSubKind = !selectCommsFrom_.IsNull(3);
+        c.subKind.assign(selectCommsFrom_.Text(3));
         record.communications.push_back(std::move(c));
+        ok = step();
     }
-    selectComms_.Reset();
-    if (rc != SQLITE_DONE) return Fail("read communications");
+    if (!ok) {
+        PauseCursors();
+        record.communications.clear();
+        return Fail("read communications");
+    }
+    commsFrom_ = id + 1;
     record.communicationsLoaded = true;
     return true;
 }
@@ -395,15 +472,32 @@ bool ContactStore::LoadCommunications(ContactRecord& record) {
 bool ContactStore::Flush() {
     if (current_.id == 0 || !current_.dirty) return true;
     if (!EnsureTransaction()) return false;
-    updateContact_.BindDouble(1, current_.modified);
-    updateContact_.BindDouble(2, current_.birth);
-    for (size_t i = 0; i < kContactFieldCount; ++i)
-        updateContact_.BindText(3 + static_cast<int>(i), current_.fields[i]);
-    updateContact_.BindInt(3 + static_cast<int>(kContactFieldCount), current_.id);
-    int rc = updateContact_.Step();
-    updateContact_.Reset();
-    if (rc != SQLITE_DONE) return Fail("write contact");
+    int rc;
+    if (rowPending_) {
+        // A contact inserted since the last write-back goes in whole, in one row.
+        insertContact_.BindInt(1, current_.id);
+        insertContact_.BindText(2, current_.uid);
+        insertContact_.BindInt(3, current_.parentId);
+        insertContact_.BindText(4, pendingText_);
+        insertContact_.BindDouble(5, current_.created);
+        insertContact_.BindDouble(6, current_.modified);
+        insertContact_.BindDouble(7, current_.birth);
+        for (size_t i = 0; i < kContactFieldCount; ++i)
+            insertContact_.BindText(8 + static_cast<int>(i), current_.fields[i]);
+        rc = insertContact_.Step();
+        insertContact_.Reset();
+    } else {
+        updateContact_.BindDouble(1, current_.modified);
+        updateContact_.BindDouble(2, current_.birth);
+        for (size_t i = 0; i < kContactFieldCount; ++i)
+            updateContact_.BindText(3 + static_cast<int>(i), current_.fields[i]);
+        updateContact_.BindInt(3 + static_cast<int>(kContactFieldCount), current_.id);
+        rc = updateContact_.Step();
+        updateContact_.Reset();
+    }
+    if (rc != SQLITE_DONE) return Fail(rowPending_ ? "insert contact" : "write contact");
     current_.dirty = false;
+    rowPending_ = false;
     return true;
 }
 
@@ -416,6 +510,11 @@ bool ContactStore::IsPresent(WStringView uid) {
     ++counters_.presenceChecks;
     if (pendingPresent_) ++counters_.skipped;
     pendingPresent_ = record ? record->id : 0;
+    // An insert of this UID right after need not look for it again.
+    if (record)
+        absentUid_.clear();
+    else
+        absentUid_.assign(uid);
     if (progress_) progress_(counters_.presenceChecks);
     return record != nullptr;
 }
@@ -449,26 +548,25 @@ WString ContactStore::FreshUid() {
     }
 }
 
-const std::deque<WString>* ContactStore::Children(int64_t parentId) {
-    // The first tree question of a command reads every parent link at once, so
-    // a walk costs no query per node; leaves share one empty list.
-    static const std::deque<WString> kNoChildren;
+int ContactStore::Children(int64_t parentId) {
+    // The first tree question of a command counts the children of every parent
+    // at once, so a walk asks no count per node; leaves have no entry.
     if (!childrenLoaded_) {
-        if (!Flush()) return nullptr;
-        children_.clear();
+        if (!Flush()) return -1;
+        childCounts_.clear();
         int rc;
-        while ((rc = selectChildren_.Step()) == SQLITE_ROW)
-            children_[selectChildren_.Int(0)].emplace_back(selectChildren_.Text(1));
-        selectChildren_.Reset();
+        while ((rc = selectChildCounts_.Step()) == SQLITE_ROW)
+            childCounts_[selectChildCounts_.Int(0)] = static_cast<int>(selectChildCounts_.Int(1));
+        selectChildCounts_.Reset();
         if (rc != SQLITE_DONE) {
-            children_.clear();
+            childCounts_.clear();
             Fail("read children");
-            return nullptr;
+            return -1;
         }
         childrenLoaded_ = true;
     }
-    auto it = children_.find(parentId);
-    return it != children_.end() ? &it->second : &kNoChildren;
+    auto it = childCounts_.find(parentId);
+    return it != childCounts_.end() ? it->second : 0;
 }
 
 const WCHAR* ContactStore::Insert(WStringView uid, WStringView parentUid, WStringView text,
@@ -479,29 +577,34 @@ const WCHAR* ContactStore::Insert(WStringView uid, WStringView parentUid, WStrin
     }
     int64_t parentId = 0;
     if (ContactRecord* parent = Find(parentUid)) parentId = parent->id;
-    WString newUid = uid.empty() || IsRoot(uid) || UidTaken(uid) ? FreshUid() : WString(uid);
+    bool checked = !absentUid_.empty() && uid == WStringView(absentUid_);
+    WString newUid = uid.empty() || IsRoot(uid) || (!checked && UidTaken(uid)) ? FreshUid()
+                                                                                : WString(uid);
     if (!Flush() || !EnsureTransaction()) return nullptr;
-    double stamp = ValidDate(date) ? date : Now();
-    insertContact_.BindText(1, newUid);
-    insertContact_.BindInt(2, parentId);
-    insertContact_.BindText(3, text);
-    insertContact_.BindDouble(4, stamp);
-    insertContact_.BindDouble(5, stamp);
-    insertContact_.BindDouble(6, kOleEmptyDate);
-    int rc = insertContact_.Step();
-    insertContact_.Reset();
-    if (rc != SQLITE_DONE) {
-        Fail("insert contact");
-        return nullptr;
+    if (nextId_ == 0) {
+        // Ids as SQLite would choose them: one past the largest.
+        int rc = selectMaxId_.Step();
+        if (rc == SQLITE_ROW) nextId_ = selectMaxId_.Int(0) + 1;
+        selectMaxId_.Reset();
+        if (rc != SQLITE_ROW) {
+            Fail("insert contact");
+            return nullptr;
+        }
     }
+    double stamp = ValidDate(date) ? date : Now();
+    // The row itself is written at the next write-back, with the fields set by then.
     current_ = ContactRecord();
-    current_.id = sqlite3_last_insert_rowid(db_);
+    current_.id = nextId_++;
     current_.uid = newUid;
     current_.parentId = parentId;
     current_.created = current_.modified = stamp;
     current_.birth = kOleEmptyDate;
     current_.communicationsLoaded = true;
-    if (childrenLoaded_) children_[parentId].push_back(newUid);
+    current_.dirty = true;
+    rowPending_ = true;
+    pendingText_.assign(text);
+    absentUid_.clear();
+    if (childrenLoaded_) ++childCounts_[parentId];
     ++counters_.created;
     returned_ = std::move(newUid);
     return returned_.c_str();
@@ -609,31 +712,61 @@ bool ContactStore::GetCommunication(WStringView uid, int index, const WCHAR** ki
     return true;
 }
 
+int64_t ContactStore::NodeId(WStringView uid) {
+    if (IsRoot(uid)) return db_ ? 0 : -1;
+    ContactRecord* record = Find(uid);
+    return record ? record->id : -1;
+}
+
 int ContactStore::ChildCount(WStringView uid) {
-    int64_t id = 0;
-    if (!IsRoot(uid)) {
-        ContactRecord* record = Find(uid);
-        if (!record) return 0;
-        id = record->id;
-    } else if (!db_) {
-        return 0;
-    }
-    const std::deque<WString>* list = Children(id);
-    return list ? static_cast<int>(list->size()) : 0;
+    int64_t id = NodeId(uid);
+    return id < 0 ? 0 : std::max(Children(id), 0);
 }
 
 const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
-    int64_t id = 0;
-    if (!IsRoot(uid)) {
-        ContactRecord* record = Find(uid);
-        if (!record) return TEXT("");
-        id = record->id;
-    } else if (!db_) {
+    int64_t id = NodeId(uid);
+    if (id < 0 || index < 0 || index >= Children(id)) return TEXT("");
+    // A walk of this parent ends the walks below it. A new walk goes below the
+    // walk that handed this parent out (the walk of its subtree) and ends the
+    // others below that one; a parent no walk handed out starts afresh.
+    auto walk = walks_.end();
+    for (auto it = walks_.begin(); it != walks_.end(); ++it)
+        if (it->parent == id) walk = it;
+    if (walk != walks_.end()) {
+        walks_.erase(walk + 1, walks_.end());
+    } else {
+        auto handedOut = [id](const ChildWalk& w) {
+            return std::any_of(w.kept.begin(), w.kept.end(),
+                               [id](const KeptChild& k) { return k.id == id; });
+        };
+        while (!walks_.empty() && !handedOut(walks_.back())) walks_.pop_back();
+        walks_.push_back(ChildWalk());
+        walks_.back().parent = id;
+    }
+    ChildWalk& w = walks_.back();
+    if (index == w.index) return w.kept.back().uid.c_str();
+    if (!Flush()) return TEXT("");
+    // The next child in order comes from the cursor; any other is sought.
+    if (walkLive_ != id || index != w.index + 1) {
+        bool next = w.index >= 0 && index == w.index + 1;
+        selectWalk_.Reset();
+        selectWalk_.BindInt(1, id);
+        selectWalk_.BindInt(2, next ? w.lastId : INT64_MIN);
+        selectWalk_.BindInt(3, next ? 0 : index);
+        walkLive_ = id;
+    }
+    int rc = selectWalk_.Step();
+    if (rc != SQLITE_ROW) {
+        PauseCursors();
+        if (rc != SQLITE_DONE) Fail("read children");
         return TEXT("");
     }
-    const std::deque<WString>* list = Children(id);
-    if (!list || index < 0 || static_cast<size_t>(index) >= list->size()) return TEXT("");
-    return (*list)[static_cast<size_t>(index)].c_str();
+    TakeRow(selectWalk_);
+    w.index = index;
+    w.lastId = current_.id;
+    w.kept.push_back({current_.id, current_.uid});
+    if (w.kept.size() > kKeptChildUids) w.kept.pop_front();
+    return w.kept.back().uid.c_str();
 }
 
 bool ContactStore::Read(WStringView uid, ContactRecord* out) {
@@ -786,8 +919,10 @@ int ContactStore::RemoveContact(WStringView uid) {
         removed = sqlite3_changes(db_);
     }
     current_ = ContactRecord();
-    children_.clear();
+    childCounts_.clear();
     childrenLoaded_ = false;
+    walks_.clear();
+    nextId_ = 0;
     pendingPresent_ = 0;
     return removed;
 }

@@ -96,6 +96,10 @@ public:
      * pending presence check. False with the first error since the last call. */
     bool EndCommand(std::string* error);
 
+    /* `uid` as a view: of the cached contact's own UID when the text equals it,
+     * so that the look-ups which follow compare nothing, else of the text itself. */
+    WStringView UidView(const WCHAR* uid) const;
+
     /* Contact functions. "root", an empty or unknown UID is no contact: checks
      * answer 0, setters change nothing, getters give "" or the empty date. */
     bool IsPresent(WStringView uid);
@@ -116,9 +120,11 @@ public:
     bool GetCommunication(WStringView uid, int index, const WCHAR** kind, const WCHAR** value,
                           const WCHAR** subKind);
     /* Children in insertion order; "root" has the top-level contacts. A returned
-     * UID stays valid until EndCommand. */
+     * UID stays valid while the walk stays within its parent's subtree and until
+     * kKeptChildUids more children of that parent have been asked for. */
     int ChildCount(WStringView uid);
     const WCHAR* ChildUid(WStringView uid, int index);
+    static constexpr size_t kKeptChildUids = 16;
 
     /* Whole-contact reads for the program. */
     bool Read(WStringView uid, ContactRecord* out);
@@ -162,9 +168,17 @@ private:
     void DropTransaction();
     bool UidTaken(WStringView uid);
     WString FreshUid();
-    /* The children of a node; the whole tree is read at the first call of a
-     * command and kept until EndCommand. Null on a database error. */
-    const std::deque<WString>* Children(int64_t parentId);
+    /* The number of children of a node; the counts of all parents are read at
+     * the first call of a command and kept until EndCommand. -1 on a database error. */
+    int Children(int64_t parentId);
+    /* The node `id` (0: "root"), or -1 when `uid` is no node. */
+    int64_t NodeId(WStringView uid);
+    /* Takes the contact row the statement stands on as the cached contact. */
+    void TakeRow(const Statement& row);
+    /* Stops the read-ahead cursors; they resume by position at their next use. */
+    void PauseCursors();
+    /* After a rollback: forgets every cache that may hold what was rolled back. */
+    void ForgetWrites();
     bool PrepareStatements();
 
     sqlite3* db_ = nullptr;
@@ -181,16 +195,40 @@ private:
     std::string error_;  // first error since the last EndCommand
     ContactRecord current_;
     WString returned_;   // the UID returned by Insert
-    std::unordered_map<int64_t, std::deque<WString>> children_;  // non-empty lists only
+    // Insert leaves the new row to the first write-back, which stores it whole.
+    bool rowPending_ = false;
+    WString pendingText_;   // the insert text of that row
+    int64_t nextId_ = 0;    // the id the next inserted row takes; 0: not yet read
+    WString absentUid_;     // the UID IsPresent last reported absent, until an insert
+    std::unordered_map<int64_t, int> childCounts_;  // parents with children only
     bool childrenLoaded_ = false;
+    // A walk over a parent's children reads them in order through one cursor;
+    // the parents being walked form a stack, each keeping its last child UIDs.
+    struct KeptChild {
+        int64_t id;
+        WString uid;
+    };
+    struct ChildWalk {
+        int64_t parent = 0;
+        int index = -1;       // the last child handed out
+        int64_t lastId = 0;   // its row id
+        std::deque<KeptChild> kept;  // the last kKeptChildUids handed out
+    };
+    std::deque<ChildWalk> walks_;  // a deque: its UIDs never move
+    int64_t walkLive_ = -1;     // the parent selectWalk_ is stepping, -1: none
+    // Communications are read ahead in contact order through one cursor.
+    bool commsLive_ = false;    // selectCommsFrom_ stands on a row of contact commsAt_
+    bool commsDone_ = false;    // ... or has none left at or after commsFrom_
+    int64_t commsFrom_ = 0, commsAt_ = 0;
     int64_t pendingPresent_ = 0;
     StoreCounters counters_;
     std::function<double()> clock_;
     std::function<void(long)> progress_;
     uint64_t uidSeed_;
 
-    Statement selectByUid_, selectIdByUid_, insertContact_, updateContact_, selectComms_,
-        insertComm_, selectChildren_, selectAll_, deleteComms_;
+    Statement selectByUid_, selectIdByUid_, insertContact_, updateContact_, insertComm_,
+        selectChildCounts_, selectAll_, selectWalk_, selectCommsFrom_, selectMaxId_,
+        deleteComms_;
 };
 
 #endif

@@ -7,6 +7,8 @@
 namespace {
 WStringView View(const WCHAR* text) { return text ? WStringView(text) : WStringView(); }
 ContactStore& Store() { return ZamoStore_Instance(); }
+/* A UID argument; the cached contact's is recognised in one pass. */
+WStringView Uid(const WCHAR* uid) { return Store().UidView(uid); }
 
 /* Runs `work`; a failure inside (memory) answers `fallback` instead of unwinding into C callers. */
 template <typename T, typename F>
@@ -35,7 +37,7 @@ double AddinZamo_GetOleDateFromSystemTime(SYSTEMTIME time) { return SystemTimeTo
 int AddinZamo_IsMaxDate(double date) { return OleIsEmptyDate(date) ? 1 : 0; }
 
 int AddinZamo_Contact_IsPresent(const WCHAR* uid) {
-    return Guard(0, [&] { return Store().IsPresent(View(uid)) ? 1 : 0; });
+    return Guard(0, [&] { return Store().IsPresent(Uid(uid)) ? 1 : 0; });
 }
 const WCHAR* AddinZamo_Contact_Insert(const WCHAR* uid, const WCHAR* parentUid,
                                       const WCHAR* text, double date) {
@@ -45,13 +47,13 @@ const WCHAR* AddinZamo_Contact_Insert(const WCHAR* uid, const WCHAR* parentUid,
     return result ? result : TEXT("");
 }
 int AddinZamo_Contact_SaveChanges(const WCHAR* uid) {
-    return Guard(0, [&] { return Store().SaveChanges(View(uid)) ? 1 : 0; });
+    return Guard(0, [&] { return Store().SaveChanges(Uid(uid)) ? 1 : 0; });
 }
 
 #define ZAMO_DEFINE_SETTER(Field)                                                   \
     int AddinZamo_Contact_Set##Field(const WCHAR* uid, const WCHAR* value) {        \
         return Guard(0, [&] {                                                       \
-            return Store().SetText(ContactField::Field, View(uid), View(value)) ? 1 : 0; \
+            return Store().SetText(ContactField::Field, Uid(uid), View(value)) ? 1 : 0; \
         });                                                                         \
     }
 ZAMO_CONTACT_SETTER_FIELDS(ZAMO_DEFINE_SETTER)
@@ -60,41 +62,41 @@ ZAMO_CONTACT_SETTER_FIELDS(ZAMO_DEFINE_SETTER)
 #define ZAMO_DEFINE_GETTER(Field)                                                   \
     const WCHAR* AddinZamo_Contact_Get##Field(const WCHAR* uid) {                   \
         return Guard<const WCHAR*>(TEXT(""), [&] {                                       \
-            return Store().GetText(ContactField::Field, View(uid));                 \
+            return Store().GetText(ContactField::Field, Uid(uid));                 \
         });                                                                         \
     }
 ZAMO_CONTACT_GETTER_FIELDS(ZAMO_DEFINE_GETTER)
 #undef ZAMO_DEFINE_GETTER
 
 int AddinZamo_Contact_SetBirthDate(const WCHAR* uid, double date) {
-    return Guard(0, [&] { return Store().SetBirthDate(View(uid), date) ? 1 : 0; });
+    return Guard(0, [&] { return Store().SetBirthDate(Uid(uid), date) ? 1 : 0; });
 }
 double AddinZamo_Contact_GetBirthDate(const WCHAR* uid) {
-    return Guard(kOleEmptyDate, [&] { return Store().GetBirthDate(View(uid)); });
+    return Guard(kOleEmptyDate, [&] { return Store().GetBirthDate(Uid(uid)); });
 }
 double AddinZamo_Contact_GetDateModification(const WCHAR* uid) {
-    return Guard(kOleEmptyDate, [&] { return Store().GetDateModification(View(uid)); });
+    return Guard(kOleEmptyDate, [&] { return Store().GetDateModification(Uid(uid)); });
 }
 int AddinZamo_Contact_AddCommunication(const WCHAR* uid, const WCHAR* kind, const WCHAR* value,
                                        const WCHAR* subKind) {
     return Guard(0, [&] {
-        return Store().AddCommunication(View(uid), kind, value, subKind) ? 1 : 0;
+        return Store().AddCommunication(Uid(uid), kind, value, subKind) ? 1 : 0;
     });
 }
 int AddinZamo_Contact_GetCommunicationsCount(const WCHAR* uid) {
-    return Guard(0, [&] { return Store().CommunicationsCount(View(uid)); });
+    return Guard(0, [&] { return Store().CommunicationsCount(Uid(uid)); });
 }
 int AddinZamo_Contact_GetCommunication(const WCHAR* uid, int index, const WCHAR** kind,
                                        const WCHAR** value, const WCHAR** subKind) {
     return Guard(0, [&] {
-        return Store().GetCommunication(View(uid), index, kind, value, subKind) ? 1 : 0;
+        return Store().GetCommunication(Uid(uid), index, kind, value, subKind) ? 1 : 0;
     });
 }
 int AddinZamo_Contact_GetChildsCount(const WCHAR* uid) {
-    return Guard(0, [&] { return Store().ChildCount(View(uid)); });
+    return Guard(0, [&] { return Store().ChildCount(Uid(uid)); });
 }
 const WCHAR* AddinZamo_Contact_GetChildUID(const WCHAR* uid, int index) {
-    return Guard<const WCHAR*>(TEXT(""), [&] { return Store().ChildUid(View(uid), index); });
+    return Guard<const WCHAR*>(TEXT(""), [&] { return Store().ChildUid(Uid(uid), index); });
 }
 
 }  // extern "C"

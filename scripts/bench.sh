@@ -1,24 +1,30 @@
 #!/usr/bin/env bash
 # Whole-process speed and memory figures of the plug-ins: builds them (Release,
 # $ZAMO_BENCH_BUILD, default build-perf), generates the corpora into a temporary
-# folder, runs each figure $ZAMO_BENCH_RUNS times (default 5) and prints a table
-# of figure, target, median, pass or miss. Needs /usr/bin/time (package "time").
+# folder, runs each figure $ZAMO_BENCH_RUNS times (default 5), measures the floors
+# (reading, decoding, store write and read) in the same run, and prints a table
+# of figure, target, median, pass or miss, the ratios to the floors, and the
+# 1,000,000-card run ($ZAMO_BENCH_MILLION=0 skips it); draws
+# bench/figures/throughput.png. Needs /usr/bin/time and gnuplot.
 set -euo pipefail
 export LC_ALL=C
 cd "$(dirname "$0")/.."
 build=${ZAMO_BENCH_BUILD:-build-perf}
 runs=${ZAMO_BENCH_RUNS:-5}
-[ -x /usr/bin/time ] || { echo "bench.sh needs /usr/bin/time (apt-get install time)" >&2; exit 1; }
+million=${ZAMO_BENCH_MILLION:-1}
+scripts/ensure-deps.sh time gnuplot-nox >&2
+began=$EPOCHREALTIME
 
 echo "building in $build (Release) ..." >&2
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)" --target zamo vcard_import vcard_export generate_corpus \
-  import_driver export_driver >/dev/null
+  import_driver export_driver floor_driver >/dev/null
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zamo-bench.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 gen="$build/bench/generate_corpus"
 zamo="$build/zamo"
+floor="$build/bench/floor_driver"
 echo "generating corpora in $tmp ..." >&2
 "$gen" exporter 100000 "$tmp/exporter-100k.vcf"
 "$gen" exporter 10000 "$tmp/exporter-10k.vcf"
@@ -28,18 +34,21 @@ echo "generating corpora in $tmp ..." >&2
 "$gen" long-line 10000000 "$tmp/long-line.vcf"
 "$gen" escapes 500000 "$tmp/escapes.vcf"
 size() { stat -c %s "$1"; }
+a=$(size "$tmp/exporter-100k.vcf")
+b=$(size "$tmp/phone-100k.vcf")
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # measure KEY PREPARE COMMAND...: runs PREPARE (untimed) then COMMAND, `runs`
 # times; keeps the median wall seconds, median CPU seconds and the largest
-# resident set (KB) as wall[KEY], cpu[KEY], rss[KEY], and the median of the
-# seconds a driver reports for its command alone ("command N s") as command[KEY].
-declare -A wall cpu rss command
+# resident set (KB) as wall[KEY], cpu[KEY], rss[KEY], and the medians of the
+# wall and CPU seconds a driver reports for its command alone ("command N s,
+# cpu M s") as command[KEY] and commandcpu[KEY].
+declare -A wall cpu rss command commandcpu
 measure() {
   local key=$1 prepare=$2
   shift 2
-  local walls=() cpus=() commands=() peak=0
+  local walls=() cpus=() commands=() commandcpus=() peak=0
   for ((i = 0; i < runs; i++)); do
     eval "$prepare"
     local start=$EPOCHREALTIME
@@ -54,23 +63,33 @@ measure() {
     cpus+=("$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')")
     ((kb > peak)) && peak=$kb
     commands+=("$(awk '$1 == "command" { print $2 }' "$tmp/stdout")")
+    commandcpus+=("$(awk '$1 == "command" && $4 == "cpu" { print $5 }' "$tmp/stdout")")
   done
   command[$key]=$(printf '%s\n' "${commands[@]}" | median)
+  commandcpu[$key]=$(printf '%s\n' "${commandcpus[@]}" | median)
   wall[$key]=$(printf '%s\n' "${walls[@]}" | median)
   cpu[$key]=$(printf '%s\n' "${cpus[@]}" | median)
   rss[$key]=$peak
   echo "  $key: wall ${walls[*]} s" >&2
 }
 
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 db="$tmp/contacts.db"
 fresh="rm -f '$db' '$db-journal'"
+measure read_a "" "$floor" read "$tmp/exporter-100k.vcf"
+measure decode_a "" "$floor" decode windows-1251 "$tmp/exporter-100k.vcf"
+measure decode_b "" "$floor" decode utf-8 "$tmp/phone-100k.vcf"
 measure import_a "" "$build/bench/import_driver" "$tmp/exporter-100k.vcf"
 measure import_a10 "" "$build/bench/import_driver" "$tmp/exporter-10k.vcf"
 measure import_b "" "$build/bench/import_driver" "$tmp/phone-100k.vcf"
 measure import_b10 "" "$build/bench/import_driver" "$tmp/phone-10k.vcf"
 measure zamo_import "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-100k.vcf"
 measure zamo_export "rm -f '$tmp/out.vcf'" "$zamo" --db "$db" export "$tmp/out.vcf"
+exported_bytes=$(stat -c %s "$tmp/out.vcf")
+measure store_write "" "$floor" store-write "$db" "$tmp/floor.db"
+measure store_read "" "$floor" store-read "$db"
+rm -f "$tmp/floor.db"
 measure zamo_overwrite "" "$zamo" --db "$db" import --overwrite yes "$tmp/exporter-100k.vcf"
 measure export_memory "" "$build/bench/export_driver" contacts 100000 "$tmp/memory.vcf"
 memory_bytes=$(size "$tmp/memory.vcf")
@@ -78,19 +97,44 @@ measure tels "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/tels.vcf"
 measure long_line "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/long-line.vcf"
 measure long_note "" "$build/bench/export_driver" note 1000000 "$tmp/note.vcf"
 measure escapes "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/escapes.vcf"
+if [ "$million" != 0 ]; then
+  # 1,000,000 cards (about 850 MB, and as much again for the database and the
+  # export), once each: the scale and the memory bound.
+  rm -f "$tmp"/*.vcf "$db"
+  "$gen" exporter 1000000 "$tmp/exporter-1m.vcf"
+  million_bytes=$(stat -c %s "$tmp/exporter-1m.vcf")
+  saved_runs=$runs
+  runs=1
+  measure zamo_import_1m "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-1m.vcf"
+  rm -f "$tmp/exporter-1m.vcf"
+  measure zamo_export_1m "rm -f '$tmp/out.vcf'" "$zamo" --db "$db" export "$tmp/out.vcf"
+  rm -f "$tmp/out.vcf"
+  # The store floor's own scale, for comparison with 7a (holds the rows in
+  # memory: about 4.5 GB).
+  measure store_write_1m "" "$floor" store-write "$db" "$tmp/floor.db"
+  rm -f "$tmp/floor.db" "$db"
+  runs=$saved_runs
+fi
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 
 # row FIGURE TARGET MEASURED CPU PASS
-row() { printf '| %s | %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" "$([ "$5" = 1 ] && echo pass || echo MISS)"; }
+# (PASS "-": a figure without target.)
+row() {
+  local result=MISS
+  [ "$5" = 1 ] && result=pass
+  [ "$5" = - ] && result=-
+  printf '| %s | %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" "$result"
+}
 # le A B: 1 when A <= B; ge A B: 1 when A >= B.
 le() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? 1 : 0 }'; }
 ge() { awk -v a="$1" -v b="$2" 'BEGIN { print (a >= b) ? 1 : 0 }'; }
 rate() { awk -v bytes="$1" -v s="$2" 'BEGIN { printf "%.0f", bytes / 1e6 / s }'; }
+sum() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a + b }'; }
+# ratio2 A B: A / B to two places.
+ratio2() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
 mb() { awk -v b="$1" 'BEGIN { printf "%.1f MB", b / 1e6 }'; }
 
-a=$(size "$tmp/exporter-100k.vcf")
-b=$(size "$tmp/phone-100k.vcf")
 rate_a=$(rate "$a" "${wall[import_a]}")
 rate_b=$(rate "$b" "${wall[import_b]}")
 lin_a=$(ratio "${wall[import_a]}" "${wall[import_a10]}")
@@ -102,6 +146,9 @@ rate_mem=$(rate "$memory_bytes" "${command[export_memory]}")
 echo
 echo "Corpora: (a) exporter-shaped windows-1251, 100,000 cards, $(mb "$a"); (b) phone-shaped UTF-8, 100,000 cards, $(mb "$b")."
 echo "Revision $(git rev-parse --short HEAD 2>/dev/null || echo unknown), Release build."
+if [ "$(ge "$load_before" 1)" = 1 ]; then
+  echo "Warning: load average $load_before when the run began: other work shared the cores, so wall figures and ratios are not those of a quiet machine (CPU columns are steadier)."
+fi
 echo "Median of $runs runs, wall-clock time of the whole process (3b: of the export command, the memory host being filled before); CPU is user + system time of the process. $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)."
 echo
 echo "| Figure | Target | Measured | CPU | Result |"
@@ -119,3 +166,73 @@ row "4b zamo import of a 10 MB single line" "< 1 s" "${wall[long_line]} s" "${cp
 row "4c plug-in export of a 10 MB note, 1,000,000 line feeds" "< 1 s" "${wall[long_note]} s" "${cpu[long_note]} s" "$(le "${wall[long_note]}" 1)"
 row "4d zamo import of 500,000 \"\\;\" in one line" "< 1 s" "${wall[escapes]} s" "${cpu[escapes]} s" "$(le "${wall[escapes]}" 1)"
 row "5 zamo import of (a) again, --overwrite yes" "<= 2x figure 2a" "${over_ratio}x (${wall[zamo_overwrite]} s)" "${cpu[zamo_overwrite]} s" "$(le "$over_ratio" 2)"
+
+# The floors and the ratios to them: wall time decides, CPU time beside it.
+import_floor=$(sum "${command[import_a]}" "${command[store_write]}")
+import_floor_cpu=$(sum "${commandcpu[import_a]}" "${commandcpu[store_write]}")
+export_floor=$(sum "${command[store_read]}" "${command[export_memory]}")
+export_floor_cpu=$(sum "${commandcpu[store_read]}" "${commandcpu[export_memory]}")
+decode_ratio=$(ratio2 "${command[import_a]}" "${command[decode_a]}")
+decode_ratio_cpu=$(ratio2 "${commandcpu[import_a]}" "${commandcpu[decode_a]}")
+import_ratio=$(ratio2 "${wall[zamo_import]}" "$import_floor")
+import_ratio_cpu=$(ratio2 "${cpu[zamo_import]}" "$import_floor_cpu")
+export_ratio=$(ratio2 "${wall[zamo_export]}" "$export_floor")
+export_ratio_cpu=$(ratio2 "${cpu[zamo_export]}" "$export_floor_cpu")
+rate_plugin=$(rate "$a" "${command[import_a]}")
+# seconds KEY: the command's median wall seconds.
+seconds() { printf '%s s' "${command[$1]}"; }
+peak_mb() { echo "$(($1 / 1024)) MB"; }
+larger() { echo "$(($1 > $2 ? $1 : $2))"; }
+echo
+echo "Floors measured in this run, and the ratios to them (commands alone where a driver reports them; CPU seconds in the fourth column):"
+echo
+echo "| Figure | Target | Measured | CPU | Result |"
+echo "|---|---|---|---|---|"
+row "F1 reading floor: (a) read through one buffer, lines counted" "-" "$(rate "$a" "${command[read_a]}") MB/s ($(seconds read_a))" "${commandcpu[read_a]} s" -
+row "F2 decoding floor: (a) decoded to UTF-16, lines counted" "-" "$(rate "$a" "${command[decode_a]}") MB/s ($(seconds decode_a))" "${commandcpu[decode_a]} s" -
+row "F3 decoding floor of (b), UTF-8" "-" "$(rate "$b" "${command[decode_b]}") MB/s ($(seconds decode_b))" "${commandcpu[decode_b]} s" -
+row "F4 store floor: the rows of 2a inserted in one transaction" "-" "$(seconds store_write)" "${commandcpu[store_write]} s" -
+row "F5 store read floor: the rows of 2a read back in order" "-" "$(seconds store_read)" "${commandcpu[store_read]} s" -
+row "6a plug-in import of (a) / decoding floor F2" "<= 3x" "${decode_ratio}x (CPU ${decode_ratio_cpu}x)" "${commandcpu[import_a]} s" "$(le "$decode_ratio" 3)"
+row "6b plug-in import of (a), command alone" ">= 300 MB/s" "$rate_plugin MB/s ($(seconds import_a))" "${commandcpu[import_a]} s" "$(ge "$rate_plugin" 300)"
+row "6c zamo import of (a) / (plug-in import 6b + store floor F4)" "<= 1.5x" "${import_ratio}x (CPU ${import_ratio_cpu}x)" "${cpu[zamo_import]} s" "$(le "$import_ratio" 1.5)"
+row "6d zamo export / (store read floor F5 + export from memory 3b)" "<= 1.5x" "${export_ratio}x (CPU ${export_ratio_cpu}x)" "${cpu[zamo_export]} s" "$(le "$export_ratio" 1.5)"
+row "6e plug-in export from memory (3b)" ">= 500 MB/s" "$rate_mem MB/s" "${commandcpu[export_memory]} s" "$(ge "$rate_mem" 500)"
+row "6f peak memory of 2a and 3a" "< 32 MB" "$(peak_mb "${rss[zamo_import]}"), $(peak_mb "${rss[zamo_export]}")" "-" "$(le "$(larger "${rss[zamo_import]}" "${rss[zamo_export]}")" 32767)"
+if [ "$million" != 0 ]; then
+  scale_import=$(ratio2 "${wall[zamo_import_1m]}" "${wall[zamo_import]}")
+  scale_export=$(ratio2 "${wall[zamo_export_1m]}" "${wall[zamo_export]}")
+  row "7a zamo import of 1,000,000 cards ($(mb "$million_bytes")) / 2a" "<= 11x" "${scale_import}x (${wall[zamo_import_1m]} s; CPU $(ratio2 "${cpu[zamo_import_1m]}" "${cpu[zamo_import]}")x)" "${cpu[zamo_import_1m]} s" "$(le "$scale_import" 11)"
+  row "7b zamo export of the 1,000,000 contacts / 3a" "<= 11x" "${scale_export}x (${wall[zamo_export_1m]} s; CPU $(ratio2 "${cpu[zamo_export_1m]}" "${cpu[zamo_export]}")x)" "${cpu[zamo_export_1m]} s" "$(le "$scale_export" 11)"
+  row "7e store floor F4 of the 1,000,000 cards' rows / F4" "-" "$(ratio2 "${command[store_write_1m]}" "${command[store_write]}")x ($(seconds store_write_1m); CPU $(ratio2 "${commandcpu[store_write_1m]}" "${commandcpu[store_write]}")x)" "${commandcpu[store_write_1m]} s" -
+  row "7c peak memory of 7a" "< 32 MB" "$(peak_mb "${rss[zamo_import_1m]}")" "-" "$(le "${rss[zamo_import_1m]}" 32767)"
+  row "7d peak memory of 7b" "< 32 MB" "$(peak_mb "${rss[zamo_export_1m]}")" "-" "$(le "${rss[zamo_export_1m]}" 32767)"
+fi
+
+# The chart: each job's throughput beside its floor's, in MB of its file per wall second.
+mkdir -p bench/figures
+chart="$tmp/throughput.dat"
+{
+  echo "# job, floor MB/s, measured MB/s"
+  echo "\"decoding (a)\\nfloor: reading\" $(rate "$a" "${command[read_a]}") $(rate "$a" "${command[decode_a]}")"
+  echo "\"plug-in import (a)\\nfloor: decoding\" $(rate "$a" "${command[decode_a]}") $rate_plugin"
+  echo "\"zamo import (a)\\nfloor: import + store\" $(rate "$a" "$import_floor") $(rate "$a" "${wall[zamo_import]}")"
+  echo "\"zamo export\\nfloor: store read + export\" $(rate "$exported_bytes" "$export_floor") $(rate "$exported_bytes" "${wall[zamo_export]}")"
+} >"$chart"
+gnuplot <<EOF
+set terminal png size 1000,560 noenhanced
+set output "bench/figures/throughput.png"
+set title "Each job beside its floor: MB of the file per second (revision $(git rev-parse --short HEAD 2>/dev/null || echo unknown))"
+set style data histogram
+set style histogram clustered gap 1
+set style fill solid 0.8 border -1
+set ylabel "MB/s (logarithmic)"
+set logscale y
+set yrange [10:*]
+set bmargin 5
+set key top right
+set grid ytics
+plot "$chart" using 2:xtic(1) title "floor", "" using 3 title "measured"
+EOF
+echo
+echo "Chart: bench/figures/throughput.png. The whole run took $(awk -v a="$began" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.0f", b - a }') s."

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "zamo_win32_ext.h"
@@ -46,6 +47,19 @@ void AnswerDialogWith(const std::string& path) {
         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, absolute.data(), size, &gSelection[0], units);
     gSelection.push_back(u'\0');  // c_str() adds the closing NUL
     ZamoWin32_SetFileDialogHandler(AnswerDialog, nullptr);
+}
+
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+void PrintCommandTimes(double wallStart, double cpuStart, const std::string& more) {
+    const double wall = Seconds() - wallStart;
+    const double cpu = CpuSeconds() - cpuStart;
+    std::printf("command %.3f s, cpu %.3f s%s%s\n", wall, cpu, more.empty() ? "" : ", ",
+                more.c_str());
 }
 
 double Seconds() {

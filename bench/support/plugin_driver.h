@@ -1,6 +1,7 @@
 /* What the two whole-process drivers share: loading a plug-in module from the
  * build folder with dlopen, answering its file dialog with one path, and a
- * monotonic clock. Exports LoadModuleCommand, AnswerDialogWith and Seconds. */
+ * monotonic clock and the process's CPU clock. Exports LoadModuleCommand,
+ * AnswerDialogWith, Seconds, CpuSeconds and PrintCommandTimes. */
 #ifndef ZAMO_BENCH_PLUGIN_DRIVER_H
 #define ZAMO_BENCH_PLUGIN_DRIVER_H
 
@@ -18,5 +19,11 @@ void AnswerDialogWith(const std::string& path);
 
 /* Seconds on a monotonic clock. */
 double Seconds();
+/* CPU seconds (user and system) the process has used so far. */
+double CpuSeconds();
+
+/* Prints "command W s, cpu C s" for the wall and CPU seconds since the two
+ * starts, the line bench.sh reads; `more` is appended after a comma when given. */
+void PrintCommandTimes(double wallStart, double cpuStart, const std::string& more = "");
 
 #endif

@@ -3,8 +3,10 @@
  * SystemTimeToTzSpecificLocalTime and TzSpecificLocalTimeToSystemTime. */
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "calendar_math.h"
 
@@ -47,14 +49,11 @@ SYSTEMTIME RuleAt(int64_t utcSwitch, long offset) {
     return RuleFromDate(local);
 }
 
-// Describes the C library's zone for the current year in Win32 terms: the
+// Describes the C library's zone for the year of `today` in Win32 terms: the
 // offsets from the month starts of the year, the transitions found between them.
-DWORD DescribeLocalZone(TIME_ZONE_INFORMATION& tzi) {
-    tzset();
+// False when the year has no daylight period.
+bool DescribeZoneYear(const SYSTEMTIME& today, long offsetNow, TIME_ZONE_INFORMATION& tzi) {
     std::memset(&tzi, 0, sizeof tzi);
-    const int64_t now = static_cast<int64_t>(time(nullptr));
-    SYSTEMTIME today{};
-    SystemTimeFromSeconds(now + StateAt(now).offset, 0, today);
 
     int64_t monthStarts[13];
     for (int m = 0; m < 13; ++m) {
@@ -65,7 +64,7 @@ DWORD DescribeLocalZone(TIME_ZONE_INFORMATION& tzi) {
         monthStarts[m] = SecondsSinceEpoch(first);
     }
     bool hasStandard = false, hasDaylight = false;
-    long standardOffset = StateAt(now).offset, daylightOffset = 0;
+    long standardOffset = offsetNow, daylightOffset = 0;
     for (int64_t start : monthStarts) {
         const LocalState s = StateAt(start);
         if (s.daylight && !hasDaylight) {
@@ -78,7 +77,7 @@ DWORD DescribeLocalZone(TIME_ZONE_INFORMATION& tzi) {
     }
     tzi.Bias = static_cast<LONG>(-standardOffset / 60);
     CopyName(tzi.StandardName, tzname[0]);
-    if (!hasDaylight || !hasStandard) return TIME_ZONE_ID_UNKNOWN;
+    if (!hasDaylight || !hasStandard) return false;
 
     CopyName(tzi.DaylightName, tzname[1]);
     tzi.DaylightBias = static_cast<LONG>(-(daylightOffset - standardOffset) / 60);
@@ -95,7 +94,40 @@ DWORD DescribeLocalZone(TIME_ZONE_INFORMATION& tzi) {
             foundEnd = true;
         }
     }
-    return StateAt(now).daylight ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
+    return true;
+}
+
+// The zone as the C library knows it after tzset: TZ and what it named.
+std::string ZoneIdentity() {
+    const char* tz = std::getenv("TZ");
+    std::string id = tz ? std::string("=") + tz : std::string("-");
+    for (const char* name : {tzname[0], tzname[1]}) (id += '\n') += name ? name : "";
+    return id + '\n' + std::to_string(timezone) + '\n' + std::to_string(daylight);
+}
+
+// Describes the C library's current zone for the current year. The description
+// takes dozens of zone look-ups, so the last one is kept while zone and year stay.
+DWORD DescribeLocalZone(TIME_ZONE_INFORMATION& tzi) {
+    tzset();
+    const int64_t now = static_cast<int64_t>(time(nullptr));
+    const LocalState state = StateAt(now);
+    SYSTEMTIME today{};
+    SystemTimeFromSeconds(now + state.offset, 0, today);
+    thread_local struct {
+        std::string zone;
+        WORD year = 0;
+        TIME_ZONE_INFORMATION tzi{};
+        bool daylightPeriod = false;
+    } last;
+    std::string zone = ZoneIdentity();
+    if (last.year != today.wYear || last.zone != zone) {
+        last.daylightPeriod = DescribeZoneYear(today, state.offset, last.tzi);
+        last.year = today.wYear;
+        last.zone = std::move(zone);
+    }
+    tzi = last.tzi;
+    if (!last.daylightPeriod) return TIME_ZONE_ID_UNKNOWN;
+    return state.daylight ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
 
 bool SameRule(const SYSTEMTIME& a, const SYSTEMTIME& b) { return std::memcmp(&a, &b, sizeof a) == 0; }

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <random>
 #include <set>
 
 #include "ole_date.h"
@@ -83,12 +84,18 @@ TEST_F(StoreTest, ChildrenKeepInsertionOrder) {
 TEST_F(StoreTest, ChildUidsStayValidWhileTheSubtreeIsWalked) {
     Add(u"p");
     for (WString uid : {u"x", u"y", u"z"}) Add(uid, u"p");
+    for (WString uid : {u"x1", u"x2"}) Add(uid, u"x");
+    Add(u"x11", u"x1");
     const WCHAR* first = AddinZamo_Contact_GetChildUID(u"p", 0);
     const WCHAR* second = AddinZamo_Contact_GetChildUID(u"p", 1);
     // Walking the first child's subtree makes calls on other contacts.
     AddinZamo_Contact_IsPresent(first);
     AddinZamo_Contact_GetFirstName(first);
-    AddinZamo_Contact_GetChildsCount(first);
+    ASSERT_EQ(AddinZamo_Contact_GetChildsCount(first), 2);
+    const WCHAR* below = AddinZamo_Contact_GetChildUID(first, 0);
+    EXPECT_EQ(WString(AddinZamo_Contact_GetChildUID(below, 0)), u"x11");
+    EXPECT_EQ(WString(AddinZamo_Contact_GetChildUID(first, 1)), u"x2");
+    EXPECT_EQ(WString(below), u"x1");
     AddinZamo_Contact_IsPresent(u"z");
     Add(u"w", u"p");  // a new sibling does not move the others
     EXPECT_EQ(WString(first), u"x");
@@ -117,6 +124,76 @@ TEST_F(StoreTest, ContactsInsertedDuringAWalkAreSeen) {
         for (size_t i = 0; i < c.children.size(); ++i)
             EXPECT_EQ(WString(AddinZamo_Contact_GetChildUID(c.parent.c_str(), static_cast<int>(i))),
                       c.children[i]);
+    }
+}
+
+TEST_F(StoreTest, ReadAheadAnswersWhatALookupWouldOverRandomTrees) {
+    // Children and communications are read ahead through cursors while a walk
+    // goes in order; random trees, walks that jump, and writes in between must
+    // give what the test's own record of the contacts says.
+    struct Node {
+        WString uid;
+        size_t parent;  // index into nodes; 0 is "root"
+        std::vector<WString> values;
+    };
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ZamoStore_Close(nullptr);  // a fresh database per seed
+        std::filesystem::remove(DbPath());
+        ASSERT_TRUE(ZamoStore_Open(DbPath(), nullptr));
+        std::mt19937 random(seed);
+        auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+        std::vector<Node> nodes = {{u"root", 0, {}}};
+        auto add = [&] {
+            size_t parent = pick(3) == 0 ? 0 : pick(nodes.size());
+            WString uid = u"c" + WString(1, static_cast<WCHAR>(0x400 + nodes.size()));
+            ASSERT_EQ(Add(uid, nodes[parent].uid), uid);
+            nodes.push_back({uid, parent, {}});
+        };
+        auto addValue = [&](size_t n) {
+            WString value = u"v" + WString(1, static_cast<WCHAR>(0x430 + pick(32)));
+            AddinZamo_Contact_AddCommunication(nodes[n].uid.c_str(), u"tel", value.c_str(),
+                                               nullptr);
+            nodes[n].values.push_back(value);
+        };
+        auto children = [&](size_t n) {
+            std::vector<size_t> list;
+            for (size_t i = 1; i < nodes.size(); ++i)
+                if (nodes[i].parent == n) list.push_back(i);
+            return list;
+        };
+        for (int i = 0; i < 40; ++i) add();
+        for (int i = 0; i < 80; ++i) addValue(1 + pick(nodes.size() - 1));
+        ZamoStore_EndCommand(nullptr);
+        for (int step = 0; step < 300; ++step) {
+            SCOPED_TRACE("step " + std::to_string(step));
+            size_t parent = pick(4) == 0 ? 0 : pick(nodes.size());
+            std::vector<size_t> list = children(parent);
+            ASSERT_EQ(AddinZamo_Contact_GetChildsCount(nodes[parent].uid.c_str()),
+                      static_cast<int>(list.size()));
+            // A run of children in order from a random start, each read as the export does.
+            for (size_t i = list.empty() ? 0 : pick(list.size()); i < list.size(); ++i) {
+                const Node& child = nodes[list[i]];
+                ASSERT_EQ(WString(AddinZamo_Contact_GetChildUID(nodes[parent].uid.c_str(),
+                                                                static_cast<int>(i))),
+                          child.uid);
+                ASSERT_EQ(AddinZamo_Contact_GetCommunicationsCount(child.uid.c_str()),
+                          static_cast<int>(child.values.size()));
+                for (size_t k = 0; k < child.values.size(); ++k) {
+                    const WCHAR* value = nullptr;
+                    AddinZamo_Contact_GetCommunication(child.uid.c_str(), static_cast<int>(k),
+                                                       nullptr, &value, nullptr);
+                    EXPECT_EQ(WString(value), child.values[k]);
+                }
+                if (pick(6) == 0) break;
+            }
+            switch (pick(16)) {
+                case 0: case 1: add(); break;
+                case 2: case 3: addValue(1 + pick(nodes.size() - 1)); break;
+                case 4: ZamoStore_EndCommand(nullptr); break;
+                default: break;
+            }
+        }
     }
 }
 
