@@ -164,6 +164,9 @@ void RunExport(const ProgramContext& context) {
                         [&boxes](const WString& text, const WString&, UINT type) {
                             return AnswerBox(&boxes, text, type);
                         });
+    // A first Ctrl-C lets the module finish its file (it cannot be stopped
+    // midway without leaving its temporary file); the run then exits 130.
+    WatchInterrupts();
     if (cl.hasContact)
         module.ContactMenuCommandExecute(uid.c_str());
     else
@@ -194,4 +197,5 @@ void RunExport(const ProgramContext& context) {
                                    : "no contact has a first, middle or last name");
     else
         std::fprintf(toOutput ? stderr : stdout, "%s\n", done.c_str());
+    if (Interrupted()) throw CliFailure{"interrupted once the export was whole", 130};
 }
