@@ -156,10 +156,12 @@ void Remember(KnownCommunications& known, WStringView kind, WStringView value) {
     RememberKey(known, kind, value);
 }
 
-void ReadOnce(const WString& uid, KnownCommunications& known) {
-    if (known.read) return;
-    known.read = true;
-    Forget(known);
+// Hands each of the contact's stored communications (kind, value) to `visit`,
+// in the host's order, until `visit` returns true; returns whether it did. The
+// texts last only until the next host call. Entries the host cannot give are
+// passed over.
+template <typename Visit>
+bool VisitStoredCommunications(const WString& uid, Visit visit) {
     const int count = AddinZamo_Contact_GetCommunicationsCount(uid.c_str());
     for (int index = 0; index < count; ++index) {
         const WCHAR* hostKind = nullptr;
@@ -168,8 +170,19 @@ void ReadOnce(const WString& uid, KnownCommunications& known) {
         if (!AddinZamo_Contact_GetCommunication(uid.c_str(), index, &hostKind, &hostValue,
                                                 &hostSubKind))
             continue;
-        Remember(known, HostText(hostKind), HostText(hostValue));
+        if (visit(HostText(hostKind), HostText(hostValue))) return true;
     }
+    return false;
+}
+
+void ReadOnce(const WString& uid, KnownCommunications& known) {
+    if (known.read) return;
+    known.read = true;
+    Forget(known);
+    VisitStoredCommunications(uid, [&known](WStringView kind, WStringView value) {
+        Remember(known, kind, value);
+        return false;
+    });
 }
 
 // HasCommunication's answer, from what is known.
@@ -181,18 +194,9 @@ bool Knows(const KnownCommunications& known, WStringView kind, WStringView value
 }  // namespace
 
 bool HasCommunication(const WString& uid, WStringView kind, WStringView value) {
-    int count = AddinZamo_Contact_GetCommunicationsCount(uid.c_str());
-    for (int index = 0; index < count; ++index) {
-        const WCHAR* hostKind = nullptr;
-        const WCHAR* hostValue = nullptr;
-        const WCHAR* hostSubKind = nullptr;
-        if (!AddinZamo_Contact_GetCommunication(uid.c_str(), index, &hostKind, &hostValue,
-                                                &hostSubKind))
-            continue;
-        // Compared at once: the host's strings last only until its next call.
-        if (HostText(hostKind) == kind && SameValue(HostText(hostValue), value)) return true;
-    }
-    return false;
+    return VisitStoredCommunications(uid, [&](WStringView storedKind, WStringView storedValue) {
+        return storedKind == kind && SameValue(storedValue, value);
+    });
 }
 
 void ImportCommunications(const WString& uid, const CardLines& card, PropertyScratch& scratch,
