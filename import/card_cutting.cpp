@@ -1,168 +1,186 @@
-/* Line and card cutting (see card_cutting.h). The buffers only ever hold the
- * card being collected followed by the line being assembled, so they are
- * emptied whenever a card has gone to the sink or a line outside a card is
- * dropped. */
+/* Line and card cutting (see card_cutting.h). A line that lies whole in the
+ * bytes at hand is tested for the markers on its bytes and decoded only when a
+ * card keeps it; a line that runs past them is carried, and once it is long it
+ * is decoded as it comes and cut into pieces on its units. */
 #include "card_cutting.h"
 
-#include <algorithm>
+#include <cstring>
 
 #include "text_search.h"
 
 namespace {
 
-const WStringView kCardStart = TEXT("BEGIN:VCARD");
-const WStringView kCardEnd = TEXT("END:VCARD");
-// Both markers end so: a line without it holds neither, and searching it
-// first (for the rarer "V") spares most lines the two marker searches.
-const WStringView kMarkerTail = TEXT("VCARD");
-constexpr WCHAR kLineFeed = 0x0A;
-constexpr WCHAR kCarriageReturn = 0x0D;
+// A card marker, found by its rarer "V" first.
+struct Marker {
+    WStringView units;
+    const char* bytes;
+    size_t size;
+    size_t rare;  // position of the "V"
+};
+const Marker kCardStart = {TEXT("BEGIN:VCARD"), "BEGIN:VCARD", 11, 6};
+const Marker kCardEnd = {TEXT("END:VCARD"), "END:VCARD", 9, 4};
+
+// Carried bytes beyond this many make the line a long one.
+constexpr size_t kCarryLimit = 64 * 1024;
+// Room a card keeps for the next one; a larger card's room goes with it.
+constexpr size_t kKeptUnits = 1 << 20;
+constexpr unsigned char kLineFeed = 0x0A;
+constexpr unsigned char kCarriageReturn = 0x0D;
 
 bool IsHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// Once the whole lines in the buffer reach half this many units, they become a
-// chunk of their own rather than being copied along as the buffer grows.
-constexpr size_t kChunkUnits = 1 << 20;
+bool HoldsMarker(const unsigned char* text, size_t size, const Marker& marker) {
+    if (size < marker.size) return false;
+    const unsigned char* at = text + marker.rare;
+    const unsigned char* last = text + size - (marker.size - marker.rare);  // the last "V" that fits
+    while (at <= last) {
+        at = static_cast<const unsigned char*>(
+            std::memchr(at, marker.bytes[marker.rare], static_cast<size_t>(last - at) + 1));
+        if (!at) return false;
+        if (std::memcmp(at - marker.rare, marker.bytes, marker.size) == 0) return true;
+        ++at;
+    }
+    return false;
+}
 
-void Restart(CardCutting& c) {
-    c.used = 0;
-    c.lineStart = 0;
-    c.inCard = false;
-    c.card.clear();
-    c.full.clear();  // the chunks of a large card go with it
-    c.firstInText = 0;
+// The size of `line` without the carriage return that ends it.
+size_t WithoutCarriageReturn(const unsigned char* line, size_t size) {
+    return size > 0 && line[size - 1] == kCarriageReturn ? size - 1 : size;
 }
 
 void HandCardOver(CardCutting& c) {
-    c.sink(c.card);
-    Restart(c);
+    c.sink(c.context, c.card);
+    c.card.Clear(kKeptUnits);
+    c.inCard = false;
 }
 
-// The card's lines in `text` now stand at `to` instead of `from` (which still holds them).
-void Rebase(CardCutting& c, const WCHAR* from, const WCHAR* to) {
-    for (size_t i = c.firstInText; i < c.card.size(); ++i)
-        c.card[i] = WStringView(to + (c.card[i].data() - from), c.card[i].size());
-}
-
-// Makes room for `more` units after the used ones. Once the whole lines in the
-// buffer fill half a chunk, they move to a chunk of their own, cut to size, and
-// the buffer starts over with the line being assembled; a buffer that is still
-// too small grows to a quarter more than needed.
-void MakeRoom(CardCutting& c, size_t more) {
-    if (c.used + more <= c.text.size()) return;
-    if (c.lineStart >= kChunkUnits / 2) {
-        std::vector<WCHAR> whole(c.text.begin(), c.text.begin() + static_cast<long>(c.lineStart));
-        Rebase(c, c.text.data(), whole.data());
-        c.full.push_back(std::move(whole));
-        c.firstInText = c.card.size();
-        std::copy(c.text.begin() + static_cast<long>(c.lineStart),
-                  c.text.begin() + static_cast<long>(c.used), c.text.begin());
-        c.used -= c.lineStart;
-        c.lineStart = 0;
-        if (c.used + more <= c.text.size()) return;
-    }
-    const size_t needed = c.used + more;
-    std::vector<WCHAR> bigger(needed + needed / 4);
-    std::copy(c.text.begin(), c.text.begin() + static_cast<long>(c.used), bigger.begin());
-    Rebase(c, c.text.data(), bigger.data());
-    c.text.swap(bigger);
-}
-
-// The line [lineStart, used) is complete: keep it in the card, end the card or drop it.
-void EndLine(CardCutting& c) {
-    WStringView text(c.text.data() + c.lineStart, c.used - c.lineStart);
-    const bool mayHoldMarker = ContainsText(text, kMarkerTail);
+// The open line (or piece) of `c.card` is complete: keep it, end the card or drop it.
+void EndOpenLine(CardCutting& c) {
+    const WStringView line = c.card.OpenLine();
     if (!c.inCard) {
-        if (!mayHoldMarker || !ContainsText(text, kCardStart)) {
-            c.used = c.lineStart;  // outside any card: dropped
+        if (!ContainsText(line, kCardStart.units)) {
+            c.card.DropOpenLine();  // outside any card
             return;
         }
         c.inCard = true;
-        c.card.push_back(text);
-        if (ContainsText(text, kCardEnd)) {
-            HandCardOver(c);  // both markers: a card of this one line
-            return;
-        }
-    } else if (mayHoldMarker && ContainsText(text, kCardEnd)) {
-        HandCardOver(c);  // the end line belongs to no card
+        c.card.CloseLine();
+        if (ContainsText(line, kCardEnd.units)) HandCardOver(c);  // both markers: a card of this line
         return;
-    } else {
-        c.card.push_back(text);
     }
-    c.lineStart = c.used;
+    if (ContainsText(line, kCardEnd.units)) {
+        c.card.DropOpenLine();  // the end line belongs to no card
+        HandCardOver(c);
+        return;
+    }
+    c.card.CloseLine();
 }
 
-// Appends one unit of line text; a full piece is ended first.
-void Put(CardCutting& c, WCHAR unit) {
-    if (c.used - c.lineStart == c.pieceLimit) {
-        WCHAR last = c.text[c.used - 1];
-        if (IsHighSurrogate(last) && IsLowSurrogate(unit) && c.pieceLimit > 1) {
-            --c.used;  // the pair moves whole to the next piece
-            EndLine(c);
-            c.text[c.used++] = last;
-        } else {
-            EndLine(c);
-        }
-    }
-    c.text[c.used++] = unit;
-}
-
-// Appends a run of line text, ending full pieces as Put does.
-void AppendRun(CardCutting& c, const WCHAR* run, size_t count) {
+// Appends units to the open line, ending each full piece first.
+void PutUnits(CardCutting& c, const WCHAR* units, size_t count) {
     while (count > 0) {
-        size_t room = c.pieceLimit - (c.used - c.lineStart);
-        if (room == 0) {
-            Put(c, *run++);
-            --count;
+        const size_t length = c.card.OpenLine().size();
+        if (length == c.pieceLimit) {
+            const WCHAR last = c.card.OpenLine().back();
+            if (IsHighSurrogate(last) && IsLowSurrogate(*units) && c.pieceLimit > 1) {
+                c.card.TrimOpenLine(1);  // the pair moves whole to the next piece
+                EndOpenLine(c);
+                c.card.AppendToOpenLine(&last, 1);
+            } else {
+                EndOpenLine(c);
+            }
             continue;
         }
-        size_t take = room < count ? room : count;
-        std::copy(run, run + take, c.text.data() + c.used);
-        c.used += take;
-        run += take;
+        const size_t room = c.pieceLimit - length;
+        const size_t take = room < count ? room : count;
+        c.card.AppendToOpenLine(units, take);
+        units += take;
         count -= take;
     }
 }
 
+// Decodes the carried bytes into the open line; unless the line ends here, a
+// last carriage return and an incomplete sequence stay carried.
+void DecodeCarried(CardCutting& c, bool lineEnds) {
+    size_t size = c.carry.size();
+    if (!lineEnds && size > 0 && c.carry[size - 1] == kCarriageReturn) --size;
+    c.units.resize(size + 1);
+    size_t written = 0;
+    const size_t consumed =
+        DecodeBytes(c.encoding, c.carry.data(), size, lineEnds, c.units.data(), written);
+    PutUnits(c, c.units.data(), written);
+    c.carry.erase(c.carry.begin(), c.carry.begin() + static_cast<long>(consumed));
+}
+
+// A whole line, without its line end.
+void EndLine(CardCutting& c, const unsigned char* line, size_t size) {
+    if (size > c.pieceLimit) {  // it may need cutting into pieces: on its units
+        if (line == c.carry.data())
+            c.carry.resize(size);
+        else
+            c.carry.assign(line, line + size);
+        DecodeCarried(c, true);
+        EndOpenLine(c);
+        return;
+    }
+    const Marker& wanted = c.inCard ? kCardEnd : kCardStart;
+    const bool marked = HoldsMarker(line, size, wanted);
+    if (c.inCard == marked) {  // a line outside cards, or the end line
+        if (marked) HandCardOver(c);
+        return;
+    }
+    size_t written = 0;
+    DecodeBytes(c.encoding, line, size, true, c.card.Room(size + 1), written);
+    c.card.Grow(written);
+    c.card.CloseLine();
+    if (!c.inCard) {
+        c.inCard = true;
+        if (HoldsMarker(line, size, kCardEnd)) HandCardOver(c);
+    }
+}
+
+// The carried line ends here (at a line feed when `atLineFeed`, else at the end of the file).
+void EndCarriedLine(CardCutting& c, bool atLineFeed) {
+    if (c.longLine) {
+        if (atLineFeed) c.carry.resize(WithoutCarriageReturn(c.carry.data(), c.carry.size()));
+        DecodeCarried(c, true);
+        EndOpenLine(c);
+        c.longLine = false;
+    } else {
+        const size_t size =
+            atLineFeed ? WithoutCarriageReturn(c.carry.data(), c.carry.size()) : c.carry.size();
+        EndLine(c, c.carry.data(), size);
+    }
+    c.carry.clear();
+}
+
 }  // namespace
 
-void CutDecodedUnits(CardCutting& c, const WCHAR* units, size_t count) {
-    // Each unit adds at most two (a carriage return held back, then the unit).
-    MakeRoom(c, count + 2);
-    if (c.pendingCarriageReturn && count > 0) {
-        c.pendingCarriageReturn = false;
-        if (units[0] != kLineFeed) Put(c, kCarriageReturn);
-    }
-    size_t i = 0;
-    while (i < count) {
-        size_t end = i;
-        while (end < count && units[end] != kLineFeed && units[end] != kCarriageReturn) ++end;
-        AppendRun(c, units + i, end - i);
-        if (end == count) break;
-        if (units[end] == kLineFeed) {
-            EndLine(c);
-            i = end + 1;
-        } else if (end + 1 == count) {
-            c.pendingCarriageReturn = true;  // its line feed may come with the next units
-            break;
-        } else if (units[end + 1] == kLineFeed) {
-            EndLine(c);
-            i = end + 2;
+void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
+    while (size > 0) {
+        const auto* feed = static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, size));
+        const size_t length = feed ? static_cast<size_t>(feed - bytes) : size;
+        if (feed && c.carry.empty() && !c.longLine) {
+            EndLine(c, bytes, WithoutCarriageReturn(bytes, length));
         } else {
-            Put(c, kCarriageReturn);
-            i = end + 1;
+            c.carry.insert(c.carry.end(), bytes, bytes + length);
+            if (feed) {
+                EndCarriedLine(c, true);
+            } else if (c.longLine || c.carry.size() > kCarryLimit) {
+                c.longLine = true;
+                DecodeCarried(c, false);
+            }
         }
+        if (!feed) return;
+        bytes += length + 1;
+        size -= length + 1;
     }
 }
 
 void FinishCutting(CardCutting& c) {
-    if (c.pendingCarriageReturn) {
-        c.pendingCarriageReturn = false;
-        MakeRoom(c, 2);
-        Put(c, kCarriageReturn);
-    }
-    if (c.used > c.lineStart) EndLine(c);
+    if (c.longLine || !c.carry.empty()) EndCarriedLine(c, false);
     if (c.inCard) HandCardOver(c);
-    Restart(c);
+    c.card.Clear(kKeptUnits);
+    c.carry.clear();
+    c.inCard = false;
 }

@@ -39,32 +39,71 @@ bool Fill(std::FILE* file, std::vector<unsigned char>& buffer, size_t from, size
     return true;
 }
 
-void DecodeFile(std::FILE* file, bool windows1251, std::vector<unsigned char>& bytes,
-                CardCutting& cutting) {
+// UTF-16 code units (whole pairs, no lone surrogates) as UTF-8 bytes; `out` has
+// room for three bytes a unit.
+size_t EncodeUtf8(const WCHAR* units, size_t count, unsigned char* out) {
+    size_t n = 0;
+    for (size_t i = 0; i < count; ++i) {
+        unsigned long cp = units[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < count)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[++i] - 0xDC00);
+        if (cp < 0x80) {
+            out[n++] = static_cast<unsigned char>(cp);
+            continue;
+        }
+        const int trailing = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+        static const unsigned char kLeads[] = {0, 0xC0, 0xE0, 0xF0};
+        out[n++] = static_cast<unsigned char>(kLeads[trailing] | (cp >> (6 * trailing)));
+        for (int k = trailing - 1; k >= 0; --k)
+            out[n++] = static_cast<unsigned char>(0x80 | ((cp >> (6 * k)) & 0x3F));
+    }
+    return n;
+}
+
+// Cuts a file read as UTF-16: each piece decoded, then handed on as UTF-8, in
+// which line ends and markers stand for themselves as in the other encodings.
+void CutUtf16File(std::FILE* file, std::vector<unsigned char>& bytes, size_t start, size_t filled,
+                  bool more, CardCutting& cutting) {
     std::vector<WCHAR> units(bytes.size() + 1);
+    std::vector<unsigned char> utf8(3 * units.size());
+    for (;;) {
+        size_t written = 0;
+        const size_t consumed = DecodeBytes(TextEncoding::Utf16Le, bytes.data() + start,
+                                            filled - start, !more, units.data(), written);
+        CutBytes(cutting, utf8.data(), EncodeUtf8(units.data(), written, utf8.data()));
+        if (!more) return;
+        const size_t left = filled - start - consumed;
+        std::memmove(bytes.data(), bytes.data() + start + consumed, left);
+        start = 0;
+        more = Fill(file, bytes, left, filled);
+    }
+}
+
+void CutFile(std::FILE* file, bool windows1251, std::vector<unsigned char>& bytes,
+             CardCutting& cutting) {
     size_t filled = 0;
     bool more = Fill(file, bytes, 0, filled);
     size_t start = 0;
     TextEncoding encoding = TextEncoding::Windows1251;
     if (!windows1251) encoding = EncodingAfterMark(bytes.data(), filled, start);
     cutting.pieceLimit = windows1251 ? static_cast<size_t>(-1) : kLinePieceLimit;
-    for (;;) {
-        size_t written = 0;
-        size_t consumed =
-            DecodeBytes(encoding, bytes.data() + start, filled - start, !more, units.data(), written);
-        CutDecodedUnits(cutting, units.data(), written);
-        if (!more) break;
-        size_t left = filled - start - consumed;
-        std::memmove(bytes.data(), bytes.data() + start + consumed, left);
-        start = 0;
-        more = Fill(file, bytes, left, filled);
+    cutting.encoding = windows1251 ? TextEncoding::Windows1251 : TextEncoding::Utf8;
+    if (encoding == TextEncoding::Utf16Le) {
+        CutUtf16File(file, bytes, start, filled, more, cutting);
+    } else {
+        for (;;) {
+            CutBytes(cutting, bytes.data() + start, filled - start);
+            if (!more) break;
+            start = 0;
+            more = Fill(file, bytes, 0, filled);
+        }
     }
     FinishCutting(cutting);
 }
 
 }  // namespace
 
-bool ReadVCardCards(const WString& path, const std::function<void(const CardLines&)>& sink,
+bool ReadVCardCards(const WString& path, CardCutting::Sink sink, void* context,
                     bool* readAsWindows1251) {
     std::vector<unsigned char> bytes(kReadSize);
     bool windows1251 = false;
@@ -80,8 +119,18 @@ bool ReadVCardCards(const WString& path, const std::function<void(const CardLine
     if (!reading.file) return true;  // gone since the sniff: no lines, no cards
     CardCutting cutting;
     cutting.sink = sink;
-    DecodeFile(reading.file, windows1251, bytes, cutting);
+    cutting.context = context;
+    CutFile(reading.file, windows1251, bytes, cutting);
     return true;
+}
+
+bool ReadVCardCards(const WString& path, const std::function<void(const CardLines&)>& sink,
+                    bool* readAsWindows1251) {
+    auto call = [](void* context, const CardLines& card) {
+        (*static_cast<const std::function<void(const CardLines&)>*>(context))(card);
+    };
+    return ReadVCardCards(path, call, const_cast<void*>(static_cast<const void*>(&sink)),
+                          readAsWindows1251);
 }
 
 void ImportVCardFile(WString path) {
@@ -89,15 +138,18 @@ void ImportVCardFile(WString path) {
     try {
         AddinZamo_ChangesStart();
         bracketOpen = true;
-        CardImportContext context;
-        bool windows1251 = false;
+        struct FileImport {
+            CardImportContext context;
+            bool windows1251 = false;
+        } file;
         ReadVCardCards(
             path,
-            [&](const CardLines& lines) {
-                context.fromUtf8File = !windows1251;
-                ImportCard(lines, context);
+            [](void* opened, const CardLines& lines) {
+                FileImport& file = *static_cast<FileImport*>(opened);
+                file.context.fromUtf8File = !file.windows1251;
+                ImportCard(lines, file.context);
             },
-            &windows1251);
+            &file, &file.windows1251);
     } catch (...) {
         // Told before the bracket ends: the host then knows this file's changes failed.
         try {

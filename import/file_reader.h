@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "card_cutting.h"
 #include "card_lines.h"
 #include "wide_text.h"
 
@@ -14,6 +15,9 @@
  * first card, `*readAsWindows1251` (when given) tells the decoding chosen. */
 bool ReadVCardCards(const WString& path, const std::function<void(const CardLines&)>& sink,
                     bool* readAsWindows1251 = nullptr);
+/* The same with a plain function and its context. */
+bool ReadVCardCards(const WString& path, CardCutting::Sink sink, void* context,
+                    bool* readAsWindows1251);
 
 /* Imports one file: AddinZamo_ChangesStart, every card through ImportCard, then
  * AddinZamo_ChangesEnd. When an exception ends the file's import midway, an
