@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "text_search.h"
 #include "zamo_host.h"
 
 namespace {
@@ -32,39 +33,33 @@ const AddressKind kAddressKinds[] = {
 constexpr size_t kExtended = 1, kStreet = 2, kLocality = 3, kRegion = 4, kPostalCode = 5,
                  kCountry = 6;
 
-const AddressKind* ChooseAddressKind(const std::vector<WString>& parameters) {
-    for (const WString& entry : parameters)
+const AddressKind* ChooseAddressKind(const std::vector<WStringView>& parameters) {
+    for (WStringView entry : parameters)
         for (const AddressKind& kind : kAddressKinds)
-            if (entry.find(kind.word) != WString::npos) return &kind;
+            if (ContainsText(entry, kind.word)) return &kind;
     return nullptr;
 }
 
-// A component the line lacks reads as empty.
-const WCHAR* Component(const std::vector<WString>& components, size_t index) {
-    return index < components.size() ? components[index].c_str() : TEXT("");
-}
-
-void SetAddress(const WString& uid, const AddressKind& kind,
-                const std::vector<WString>& components) {
+// A component the line lacks reads as empty; one value at a time lives in `room`.
+void SetAddress(const WString& uid, const AddressKind& kind, const PropertyParts& parts,
+                WString& room) {
     const WCHAR* id = uid.c_str();
-    kind.street(id, Component(components, kStreet));
-    kind.city(id, Component(components, kLocality));
-    kind.province(id, Component(components, kRegion));
-    kind.postalCode(id, Component(components, kPostalCode));
-    kind.country(id, Component(components, kCountry));
-    bool allEmpty = true;
-    for (size_t i = kStreet; i <= kCountry && i < components.size(); ++i)
-        if (!components[i].empty()) allEmpty = false;
-    if (allEmpty) kind.street(id, Component(components, kExtended));
+    kind.street(id, ComponentValue(parts, kStreet, room));
+    kind.city(id, ComponentValue(parts, kLocality, room));
+    kind.province(id, ComponentValue(parts, kRegion, room));
+    kind.postalCode(id, ComponentValue(parts, kPostalCode, room));
+    kind.country(id, ComponentValue(parts, kCountry, room));
+    bool allEmpty = true;  // a component is empty exactly when its value is
+    for (size_t i = kStreet; i <= kCountry && i < parts.components.size(); ++i)
+        if (!parts.components[i].empty()) allEmpty = false;
+    if (allEmpty) kind.street(id, ComponentValue(parts, kExtended, room));
 }
 
 }  // namespace
 
 void ImportAddresses(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
-    ForEachNamedProperty(TEXT("ADR"), card, scratch,
-                         [&](const std::vector<WString>& parameters,
-                             const std::vector<WString>& components) {
-                             if (const AddressKind* kind = ChooseAddressKind(parameters))
-                                 SetAddress(uid, *kind, components);
-                         });
+    ForEachNamedProperty(TEXT("ADR"), card, scratch, [&](const PropertyParts& parts) {
+        if (const AddressKind* kind = ChooseAddressKind(parts.parameters))
+            SetAddress(uid, *kind, parts, scratch.value);
+    });
 }

@@ -65,34 +65,34 @@ WString ReadFormattedName(const CardLines& card, PropertyScratch& scratch) {
 void SetNames(const WString& uid, const WString& formattedName, const CardLines& card,
               PropertyScratch& scratch) {
     const WCHAR* id = uid.c_str();
-    ForEachNamedProperty(TEXT("N"), card, scratch,
-                         [&](const std::vector<WString>&, const std::vector<WString>& parts) {
-                             AddinZamo_Contact_SetLastName(id, parts[0].c_str());
-                             if (parts.size() >= 2)
-                                 AddinZamo_Contact_SetFirstName(id, parts[1].c_str());
-                             if (parts.size() < 3) return;
-                             AddinZamo_Contact_SetMiddleName(id, parts[2].c_str());
-                             if (parts[0].empty() && parts[1].empty() && parts[2].empty())
-                                 AddinZamo_Contact_SetLastName(id, formattedName.c_str());
-                         });
+    WString& room = scratch.value;
+    ForEachNamedProperty(TEXT("N"), card, scratch, [&](const PropertyParts& parts) {
+        const std::vector<WStringView>& names = parts.components;
+        AddinZamo_Contact_SetLastName(id, ComponentValue(parts, 0, room));
+        if (names.size() >= 2) AddinZamo_Contact_SetFirstName(id, ComponentValue(parts, 1, room));
+        if (names.size() < 3) return;
+        AddinZamo_Contact_SetMiddleName(id, ComponentValue(parts, 2, room));
+        // A component is empty exactly when its value is.
+        if (names[0].empty() && names[1].empty() && names[2].empty())
+            AddinZamo_Contact_SetLastName(id, formattedName.c_str());
+    });
 }
 
 void SetSingleTexts(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
     for (const SingleText& text : kSingleTexts)
-        ForEachNamedProperty(text.property, card, scratch,
-                             [&](const std::vector<WString>&, const std::vector<WString>& parts) {
-                                 text.setter(uid.c_str(), parts[0].c_str());
-                             });
+        ForEachNamedProperty(text.property, card, scratch, [&](const PropertyParts& parts) {
+            text.setter(uid.c_str(), ComponentValue(parts, 0, scratch.value));
+        });
 }
 
 // Every BDAY line in card order; a text of no known form sets the all-zero time.
 void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
-    ForEachNamedProperty(TEXT("BDAY"), card, scratch,
-                         [&](const std::vector<WString>&, const std::vector<WString>& parts) {
-                             SYSTEMTIME time = ParseVCardDate(parts[0]);
-                             double date = AddinZamo_GetOleDateFromSystemTime(time);
-                             AddinZamo_Contact_SetBirthDate(uid.c_str(), date);
-                         });
+    ForEachNamedProperty(TEXT("BDAY"), card, scratch, [&](const PropertyParts& parts) {
+        ComponentValue(parts, 0, scratch.value);
+        SYSTEMTIME time = ParseVCardDate(scratch.value);
+        double date = AddinZamo_GetOleDateFromSystemTime(time);
+        AddinZamo_Contact_SetBirthDate(uid.c_str(), date);
+    });
 }
 
 }  // namespace

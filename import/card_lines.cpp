@@ -1,33 +1,44 @@
 /* The card's line buffer (see card_lines.h): the text grows by a quarter at a
- * time, so a large card is not held twice over while it grows. */
+ * time, so a large card is not held twice over while it grows, and room is
+ * handed out unfilled. */
 #include "card_lines.h"
 
 #include <algorithm>
 #include <stdexcept>
 
+CardLines& CardLines::operator=(const CardLines& other) {
+    if (this == &other) return *this;
+    text_.reset(new WCHAR[other.size_ > 0 ? other.size_ : 1]);
+    std::copy(other.text_.get(), other.text_.get() + other.size_, text_.get());
+    size_ = capacity_ = other.size_;
+    starts_ = other.starts_;
+    return *this;
+}
+
 WCHAR* CardLines::Room(size_t units) {
-    const size_t used = text_.size() - roomLeft_;
-    if (units >= UINT32_MAX || used + units >= UINT32_MAX)
-        throw std::length_error("card too long");
-    const size_t needed = used + units;
-    if (needed > text_.capacity()) text_.reserve(std::max(needed, text_.capacity() + text_.capacity() / 4));
-    text_.resize(needed);
-    roomLeft_ = units;
-    return text_.data() + used;
+    if (units >= UINT32_MAX || size_ + units >= UINT32_MAX) throw std::length_error("card too long");
+    const size_t needed = size_ + units;
+    if (needed > capacity_) {
+        const size_t capacity = std::max(needed, capacity_ + capacity_ / 4);
+        std::unique_ptr<WCHAR[]> bigger(new WCHAR[capacity]);
+        std::copy(text_.get(), text_.get() + size_, bigger.get());
+        text_ = std::move(bigger);
+        capacity_ = capacity;
+    }
+    return text_.get() + size_;
 }
 
 void CardLines::AppendToOpenLine(const WCHAR* units, size_t count) {
-    WCHAR* at = Room(count);
-    std::copy(units, units + count, at);
+    std::copy(units, units + count, Room(count));
     Grow(count);
 }
 
 void CardLines::Clear(size_t keptUnits) {
-    text_.clear();
+    size_ = 0;
     starts_.resize(1);
-    if (text_.capacity() > keptUnits) std::vector<WCHAR>().swap(text_);
-    if (starts_.capacity() > keptUnits / 8) {
-        std::vector<uint32_t> fresh{0};
-        starts_.swap(fresh);
+    if (capacity_ > keptUnits) {
+        text_.reset();
+        capacity_ = 0;
     }
+    if (starts_.capacity() > keptUnits / 8) std::vector<uint32_t>{0}.swap(starts_);
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "wide_text.h"
@@ -38,6 +39,8 @@ public:
     };
 
     CardLines() = default;
+    CardLines(const CardLines& other) { *this = other; }
+    CardLines& operator=(const CardLines& other);
     /* The lines of [first, last), each anything a WStringView can be made of. */
     template <typename Iterator>
     CardLines(Iterator first, Iterator last) {
@@ -47,7 +50,7 @@ public:
     size_t size() const { return starts_.size() - 1; }
     bool empty() const { return size() == 0; }
     WStringView operator[](size_t i) const {
-        return WStringView(text_.data() + starts_[i], starts_[i + 1] - starts_[i]);
+        return WStringView(text_.get() + starts_[i], starts_[i + 1] - starts_[i]);
     }
     const_iterator begin() const { return const_iterator(this, 0); }
     const_iterator end() const { return const_iterator(this, size()); }
@@ -63,24 +66,25 @@ public:
      * `n` more units at its end, `Grow(k)` keeps `k` of them (k <= n). A card whose
      * text reaches 2^32 units throws std::length_error. */
     WCHAR* Room(size_t units);
-    void Grow(size_t units) { text_.resize(text_.size() - roomLeft_ + units), roomLeft_ = 0; }
+    void Grow(size_t units) { size_ += units; }
     void AppendToOpenLine(const WCHAR* units, size_t count);
     /* The open line so far, and its length. */
     WStringView OpenLine() const {
-        return WStringView(text_.data() + starts_.back(), text_.size() - starts_.back());
+        return WStringView(text_.get() + starts_.back(), size_ - starts_.back());
     }
     /* The open line becomes the last whole line. */
-    void CloseLine() { starts_.push_back(static_cast<uint32_t>(text_.size())); }
+    void CloseLine() { starts_.push_back(static_cast<uint32_t>(size_)); }
     /* Forgets the open line's last `units` units, or all of its text. */
-    void TrimOpenLine(size_t units) { text_.resize(text_.size() - units); }
-    void DropOpenLine() { text_.resize(starts_.back()); }
+    void TrimOpenLine(size_t units) { size_ -= units; }
+    void DropOpenLine() { size_ = starts_.back(); }
     /* Forgets every line; room beyond `keptUnits` units is given back. */
     void Clear(size_t keptUnits);
 
 private:
-    std::vector<WCHAR> text_;
+    std::unique_ptr<WCHAR[]> text_;  // size_ units used of capacity_
+    size_t size_ = 0;
+    size_t capacity_ = 0;
     std::vector<uint32_t> starts_{0};  // line i is [starts_[i], starts_[i + 1]); the last: the open line
-    size_t roomLeft_ = 0;
 };
 
 #endif

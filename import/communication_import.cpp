@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "text_search.h"
 #include "zamo_host.h"
 
 namespace {
@@ -34,10 +35,10 @@ const CommunicationStep kCommunicationSteps[] = {
 
 const WCHAR kFaxWord[] = TEXT("FAX");
 
-const WCHAR* StepKind(const CommunicationStep& step, const std::vector<WString>& parameters) {
+const WCHAR* StepKind(const CommunicationStep& step, const std::vector<WStringView>& parameters) {
     if (step.faxKind)
-        for (const WString& entry : parameters)
-            if (entry.find(kFaxWord) != WString::npos) return step.faxKind;
+        for (WStringView entry : parameters)
+            if (ContainsText(entry, kFaxWord)) return step.faxKind;
     return step.kind;
 }
 
@@ -132,10 +133,11 @@ KnownCommunications::Place Store(KnownCommunications& known, uint32_t hash, WStr
             static_cast<uint32_t>(size)};
 }
 
-void RememberKey(KnownCommunications& known, WStringView kind, WStringView value) {
+// Remembers the key; false when it was known already.
+bool RememberKey(KnownCommunications& known, WStringView kind, WStringView value) {
     const uint32_t hash = HashKey(kind, value);
     size_t slot = SlotOf(known, hash, kind, value);
-    if (known.table[slot] != KnownCommunications::kEmpty) return;  // known already
+    if (known.table[slot] != KnownCommunications::kEmpty) return false;
     if (known.keys.size() >= KnownCommunications::kEmpty - 1)
         throw std::length_error("too many communications");
     if ((known.keys.size() + 1) * 4 > known.table.size() * 3) {
@@ -144,16 +146,20 @@ void RememberKey(KnownCommunications& known, WStringView kind, WStringView value
     }
     known.keys.push_back(Store(known, hash, kind, value));
     known.table[slot] = static_cast<uint32_t>(known.keys.size() - 1);
+    return true;
 }
 
-// Remembers the key and, for a value that ends in a line feed, also the key
-// without it, so one look-up finds a value stored as it is or with one line
-// feed after it.
-void Remember(KnownCommunications& known, WStringView kind, WStringView value) {
-    RememberKey(known, kind, value);
+// For a value that ends in a line feed, remembers the key without it too, so
+// one look-up finds a value stored as it is or with one line feed after it.
+void RememberShortened(KnownCommunications& known, WStringView kind, WStringView value) {
     if (value.empty() || value.back() != TEXT('\n')) return;
     value.remove_suffix(1);
     RememberKey(known, kind, value);
+}
+
+void Remember(KnownCommunications& known, WStringView kind, WStringView value) {
+    RememberKey(known, kind, value);
+    RememberShortened(known, kind, value);
 }
 
 // Hands each of the contact's stored communications (kind, value) to `visit`,
@@ -185,12 +191,6 @@ void ReadOnce(const WString& uid, KnownCommunications& known) {
     });
 }
 
-// HasCommunication's answer, from what is known.
-bool Knows(const KnownCommunications& known, WStringView kind, WStringView value) {
-    const size_t slot = SlotOf(known, HashKey(kind, value), kind, value);
-    return known.table[slot] != KnownCommunications::kEmpty;
-}
-
 }  // namespace
 
 bool HasCommunication(const WString& uid, WStringView kind, WStringView value) {
@@ -203,17 +203,15 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
                           KnownCommunications& known) {
     known.read = false;
     for (const CommunicationStep& step : kCommunicationSteps) {
-        ForEachNamedProperty(step.property, card, scratch,
-                             [&](const std::vector<WString>& parameters,
-                                 const std::vector<WString>& components) {
-                                 const WCHAR* kind = StepKind(step, parameters);
-                                 // The host keeps the value up to a NUL; compare that part.
-                                 const WCHAR* value = components.front().c_str();
-                                 ReadOnce(uid, known);
-                                 if (Knows(known, kind, value)) return;
-                                 AddinZamo_Contact_AddCommunication(uid.c_str(), kind, value,
-                                                                    step.subKind);
-                                 Remember(known, kind, value);
-                             });
+        ForEachNamedProperty(step.property, card, scratch, [&](const PropertyParts& parts) {
+            const WCHAR* kind = StepKind(step, parts.parameters);
+            // The host keeps the value up to a NUL; compare that part.
+            const WCHAR* value = ComponentValue(parts, 0, scratch.value);
+            ReadOnce(uid, known);
+            // HasCommunication's answer from what is known, remembering a new value at once.
+            if (!RememberKey(known, kind, value)) return;
+            AddinZamo_Contact_AddCommunication(uid.c_str(), kind, value, step.subKind);
+            RememberShortened(known, kind, value);
+        });
     }
 }

@@ -10,19 +10,22 @@
 
 namespace {
 
-// The bucket of a head of 1 to kLongestHead units.
+// The bucket of a head of 1 to kLongestHead units, from its length and its
+// first and last two units (heads that share all of these share a bucket).
 uint32_t BucketOf(const WCHAR* head, size_t size) {
-    uint32_t hash = static_cast<uint32_t>(size);
-    for (size_t u = 0; u < size; ++u) hash = (hash ^ head[u]) * 0x01000193u;
+    uint32_t hash = static_cast<uint32_t>(size) * 0x9E3779B1u;
+    hash = (hash ^ head[0]) * 0x85EBCA77u;
+    hash = (hash ^ head[size - 1]) * 0xC2B2AE3Du;
+    if (size > 1) hash = (hash ^ head[1] ^ (static_cast<uint32_t>(head[size - 2]) << 16)) * 0x27D4EB2Fu;
     return (hash * 0x9E3779B1u) >> 24;
 }
 
 // The length of the head of `line` when it is a head text, else 0.
 size_t HeadLength(WStringView line) {
-    const size_t limit = std::min(line.size(), CardLineHeads::kLongestHead + 1);
-    size_t u = 0;
-    while (u < limit && line[u] != u':' && line[u] != u';') ++u;
-    return u <= CardLineHeads::kLongestHead ? u : 0;
+    const WStringView start = line.substr(0, CardLineHeads::kLongestHead + 1);
+    const size_t end = FindEitherUnitFrom(start, u':', u';', 0);
+    const size_t length = end == WStringView::npos ? start.size() : end;
+    return length <= CardLineHeads::kLongestHead ? length : 0;
 }
 
 // Whether the head of `line` is exactly `name`, a head text.
@@ -72,6 +75,7 @@ bool VisitLinesHeadedBy(WStringView name, const CardLines& lines, const CardLine
     if (heads.lines != &lines || heads.count != lines.size() || !IsHeadText(name)) return false;
     const std::vector<uint32_t>& marked = heads.marked;
     uint32_t chained = heads.first[BucketOf(name.data(), name.size())];
+    if (chained == CardLineHeads::kNone) return true;  // no line of this head: nothing to give
     size_t m = 0;     // the first marked line not yet passed
     size_t from = 0;  // lines before it were read, joined or passed over
     // The last line joined to marked line marked[k]: the run of marked lines

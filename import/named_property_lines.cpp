@@ -4,36 +4,18 @@
 
 #include "text_search.h"
 
-namespace {
-const WStringView kNotInNames = TEXT("\\?:;");
-}  // namespace
-
 bool IsPlainPropertyName(WStringView name) {
     for (WCHAR unit : name)
-        if (kNotInNames.find(unit) != WStringView::npos) return false;
+        if (unit == u'\\' || unit == u'?' || unit == u':' || unit == u';') return false;
     return true;
-}
-
-bool StartsWithPropertyName(WStringView line, WStringView name) {
-    if (line.size() < name.size() || line.compare(0, name.size(), name) != 0) return false;
-    if (line.size() == name.size()) return true;  // no colon: the whole line is the name
-    // The unit after the name is no escape, since the name does not end in "\".
-    const WCHAR next = line[name.size()];
-    if (next == u':') return true;
-    if (next != u';') return false;
-    // "NAME;...": the name only when the line has a ":" that no "\" escapes.
-    for (size_t pos = FindUnitFrom(line, u':', name.size() + 1); pos != WStringView::npos;
-         pos = FindUnitFrom(line, u':', pos + 1))
-        if (line[pos - 1] != u'\\') return true;
-    return false;
 }
 
 bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
                         WString& value) {
     bool found = false;
-    ForEachPropertyLine(name, card, &scratch.index, scratch.joined, [&](WStringView line) {
-        SplitPropertyLine(line, scratch.parameters, scratch.components);
-        value = scratch.components.empty() ? WString() : scratch.components.front();
+    ForEachPropertyLine(name, card, scratch.joined, [&](WStringView line) {
+        SplitPropertyParts(line, scratch.parts);
+        ComponentValue(scratch.parts, 0, value);
         found = true;
         return false;
     });
@@ -44,7 +26,7 @@ bool FirstNamedValue(WStringView name, const CardLines& card, PropertyScratch& s
                      WString& value) {
     bool found = false;
     VisitNamedProperties(name, card, scratch, [&]() {
-        value = scratch.components.front();
+        ComponentValue(scratch.parts, 0, value);
         found = true;
         return false;
     });

@@ -14,56 +14,48 @@
 #include "wide_text.h"
 
 /* Buffers reused by every step of one card, so that looking a property up does
- * not allocate fresh lists each time, and the card's summaries: the lookups use
- * the line index when IndexCardLines has made it for the card they are given,
- * and the exact-name rule the line heads when SummarizeLineHeads has. */
+ * not allocate, and the card's line heads: the exact-name rule reads through
+ * them when SummarizeLineHeads has made them for the card it is given. */
 struct PropertyScratch {
     WString joined;  // a property line joined with its continuations
-    std::vector<WString> parameters;
-    std::vector<WString> components;
-    CardLineIndex index;
+    PropertyParts parts;
+    WString value;  // room for one value component at a time
     CardLineHeads heads;
 };
 
 /* Whether `name` holds none of "\\", "?", ":" and ";" (every property name the
- * importer looks for), so that StartsWithPropertyName may answer for it. */
+ * importer looks for), so that the line heads may answer for it. */
 bool IsPlainPropertyName(WStringView name);
 
-/* For a plain name: whether SplitPropertyLine would return exactly `name` for
- * `line`, decided without splitting: the line starts with the name, followed by
- * the end of the line, by ":" or by ";" with an unescaped ":" after it. */
-bool StartsWithPropertyName(WStringView line, WStringView name);
-
-/* Exact-name rule, the walk beneath the two below: for every property line of
- * the card whose name equals `name` exactly, in card order, splits it into
- * scratch.parameters and scratch.components (never empty) and calls found(),
- * until found returns false. Through the line heads when they describe the card
- * and the name is plain, else through every line that contains the name. */
+/* Exact-name rule, the walk beneath the two below: for a name without "\\" or
+ * "?", for every property line of the card whose name equals `name` exactly, in card order, splits it into
+ * scratch.parts and calls found(), until found returns false. Through the line
+ * heads when they describe the card and the name is plain, else through every
+ * line that contains the name. */
 template <typename Found>
 void VisitNamedProperties(WStringView name, const CardLines& card, PropertyScratch& scratch,
                           Found&& found) {
-    const bool plain = IsPlainPropertyName(name);
     auto take = [&](WStringView line) {
-        if (plain && !StartsWithPropertyName(line, name)) return true;  // not split for nothing
-        if (SplitPropertyLine(line, scratch.parameters, scratch.components) != name) return true;
-        if (scratch.components.empty()) return true;
+        SplitPropertyParts(line, scratch.parts);
+        if (scratch.parts.name != name) return true;
         return found();
     };
     using Take = decltype(take);
     auto call = [](void* context, WStringView line) { return (*static_cast<Take*>(context))(line); };
-    if (plain && VisitLinesHeadedBy(name, card, scratch.heads, scratch.joined, call, &take)) return;
-    VisitPropertyLines(name, card, &scratch.index, scratch.joined, call, &take);
+    if (IsPlainPropertyName(name) &&
+        VisitLinesHeadedBy(name, card, scratch.heads, scratch.joined, call, &take))
+        return;
+    VisitPropertyLines(name, card, scratch.joined, call, &take);
 }
 
-/* Exact-name rule: calls visit(parameters, components) for every property line
- * of the card whose name equals `name` exactly, in card order. The components
- * are never empty. `visit` must not use `scratch` itself. */
+/* Exact-name rule: calls visit(parts) for every property line of the card whose
+ * name equals `name` exactly, in card order. `visit` may use `scratch.value`
+ * only. */
 template <typename Visit>
 void ForEachNamedProperty(WStringView name, const CardLines& card, PropertyScratch& scratch,
                           Visit&& visit) {
     VisitNamedProperties(name, card, scratch, [&]() {
-        visit(static_cast<const std::vector<WString>&>(scratch.parameters),
-              static_cast<const std::vector<WString>&>(scratch.components));
+        visit(static_cast<const PropertyParts&>(scratch.parts));
         return true;
     });
 }

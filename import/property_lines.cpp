@@ -3,7 +3,6 @@
  * stands right before it, so no protected copy of the line is ever made. */
 #include "property_lines.h"
 
-#include "line_index.h"
 #include "text_search.h"
 
 namespace {
@@ -37,14 +36,6 @@ bool IsEscapedAt(WStringView text, size_t pos) {
     return pos > 0 && text[pos - 1] == u'\\';
 }
 
-// First position at or after `from` of `separator` not preceded by a backslash.
-size_t FindUnescaped(WStringView text, WCHAR separator, size_t from) {
-    for (size_t pos = FindUnitFrom(text, separator, from); pos != WStringView::npos;
-         pos = FindUnitFrom(text, separator, pos + 1))
-        if (!IsEscapedAt(text, pos)) return pos;
-    return WStringView::npos;
-}
-
 // Writes `piece` with its escapes turned into placeholders ("\;" -> "?>").
 void AssignProtected(WString& out, WStringView piece) {
     out.assign(piece.data(), piece.size());
@@ -62,6 +53,10 @@ void AssignProtected(WString& out, WStringView piece) {
 // the separator they stand for ("\;" and "?>" -> ";"); the text between them
 // is copied a run at a time.
 void AssignRestored(WString& out, WStringView piece) {
+    if (FindEitherUnitFrom(piece, u'\\', u'?', 0) == WStringView::npos) {
+        out.assign(piece.data(), piece.size());  // nothing to restore
+        return;
+    }
     out.clear();
     size_t run = 0;  // start of the text not yet copied
     for (size_t i = 0; i + 1 < piece.size(); ++i) {
@@ -78,48 +73,16 @@ void AssignRestored(WString& out, WStringView piece) {
     out.append(piece.data() + run, piece.size() - run);
 }
 
-// Reuses the strings already in `list` so that their capacity serves again.
-WString& NextEntry(std::vector<WString>& list, size_t& used) {
-    if (used == list.size()) list.emplace_back();
-    return list[used++];
-}
-
-// Cuts `text` at every unescaped ";" and stores each piece through `assign`.
-template <typename Assign>
-void CutAtSemicolons(WStringView text, std::vector<WString>& list, Assign assign) {
-    size_t used = 0;
-    size_t start = 0;
-    for (;;) {
-        size_t end = FindUnescaped(text, u';', start);
-        assign(NextEntry(list, used), text.substr(start, end == WStringView::npos ? WStringView::npos
-                                                                                  : end - start));
-        if (end == WStringView::npos) break;
-        start = end + 1;
-    }
-    list.resize(used);
-}
-
 }  // namespace
 
 WStringView LineBreakMarker() { return kLineBreakMarker; }
 
-void VisitPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex* index,
-                        WString& joined, LineVisitor visit, void* context) {
-    static const PairKinds kMarkerKinds = PairKindsOf(kLineBreakMarker);
-    const bool indexed = index != nullptr && IndexDescribes(*index, lines);
-    const PairKinds nameKinds = indexed ? PairKindsOf(name) : PairKinds{};
-    const bool skipping = indexed && nameKinds.count > 0;  // a one-unit name may be anywhere
+void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joined,
+                        LineVisitor visit, void* context) {
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (skipping) {
-            i = NextLineMayContain(*index, i, nameKinds);
-            if (i == lines.size()) break;
-        }
         if (!ContainsText(lines[i], name)) continue;
         const size_t first = i;
-        while (i + 1 < lines.size() &&
-               (!indexed || LineMayContain(*index, i, kMarkerKinds)) &&
-               ContainsText(lines[i], kLineBreakMarker))
-            ++i;
+        while (i + 1 < lines.size() && ContainsText(lines[i], kLineBreakMarker)) ++i;
         WStringView line = lines[first];
         if (i != first) {
             joined.clear();
@@ -133,37 +96,58 @@ void VisitPropertyLines(WStringView name, const CardLines& lines, const CardLine
 void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result) {
     result.clear();
     WString joined;
-    ForEachPropertyLine(name, lines, nullptr, joined, [&result](WStringView line) {
+    ForEachPropertyLine(name, lines, joined, [&result](WStringView line) {
         result.emplace_back(line);
         return true;
     });
 }
 
-void FindPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex& index,
-                       std::vector<WString>& result) {
-    result.clear();
-    WString joined;
-    ForEachPropertyLine(name, lines, &index, joined, [&result](WStringView line) {
-        result.emplace_back(line);
-        return true;
-    });
+void SplitPropertyParts(WStringView line, PropertyParts& parts) {
+    parts.parameters.clear();
+    parts.components.clear();
+    size_t start = 0;
+    size_t colon = WStringView::npos;
+    for (size_t i = FindEitherUnitFrom(line, u';', u':', 0); i != WStringView::npos;
+         i = FindEitherUnitFrom(line, u';', u':', i + 1)) {
+        if (IsEscapedAt(line, i)) continue;
+        parts.parameters.push_back(line.substr(start, i - start));
+        start = i + 1;
+        if (line[i] == u':') {
+            colon = i;
+            break;
+        }
+    }
+    if (colon == WStringView::npos) {  // no colon: the whole line is name, parameter and value
+        parts.name = line;
+        parts.parameters.assign(1, line);
+        parts.components.assign(1, line);
+        return;
+    }
+    parts.name = parts.parameters.front();
+    for (size_t i = FindUnitFrom(line, u';', start); i != WStringView::npos;
+         i = FindUnitFrom(line, u';', i + 1)) {
+        if (IsEscapedAt(line, i)) continue;
+        parts.components.push_back(line.substr(start, i - start));
+        start = i + 1;
+    }
+    parts.components.push_back(line.substr(start));
+}
+
+const WCHAR* ComponentValue(const PropertyParts& parts, size_t index, WString& room) {
+    if (index >= parts.components.size()) return TEXT("");
+    AssignRestored(room, parts.components[index]);
+    return room.c_str();
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,
                           std::vector<WString>& components) {
-    WString name;
-    size_t colon = FindUnescaped(line, u':', 0);
-    if (colon == WStringView::npos) {
-        AssignProtected(name, line);
-        parameters.resize(1);
-        parameters[0] = name;
-        components.resize(1);
-        AssignRestored(components[0], line);
-        return name;
-    }
-    WStringView head = line.substr(0, colon);
-    CutAtSemicolons(head, parameters, AssignProtected);
-    name = parameters.front();
-    CutAtSemicolons(line.substr(colon + 1), components, AssignRestored);
-    return name;
+    PropertyParts parts;
+    SplitPropertyParts(line, parts);
+    parameters.resize(parts.parameters.size());
+    for (size_t i = 0; i < parts.parameters.size(); ++i)
+        AssignProtected(parameters[i], parts.parameters[i]);
+    components.resize(parts.components.size());
+    for (size_t i = 0; i < parts.components.size(); ++i)
+        AssignRestored(components[i], parts.components[i]);
+    return parameters.front();
 }

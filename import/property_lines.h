@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "card_lines.h"
-#include "line_index.h"
 #include "wide_text.h"
 
 /* The text by which a line is joined with the next: "=0D=0A=". */
@@ -18,30 +17,40 @@ WStringView LineBreakMarker();
  * taken last contains "=0D=0A=". Lines taken as continuation are not examined. */
 void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result);
 
-/* The same lookup, reading only the lines that `index` (made for `lines` by
- * IndexCardLines) says may hold the name or the marker; an index made for
- * another card is not used. */
-void FindPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex& index,
-                       std::vector<WString>& result);
-
 /* The lookup without copies: calls visit(line) for each line FindPropertyLines
  * would give, in card order, until visit returns false. A line taken alone is
  * the card's own line; one joined with its continuation lines is built in
- * `joined` (reused). Each view lasts until visit returns. `index` may be null. */
+ * `joined` (reused). Each view lasts until visit returns. */
 using LineVisitor = bool (*)(void* context, WStringView line);
-void VisitPropertyLines(WStringView name, const CardLines& lines, const CardLineIndex* index,
-                        WString& joined, LineVisitor visit, void* context);
+void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joined,
+                        LineVisitor visit, void* context);
 
 /* VisitPropertyLines with any callable `visit(WStringView) -> bool`. */
 template <typename Visit>
-void ForEachPropertyLine(WStringView name, const CardLines& lines, const CardLineIndex* index,
-                         WString& joined, Visit&& visit) {
+void ForEachPropertyLine(WStringView name, const CardLines& lines, WString& joined, Visit&& visit) {
     using Callable = std::remove_reference_t<Visit>;
     VisitPropertyLines(
-        name, lines, index, joined,
+        name, lines, joined,
         [](void* context, WStringView line) { return (*static_cast<Callable*>(context))(line); },
         const_cast<void*>(static_cast<const void*>(&visit)));
 }
+
+/* A property line cut as SplitPropertyLine cuts it, into views of the line: the
+ * name, the parameter list (the name first) and the value components (never
+ * empty), each as written, escapes and placeholders in place. The name and
+ * parameters equal SplitPropertyLine's wherever they hold no "\" (its escapes
+ * become placeholders there); a component becomes a value through ComponentValue. */
+struct PropertyParts {
+    WStringView name;
+    std::vector<WStringView> parameters;
+    std::vector<WStringView> components;
+};
+void SplitPropertyParts(WStringView line, PropertyParts& parts);
+
+/* Component `index` of `parts` with "\;", "\:", "\," and "?>", "?<", "?/" turned
+ * into the separators they stand for, as a NUL-terminated text in `room`
+ * (reused); the empty text when the line has fewer components. */
+const WCHAR* ComponentValue(const PropertyParts& parts, size_t index, WString& room);
 
 /* Splits a property line at its first unescaped ":" into name and parameters
  * (cut at ";", the name first) and value components (cut at unescaped ";",

@@ -1,6 +1,6 @@
-/* Substring search (see text_search.h): the first unit of the part is sought
- * four units per 64-bit word (a lane equal to it turns zero after the xor),
- * and each hit is compared in full; single units are found the same way. */
+/* Substring search (see text_search.h): units are compared eight at a time,
+ * a part of two or more units by its first two (so a line full of its first
+ * unit alone is passed over quickly), and each hit is compared in full. */
 #include "text_search.h"
 
 #include <cstdint>
@@ -8,22 +8,35 @@
 
 namespace {
 
-constexpr uint64_t kLaneOnes = 0x0001000100010001ULL;
-constexpr uint64_t kLaneHighs = 0x8000800080008000ULL;
+// Eight code units compared at once (one SSE2 comparison where the target has
+// it; the compiler splits it up elsewhere).
+typedef uint16_t EightUnits __attribute__((vector_size(16)));
+static_assert(sizeof(WCHAR) == 2, "eight code units per comparison");
 
-// Position of the first `unit` in text[0, size), or `size` when there is none.
-size_t FindUnit(const WCHAR* text, size_t size, WCHAR unit) {
-    static_assert(sizeof(WCHAR) == 2, "four code units per word");
-    const uint64_t pattern = kLaneOnes * static_cast<uint16_t>(unit);
+EightUnits Load(const WCHAR* at) {
+    EightUnits units;
+    std::memcpy(&units, at, sizeof units);
+    return units;
+}
+
+EightUnits Spread(WCHAR unit) { return EightUnits{} + static_cast<uint16_t>(unit); }
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "lane 0 is the low bits of a word");
+
+// The first position below `size` at which `at(i)` holds, or `size`; `lanes(i)`
+// tells for positions i to i + 7 at once which hold (a lane of all ones).
+template <typename Lanes, typename At>
+size_t FindFirst(size_t size, Lanes lanes, At at) {
     size_t i = 0;
-    for (; i + 4 <= size; i += 4) {
-        uint64_t word;
-        std::memcpy(&word, text + i, sizeof word);
-        uint64_t x = word ^ pattern;
-        if ((x - kLaneOnes) & ~x & kLaneHighs) break;  // some lane holds the unit
+    for (; i + 8 <= size; i += 8) {
+        const auto hits = lanes(i);
+        uint64_t halves[2];
+        std::memcpy(halves, &hits, sizeof halves);
+        if (halves[0] != 0) return i + static_cast<size_t>(__builtin_ctzll(halves[0])) / 16;
+        if (halves[1] != 0) return i + 4 + static_cast<size_t>(__builtin_ctzll(halves[1])) / 16;
     }
     for (; i < size; ++i)
-        if (text[i] == unit) return i;
+        if (at(i)) return i;
     return size;
 }
 
@@ -32,12 +45,19 @@ size_t FindUnit(const WCHAR* text, size_t size, WCHAR unit) {
 bool ContainsText(WStringView text, WStringView part) {
     if (part.empty()) return true;
     if (part.size() > text.size()) return false;
-    const size_t starts = text.size() - part.size() + 1;  // positions where the part fits
+    const WCHAR* units = text.data();
+    if (part.size() == 1) return FindUnitFrom(text, part[0], 0) != WStringView::npos;
+    // Positions where the part fits; at each, two units can be read.
+    const size_t starts = text.size() - part.size() + 1;
+    const EightUnits first = Spread(part[0]), second = Spread(part[1]);
     for (size_t pos = 0; pos < starts; ++pos) {
-        pos += FindUnit(text.data() + pos, starts - pos, part[0]);
+        pos += FindFirst(
+            starts - pos,
+            [&](size_t i) { return (Load(units + pos + i) == first) & (Load(units + pos + i + 1) == second); },
+            [&](size_t i) { return units[pos + i] == part[0] && units[pos + i + 1] == part[1]; });
         if (pos == starts) return false;
-        size_t k = 1;  // parts are names and markers: a plain loop beats a library call
-        while (k < part.size() && text[pos + k] == part[k]) ++k;
+        size_t k = 2;  // parts are names and markers: a plain loop beats a library call
+        while (k < part.size() && units[pos + k] == part[k]) ++k;
         if (k == part.size()) return true;
     }
     return false;
@@ -45,6 +65,22 @@ bool ContainsText(WStringView text, WStringView part) {
 
 size_t FindUnitFrom(WStringView text, WCHAR unit, size_t from) {
     if (from >= text.size()) return WStringView::npos;
-    const size_t pos = from + FindUnit(text.data() + from, text.size() - from, unit);
+    const WCHAR* units = text.data() + from;
+    const EightUnits wanted = Spread(unit);
+    const size_t pos = from + FindFirst(
+                                  text.size() - from, [&](size_t i) { return Load(units + i) == wanted; },
+                                  [&](size_t i) { return units[i] == unit; });
+    return pos == text.size() ? WStringView::npos : pos;
+}
+
+size_t FindEitherUnitFrom(WStringView text, WCHAR one, WCHAR other, size_t from) {
+    if (from >= text.size()) return WStringView::npos;
+    const WCHAR* units = text.data() + from;
+    const EightUnits wantedOne = Spread(one), wantedOther = Spread(other);
+    const size_t pos =
+        from + FindFirst(
+                   text.size() - from,
+                   [&](size_t i) { return (Load(units + i) == wantedOne) | (Load(units + i) == wantedOther); },
+                   [&](size_t i) { return units[i] == one || units[i] == other; });
     return pos == text.size() ? WStringView::npos : pos;
 }

@@ -1,8 +1,7 @@
-// The card line index, the line heads and the quick name test: an indexed
-// lookup finds exactly the lines written out by hand (cards past 64 lines, joins
-// by "=0D=0A="), the exact-name rule through the line heads agrees with reading
-// every line, and the quick test gives the answers decided by hand from where the
-// first unescaped ":" stands, as the splitting does.
+// The property lookup and the line heads: the lookup finds exactly the lines
+// written out by hand (long cards, joins by "=0D=0A="), the exact-name rule
+// through the line heads agrees with reading every line, and the name a line
+// gives is the one decided by hand from where the first unescaped ":" stands.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,7 +9,6 @@
 
 #include "fake_host.h"
 #include "line_heads.h"
-#include "line_index.h"
 #include "named_property_lines.h"
 #include "property_lines.h"
 
@@ -39,7 +37,7 @@ std::vector<WString> Filler(size_t count, std::vector<std::pair<size_t, WString>
     return lines;
 }
 
-TEST(IndexedLookup, FindsWhatThePlainLookupFinds) {
+TEST(PropertyLookup, FindsTheLinesWrittenOutByHand) {
     struct Case {
         std::vector<WString> card;
         WString name;
@@ -67,48 +65,20 @@ TEST(IndexedLookup, FindsWhatThePlainLookupFinds) {
         {{TEXT("X-A-VERY-LONG-PROPERTY-NAME-OF-MANY-PAIRS:1"), TEXT("X-A-VERY-LONG:2")},
          TEXT("X-A-VERY-LONG-PROPERTY-NAME-OF-MANY-PAIRS"),
          {TEXT("X-A-VERY-LONG-PROPERTY-NAME-OF-MANY-PAIRS:1")},
-         "a name of more pairs than the index keeps"},
+         "a long name"},
         {{TEXT("tel:1"), TEXT("TEL")}, TEXT("TEL"), {TEXT("TEL")}, "case-sensitive"},
         {{}, TEXT("UID"), {}, "an empty card"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         const CardLines lines(c.card.begin(), c.card.end());
-        CardLineIndex index;
-        IndexCardLines(lines, index);
         std::vector<WString> found{TEXT("left over")};
-        FindPropertyLines(c.name, lines, index, found);
-        EXPECT_EQ(Utf8List(found), Utf8List(c.expected));
         FindPropertyLines(c.name, lines, found);
-        EXPECT_EQ(Utf8List(found), Utf8List(c.expected)) << "without the index";
+        EXPECT_EQ(Utf8List(found), Utf8List(c.expected));
     }
 }
 
-// Random cards over a small alphabet, so that names, markers and pair kinds
-// meet often: the index may only ever skip lines the plain lookup would skip.
-TEST(IndexedLookup, AgreesWithThePlainLookupOnRandomCards) {
-    const WString alphabet = TEXT("=0DA:;TELN\u0418");
-    const WString names[] = {TEXT("TEL"), TEXT("N"), TEXT("=0D"), TEXT("EL:"), TEXT("\u0418T"),
-                             TEXT("=0D=0A=")};
-    RandomBelow next{12345};
-    for (int round = 0; round < 300; ++round) {
-        std::vector<WString> card(1 + next(150));  // up to three words of 64 lines
-        for (WString& line : card)
-            for (size_t n = next(12); n > 0; --n) line += alphabet[next(alphabet.size())];
-        const CardLines lines(card.begin(), card.end());
-        CardLineIndex index;
-        IndexCardLines(lines, index);
-        for (const WString& name : names) {
-            std::vector<WString> plain, indexed;
-            FindPropertyLines(name, lines, plain);
-            FindPropertyLines(name, lines, index, indexed);
-            ASSERT_EQ(Utf8List(indexed), Utf8List(plain))
-                << "round " << round << ", name " << Utf8(name) << ", " << card.size() << " lines";
-        }
-    }
-}
-
-// The same random cards through the exact-name rule: walking only the lines
+// Random cards through the exact-name rule: walking only the lines
 // that start with the name (the line heads) must give the properties that
 // reading every line gives, joins and swallowed lines included.
 TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
@@ -120,15 +90,15 @@ TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
     // Every property the rule gives, as "parameters | components" texts.
     auto properties = [](WStringView name, const CardLines& lines, PropertyScratch& scratch) {
         std::vector<std::string> found;
-        ForEachNamedProperty(name, lines, scratch,
-                             [&](const std::vector<WString>& parameters,
-                                 const std::vector<WString>& components) {
-                                 std::string text;
-                                 for (const WString& p : parameters) text += Utf8(p) + ",";
-                                 text += "|";
-                                 for (const WString& c : components) text += Utf8(c) + ",";
-                                 found.push_back(text);
-                             });
+        WString value;
+        ForEachNamedProperty(name, lines, scratch, [&](const PropertyParts& parts) {
+            std::string text;
+            for (WStringView p : parts.parameters) text += Utf8(WString(p)) + ",";
+            text += "|";
+            for (size_t c = 0; c < parts.components.size(); ++c)
+                text += Utf8(ComponentValue(parts, c, value)) + ",";
+            found.push_back(text);
+        });
         return found;
     };
     for (int round = 0; round < 2000; ++round) {
@@ -151,17 +121,7 @@ TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
     }
 }
 
-TEST(IndexedLookup, AnIndexOfAnotherCardIsNotUsed) {
-    const std::vector<WString> first{TEXT("ORG:Acme")}, second{TEXT("X:1"), TEXT("ORG:Other")};
-    const CardLines firstLines(first.begin(), first.end()), secondLines(second.begin(), second.end());
-    CardLineIndex index;
-    IndexCardLines(firstLines, index);
-    std::vector<WString> found;
-    FindPropertyLines(TEXT("ORG"), secondLines, index, found);
-    EXPECT_EQ(Utf8List(found), (std::vector<std::string>{"ORG:Other"}));
-}
-
-TEST(StartsWithPropertyName, AgreesWithTheSplitting) {
+TEST(PropertyName, IsDecidedByTheFirstUnescapedColon) {
     struct Case {
         WString line;
         WString name;
@@ -185,14 +145,16 @@ TEST(StartsWithPropertyName, AgreesWithTheSplitting) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         ASSERT_TRUE(IsPlainPropertyName(c.name));
-        EXPECT_EQ(StartsWithPropertyName(c.line, c.name), c.expected);
+        PropertyParts parts;
+        SplitPropertyParts(c.line, parts);
+        EXPECT_EQ(parts.name == c.name, c.expected);
         std::vector<WString> parameters, components;
         EXPECT_EQ(SplitPropertyLine(c.line, parameters, components) == c.name, c.expected)
-            << "the splitting says the same";
+            << "the splitting into copies says the same";
     }
 }
 
-TEST(StartsWithPropertyName, LeavesNamesWithEscapeCharactersToTheSplitting) {
+TEST(PropertyName, NamesWithEscapeCharactersAreNotPlain) {
     struct Case {
         WString name;
         bool plain;
