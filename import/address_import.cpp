@@ -58,7 +58,8 @@ void SetAddress(const WString& uid, const AddressKind& kind, const PropertyParts
 }  // namespace
 
 void ImportAddresses(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
-    ForEachNamedProperty(TEXT("ADR"), card, scratch, [&](const PropertyParts& parts) {
+    static const PropertyName kAddress(TEXT("ADR"));
+    ForEachNamedProperty(kAddress, card, scratch, [&](const PropertyParts& parts) {
         if (const AddressKind* kind = ChooseAddressKind(parts.parameters))
             SetAddress(uid, *kind, parts, scratch.value);
     });

@@ -18,9 +18,11 @@ namespace {
 using TextSetter = int (*)(const WCHAR* uid, const WCHAR* value);
 
 struct SingleText {
-    const WCHAR* property;
+    PropertyName property;
     TextSetter setter;
 };
+
+const PropertyName kFormattedName(TEXT("FN")), kName(TEXT("N")), kBirthday(TEXT("BDAY"));
 
 // Steps 7 to 10, in the order they run; each line's first component, the last line winning.
 const SingleText kSingleTexts[] = {
@@ -56,7 +58,7 @@ Presence EnsureContact(WString& uid, bool storedWithLineFeed) {
 // The first component of the first line named exactly FN; empty without one.
 WString ReadFormattedName(const CardLines& card, PropertyScratch& scratch) {
     WString name;
-    FirstNamedValue(TEXT("FN"), card, scratch, name);
+    FirstNamedValue(kFormattedName, card, scratch, name);
     return name;
 }
 
@@ -66,7 +68,7 @@ void SetNames(const WString& uid, const WString& formattedName, const CardLines&
               PropertyScratch& scratch) {
     const WCHAR* id = uid.c_str();
     WString& room = scratch.value;
-    ForEachNamedProperty(TEXT("N"), card, scratch, [&](const PropertyParts& parts) {
+    ForEachNamedProperty(kName, card, scratch, [&](const PropertyParts& parts) {
         const std::vector<WStringView>& names = parts.components;
         AddinZamo_Contact_SetLastName(id, ComponentValue(parts, 0, room));
         if (names.size() >= 2) AddinZamo_Contact_SetFirstName(id, ComponentValue(parts, 1, room));
@@ -87,7 +89,7 @@ void SetSingleTexts(const WString& uid, const CardLines& card, PropertyScratch& 
 
 // Every BDAY line in card order; a text of no known form sets the all-zero time.
 void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
-    ForEachNamedProperty(TEXT("BDAY"), card, scratch, [&](const PropertyParts& parts) {
+    ForEachNamedProperty(kBirthday, card, scratch, [&](const PropertyParts& parts) {
         ComponentValue(parts, 0, scratch.value);
         SYSTEMTIME time = ParseVCardDate(scratch.value);
         double date = AddinZamo_GetOleDateFromSystemTime(time);

@@ -14,7 +14,7 @@
 namespace {
 
 struct CommunicationStep {
-    const WCHAR* property;
+    PropertyName property;
     const WCHAR* kind;
     const WCHAR* faxKind;  // the kind instead when a parameter entry holds "FAX"; null: none
     const WCHAR* subKind;  // null for all but messengers

@@ -23,8 +23,11 @@ uint32_t BucketOf(const WCHAR* head, size_t size) {
 // The length of the head of `line` when it is a head text, else 0.
 size_t HeadLength(WStringView line) {
     const WStringView start = line.substr(0, CardLineHeads::kLongestHead + 1);
-    const size_t end = FindEitherUnitFrom(start, u':', u';', 0);
-    const size_t length = end == WStringView::npos ? start.size() : end;
+    size_t length = start.size();
+    ForEachUnitOf(start, u':', u';', [&length](size_t at) {
+        length = at;
+        return false;
+    });
     return length <= CardLineHeads::kLongestHead ? length : 0;
 }
 
@@ -44,6 +47,9 @@ bool IsHeadText(WStringView text) {
         if (unit == u':' || unit == u';' || unit == u'=') return false;
     return true;
 }
+
+HeadName::HeadName(WStringView name)
+    : text(name), isHead(IsHeadText(name)), bucket(isHead ? BucketOf(name.data(), name.size()) : 0) {}
 
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.lines = nullptr;
@@ -70,11 +76,12 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.count = lines.size();
 }
 
-bool VisitLinesHeadedBy(WStringView name, const CardLines& lines, const CardLineHeads& heads,
+bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads,
                         WString& joined, LineVisitor visit, void* context) {
-    if (heads.lines != &lines || heads.count != lines.size() || !IsHeadText(name)) return false;
+    if (heads.lines != &lines || heads.count != lines.size() || !head.isHead) return false;
+    const WStringView name = head.text;
     const std::vector<uint32_t>& marked = heads.marked;
-    uint32_t chained = heads.first[BucketOf(name.data(), name.size())];
+    uint32_t chained = heads.first[head.bucket];
     if (chained == CardLineHeads::kNone) return true;  // no line of this head: nothing to give
     size_t m = 0;     // the first marked line not yet passed
     size_t from = 0;  // lines before it were read, joined or passed over

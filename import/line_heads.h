@@ -1,8 +1,8 @@
 /* What each line of a card starts with, so that a lookup by exact property name
  * reads only the lines that start with it: each line's head (its text up to the
  * first ":" or ";") hashed into buckets chained in card order, and the lines that
- * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, IsHeadText and
- * VisitLinesHeadedBy; knows no property names. */
+ * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, IsHeadText, HeadName
+ * and VisitLinesHeadedBy; knows no property names. */
 #ifndef ZAMO_IMPORT_LINE_HEADS_H
 #define ZAMO_IMPORT_LINE_HEADS_H
 
@@ -40,13 +40,22 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
  * with it unless its own line does). */
 bool IsHeadText(WStringView text);
 
+/* A name as the summary looks it up, worked out once: whether it is a head
+ * text, and its bucket. */
+struct HeadName {
+    WStringView text;
+    bool isHead;
+    uint32_t bucket;
+    HeadName(WStringView name);  // NOLINT: a name converts implicitly
+};
+
 /* For a head text `name` and a summary made for `lines`: calls visit(line) for every line VisitPropertyLines(name, ...) would
  * give whose head is `name`, in card order, joined alike, and possibly a few
  * more of those lines, until visit returns false; returns true. Lines it passes
  * over start with another head. Returns
  * false, calling nothing, when the summary does not describe `lines` or `name`
  * is no head text. */
-bool VisitLinesHeadedBy(WStringView name, const CardLines& lines, const CardLineHeads& heads,
+bool VisitLinesHeadedBy(const HeadName& name, const CardLines& lines, const CardLineHeads& heads,
                         WString& joined, LineVisitor visit, void* context);
 
 #endif

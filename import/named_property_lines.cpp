@@ -22,7 +22,7 @@ bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch
     return found;
 }
 
-bool FirstNamedValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
+bool FirstNamedValue(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                      WString& value) {
     bool found = false;
     VisitNamedProperties(name, card, scratch, [&]() {

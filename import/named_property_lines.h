@@ -27,32 +27,42 @@ struct PropertyScratch {
  * importer looks for), so that the line heads may answer for it. */
 bool IsPlainPropertyName(WStringView name);
 
+/* A property name as the exact-name rule looks it up, worked out once (the
+ * steps keep theirs in tables): its text, whether it is plain, and how the line
+ * heads find it. */
+struct PropertyName {
+    HeadName head;
+    bool plain;
+    PropertyName(WStringView name) : head(name), plain(IsPlainPropertyName(name)) {}  // NOLINT
+    PropertyName(const WCHAR* name) : PropertyName(WStringView(name)) {}               // NOLINT
+    PropertyName(const WString& name) : PropertyName(WStringView(name)) {}             // NOLINT
+};
+
 /* Exact-name rule, the walk beneath the two below: for a name without "\\" or
  * "?", for every property line of the card whose name equals `name` exactly, in card order, splits it into
  * scratch.parts and calls found(), until found returns false. Through the line
  * heads when they describe the card and the name is plain, else through every
  * line that contains the name. */
 template <typename Found>
-void VisitNamedProperties(WStringView name, const CardLines& card, PropertyScratch& scratch,
+void VisitNamedProperties(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                           Found&& found) {
     auto take = [&](WStringView line) {
         SplitPropertyParts(line, scratch.parts);
-        if (scratch.parts.name != name) return true;
+        if (scratch.parts.name != name.head.text) return true;
         return found();
     };
     using Take = decltype(take);
     auto call = [](void* context, WStringView line) { return (*static_cast<Take*>(context))(line); };
-    if (IsPlainPropertyName(name) &&
-        VisitLinesHeadedBy(name, card, scratch.heads, scratch.joined, call, &take))
+    if (name.plain && VisitLinesHeadedBy(name.head, card, scratch.heads, scratch.joined, call, &take))
         return;
-    VisitPropertyLines(name, card, scratch.joined, call, &take);
+    VisitPropertyLines(name.head.text, card, scratch.joined, call, &take);
 }
 
 /* Exact-name rule: calls visit(parts) for every property line of the card whose
  * name equals `name` exactly, in card order. `visit` may use `scratch.value`
  * only. */
 template <typename Visit>
-void ForEachNamedProperty(WStringView name, const CardLines& card, PropertyScratch& scratch,
+void ForEachNamedProperty(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                           Visit&& visit) {
     VisitNamedProperties(name, card, scratch, [&]() {
         visit(static_cast<const PropertyParts&>(scratch.parts));
@@ -62,7 +72,7 @@ void ForEachNamedProperty(WStringView name, const CardLines& card, PropertyScrat
 
 /* Exact-name rule, first line only: puts the first value component of the first
  * line named exactly `name` into `value` and returns true; false when none. */
-bool FirstNamedValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
+bool FirstNamedValue(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                      WString& value);
 
 /* First-line rule: when some line contains `name`, puts the first value component

@@ -53,7 +53,9 @@ void AssignProtected(WString& out, WStringView piece) {
 // the separator they stand for ("\;" and "?>" -> ";"); the text between them
 // is copied a run at a time.
 void AssignRestored(WString& out, WStringView piece) {
-    if (FindEitherUnitFrom(piece, u'\\', u'?', 0) == WStringView::npos) {
+    bool plain = true;
+    ForEachUnitOf(piece, u'\\', u'?', [&plain](size_t) { return plain = false; });
+    if (plain) {
         out.assign(piece.data(), piece.size());  // nothing to restore
         return;
     }
@@ -105,32 +107,25 @@ void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WSt
 void SplitPropertyParts(WStringView line, PropertyParts& parts) {
     parts.parameters.clear();
     parts.components.clear();
+    std::vector<WStringView>* pieces = &parts.parameters;  // the components after the colon
     size_t start = 0;
-    size_t colon = WStringView::npos;
-    for (size_t i = FindEitherUnitFrom(line, u';', u':', 0); i != WStringView::npos;
-         i = FindEitherUnitFrom(line, u';', u':', i + 1)) {
-        if (IsEscapedAt(line, i)) continue;
-        parts.parameters.push_back(line.substr(start, i - start));
+    ForEachUnitOf(line, u';', u':', [&](size_t i) {
+        if (IsEscapedAt(line, i)) return true;
+        const bool colon = line[i] == u':';
+        if (colon && pieces == &parts.components) return true;  // only the first colon separates
+        pieces->push_back(line.substr(start, i - start));
+        if (colon) pieces = &parts.components;
         start = i + 1;
-        if (line[i] == u':') {
-            colon = i;
-            break;
-        }
-    }
-    if (colon == WStringView::npos) {  // no colon: the whole line is name, parameter and value
+        return true;
+    });
+    if (pieces == &parts.parameters) {  // no colon: the whole line is name, parameter and value
         parts.name = line;
         parts.parameters.assign(1, line);
         parts.components.assign(1, line);
         return;
     }
-    parts.name = parts.parameters.front();
-    for (size_t i = FindUnitFrom(line, u';', start); i != WStringView::npos;
-         i = FindUnitFrom(line, u';', i + 1)) {
-        if (IsEscapedAt(line, i)) continue;
-        parts.components.push_back(line.substr(start, i - start));
-        start = i + 1;
-    }
     parts.components.push_back(line.substr(start));
+    parts.name = parts.parameters.front();
 }
 
 const WCHAR* ComponentValue(const PropertyParts& parts, size_t index, WString& room) {

@@ -4,6 +4,9 @@
 #ifndef ZAMO_IMPORT_TEXT_SEARCH_H
 #define ZAMO_IMPORT_TEXT_SEARCH_H
 
+#include <cstdint>
+#include <cstring>
+
 #include "wide_text.h"
 
 /* Whether `part` occurs in `text` (exact, case-sensitive); an empty part
@@ -18,5 +21,34 @@ size_t FindUnitFrom(WStringView text, WCHAR unit, size_t from);
 /* The first position at or after `from` of `one` or `other` in `text`, or npos;
  * eight code units at a time. */
 size_t FindEitherUnitFrom(WStringView text, WCHAR one, WCHAR other, size_t from);
+
+/* Calls found(position) for each unit of `text` that is `one` or `other`, in
+ * order, until found returns false; eight code units at a time, without a call
+ * per unit found. */
+template <typename Found>
+void ForEachUnitOf(WStringView text, WCHAR one, WCHAR other, Found&& found) {
+    typedef uint16_t EightUnits __attribute__((vector_size(16)));
+    static_assert(sizeof(WCHAR) == 2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+                  "lane k of eight units is bits 16k to 16k + 15 of two words");
+    const WCHAR* units = text.data();
+    const EightUnits wantedOne = EightUnits{} + static_cast<uint16_t>(one);
+    const EightUnits wantedOther = EightUnits{} + static_cast<uint16_t>(other);
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        EightUnits chunk;
+        std::memcpy(&chunk, units + i, sizeof chunk);
+        const auto hits = (chunk == wantedOne) | (chunk == wantedOther);
+        uint64_t halves[2];
+        std::memcpy(halves, &hits, sizeof halves);
+        for (size_t half = 0; half < 2; ++half)
+            for (uint64_t lanes = halves[half]; lanes != 0;) {
+                const size_t lane = static_cast<size_t>(__builtin_ctzll(lanes)) / 16;
+                if (!found(i + 4 * half + lane)) return;
+                lanes &= ~(uint64_t{0xFFFF} << (16 * lane));
+            }
+    }
+    for (; i < text.size(); ++i)
+        if ((units[i] == one || units[i] == other) && !found(i)) return;
+}
 
 #endif
