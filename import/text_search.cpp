@@ -25,19 +25,34 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "lane 0 is the low bits
 
 // The first position below `size` at which `at(i)` holds, or `size`; `lanes(i)`
 // tells for positions i to i + 7 at once which hold (a lane of all ones).
+// The first position of the eight from `i` whose lane is set, or npos.
+template <typename Hits>
+size_t FirstLane(size_t i, Hits hits) {
+    uint64_t halves[2];
+    std::memcpy(halves, &hits, sizeof halves);
+    if (halves[0] != 0) return i + static_cast<size_t>(__builtin_ctzll(halves[0])) / 16;
+    if (halves[1] != 0) return i + 4 + static_cast<size_t>(__builtin_ctzll(halves[1])) / 16;
+    return WStringView::npos;
+}
+
+// The first position below `size` at which `at(i)` holds, or `size`; `lanes(i)`
+// tells for positions i to i + 7 at once which hold (a lane of all ones). The
+// last few positions are read as the last eight, again in part.
 template <typename Lanes, typename At>
 size_t FindFirst(size_t size, Lanes lanes, At at) {
+    if (size < 8) {
+        for (size_t i = 0; i < size; ++i)
+            if (at(i)) return i;
+        return size;
+    }
     size_t i = 0;
     for (; i + 8 <= size; i += 8) {
-        const auto hits = lanes(i);
-        uint64_t halves[2];
-        std::memcpy(halves, &hits, sizeof halves);
-        if (halves[0] != 0) return i + static_cast<size_t>(__builtin_ctzll(halves[0])) / 16;
-        if (halves[1] != 0) return i + 4 + static_cast<size_t>(__builtin_ctzll(halves[1])) / 16;
+        const size_t found = FirstLane(i, lanes(i));
+        if (found != WStringView::npos) return found;
     }
-    for (; i < size; ++i)
-        if (at(i)) return i;
-    return size;
+    if (i == size) return size;
+    const size_t found = FirstLane(size - 8, lanes(size - 8));  // those before i hold nothing
+    return found != WStringView::npos ? found : size;
 }
 
 }  // namespace

@@ -31,24 +31,35 @@ void ForEachUnitOf(WStringView text, WCHAR one, WCHAR other, Found&& found) {
     static_assert(sizeof(WCHAR) == 2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
                   "lane k of eight units is bits 16k to 16k + 15 of two words");
     const WCHAR* units = text.data();
+    if (text.size() < 8) {
+        for (size_t i = 0; i < text.size(); ++i)
+            if ((units[i] == one || units[i] == other) && !found(i)) return;
+        return;
+    }
     const EightUnits wantedOne = EightUnits{} + static_cast<uint16_t>(one);
     const EightUnits wantedOther = EightUnits{} + static_cast<uint16_t>(other);
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
+    // Reports the hits among the eight units from `start` that lie at or after
+    // `from`; false once found has said stop.
+    auto eight = [&](size_t start, size_t from) {
         EightUnits chunk;
-        std::memcpy(&chunk, units + i, sizeof chunk);
+        std::memcpy(&chunk, units + start, sizeof chunk);
         const auto hits = (chunk == wantedOne) | (chunk == wantedOther);
         uint64_t halves[2];
         std::memcpy(halves, &hits, sizeof halves);
+        if ((halves[0] | halves[1]) == 0) return true;  // the usual eight: nothing
         for (size_t half = 0; half < 2; ++half)
             for (uint64_t lanes = halves[half]; lanes != 0;) {
                 const size_t lane = static_cast<size_t>(__builtin_ctzll(lanes)) / 16;
-                if (!found(i + 4 * half + lane)) return;
+                const size_t at = start + 4 * half + lane;
+                if (at >= from && !found(at)) return false;
                 lanes &= ~(uint64_t{0xFFFF} << (16 * lane));
             }
-    }
-    for (; i < text.size(); ++i)
-        if ((units[i] == one || units[i] == other) && !found(i)) return;
+        return true;
+    };
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8)
+        if (!eight(i, i)) return;
+    if (i < text.size()) eight(text.size() - 8, i);  // the last few, read as the last eight
 }
 
 #endif
