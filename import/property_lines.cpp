@@ -56,7 +56,8 @@ void AssignRestored(WString& out, WStringView piece) {
     bool plain = true;
     ForEachUnitOf(piece, u'\\', u'?', [&plain](size_t) { return plain = false; });
     if (plain) {
-        out.assign(piece.data(), piece.size());  // nothing to restore
+        out.clear();
+        out.append(piece.data(), piece.size());  // nothing to restore
         return;
     }
     out.clear();
@@ -108,12 +109,13 @@ void SplitPropertyParts(WStringView line, PropertyParts& parts) {
     parts.parameters.clear();
     parts.components.clear();
     std::vector<WStringView>* pieces = &parts.parameters;  // the components after the colon
+    const WCHAR* units = line.data();
     size_t start = 0;
     ForEachUnitOf(line, u';', u':', [&](size_t i) {
-        if (IsEscapedAt(line, i)) return true;
-        const bool colon = line[i] == u':';
+        if (i > 0 && units[i - 1] == u'\\') return true;  // escaped
+        const bool colon = units[i] == u':';
         if (colon && pieces == &parts.components) return true;  // only the first colon separates
-        pieces->push_back(line.substr(start, i - start));
+        pieces->emplace_back(units + start, i - start);
         if (colon) pieces = &parts.components;
         start = i + 1;
         return true;
@@ -124,7 +126,7 @@ void SplitPropertyParts(WStringView line, PropertyParts& parts) {
         parts.components.assign(1, line);
         return;
     }
-    parts.components.push_back(line.substr(start));
+    parts.components.emplace_back(units + start, line.size() - start);
     parts.name = parts.parameters.front();
 }
 
