@@ -168,6 +168,8 @@ private:
     void DropTransaction();
     bool UidTaken(WStringView uid);
     WString FreshUid();
+    /* Binds a by-UID statement: ?1 the UID, and ?2 its key in a keyed database. */
+    void BindUid(Statement& statement, WStringView uid);
     /* The number of children of a node; the counts of all parents are read at
      * the first call of a command and kept until EndCommand. -1 on a database error. */
     int Children(int64_t parentId);
@@ -185,6 +187,7 @@ private:
     std::string path_;
     bool inTransaction_ = false;
     bool readOnly_ = false;
+    bool keyedUids_ = true;  // contacts found through uid_key (databases of version 2)
     bool dryRun_ = false;
     bool failPending_ = false;   // FailChanges since the last commit point
     bool inBracket_ = false;
