@@ -251,7 +251,10 @@ bool ContactStore::PrepareStatements() {
                               " (SELECT value FROM communication WHERE contact = c.id"
                               "  AND kind = 'eml' ORDER BY seq LIMIT 1)"
                               " FROM contact c ORDER BY id") &&
-           deleteComms_.Prepare(db_, "DELETE FROM communication WHERE contact = ?1");
+           deleteComms_.Prepare(db_, "DELETE FROM communication WHERE contact = ?1") &&
+           selectCommAt_.Prepare(db_,
+                                 "SELECT kind, value, sub_kind FROM communication"
+                                 " WHERE contact = ?1 AND seq = ?2");
 }
 
 bool ContactStore::Close(std::string* error) {
@@ -260,7 +263,8 @@ bool ContactStore::Close(std::string* error) {
     bool ok = EndCommand(error);
     for (Statement* s : {&selectByUid_, &selectIdByUid_, &insertContact_, &updateContact_,
                          &insertComm_, &selectChildCounts_, &selectAll_,
-                         &selectWalk_, &selectCommsFrom_, &selectMaxId_, &deleteComms_})
+                         &selectWalk_, &selectCommsFrom_, &selectMaxId_, &deleteComms_,
+                         &selectCommAt_})
         s->Finalize();
     sqlite3_close(db_);
     db_ = nullptr;
@@ -452,6 +456,7 @@ void ContactStore::TakeRow(const Statement& row) {
     for (size_t i = 0; i < kContactFieldCount; ++i)
         current_.fields[i].assign(row.Text(kFirstFieldColumn + static_cast<int>(i)));
     current_.communications.clear();
+    current_.communicationCount = 0;
     current_.communicationsLoaded = false;
     current_.dirty = false;
     rowPending_ = false;
@@ -464,9 +469,25 @@ void ContactStore::PauseCursors() {
     commsLive_ = commsDone_ = false;
 }
 
-bool ContactStore::LoadCommunications(ContactRecord& record) {
-    if (record.communicationsLoaded) return true;
+namespace {
+
+// Reads the communication the statement stands on, columns from `first` on:
+// kind, value, sub-kind.
+void TakeCommunication(const Statement& row, int first, StoredCommunication& c) {
+    c.kind.assign(row.Text(first));
+    c.value.assign(row.Text(first + 1));
+    c.hasSubKind = !row.IsNull(first + 2);
+    c.subKind.assign(row.Text(first + 2));
+}
+
+}  // namespace
+
+bool ContactStore::LoadCommunications(ContactRecord& record, bool all) {
+    if (record.communicationsLoaded &&
+        (record.communications.size() == record.communicationCount || !all))
+        return true;
     record.communications.clear();
+    record.communicationCount = 0;
     // Contacts asked for in id order (an export walk) share one cursor that
     // reads ahead; a step back, or a long way forward, seeks afresh.
     constexpr int kMostSkipped = 64;
@@ -488,22 +509,33 @@ bool ContactStore::LoadCommunications(ContactRecord& record) {
     for (int skipped = 0; ok && commsLive_ && commsAt_ < id;)
         ok = ++skipped > kMostSkipped ? seek() : step();
     while (ok && commsLive_ && commsAt_ == id) {
-        StoredCommunication c;
-        c.kind.assign(selectCommsFrom_.Text(1));
-        c.value.assign(selectCommsFrom_.Text(2));
-        c.hasSubKind = !selectCommsFrom_.IsNull(3);
-        c.subKind.assign(selectCommsFrom_.Text(3));
-        record.communications.push_back(std::move(c));
+        if (++record.communicationCount <= kHeldCommunications || all) {
+            record.communications.emplace_back();
+            TakeCommunication(selectCommsFrom_, 1, record.communications.back());
+        } else if (!record.communications.empty()) {
+            std::vector<StoredCommunication>().swap(record.communications);  // too many to hold
+        }
         ok = step();
     }
     if (!ok) {
         PauseCursors();
         record.communications.clear();
+        record.communicationCount = 0;
         return Fail("read communications");
     }
     commsFrom_ = id + 1;
     record.communicationsLoaded = true;
     return true;
+}
+
+bool ContactStore::FetchCommunication(const ContactRecord& record, size_t index) {
+    selectCommAt_.BindInt(1, record.id);
+    selectCommAt_.BindInt(2, static_cast<int64_t>(index));
+    int rc = selectCommAt_.Step();
+    if (rc == SQLITE_ROW) TakeCommunication(selectCommAt_, 0, fetched_);
+    selectCommAt_.Reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read communications");
+    return rc == SQLITE_ROW;
 }
 
 bool ContactStore::Flush() {
@@ -723,9 +755,13 @@ bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WC
     c.value = value ? value : TEXT("");
     c.hasSubKind = subKind != nullptr;
     c.subKind = subKind ? subKind : TEXT("");
-    if (!InsertCommunication(record->id, static_cast<int64_t>(record->communications.size()), c))
+    if (!InsertCommunication(record->id, static_cast<int64_t>(record->communicationCount), c))
         return false;
-    record->communications.push_back(std::move(c));
+    // A contact of very many keeps them in the database only.
+    if (++record->communicationCount <= kHeldCommunications)
+        record->communications.push_back(std::move(c));
+    else if (!record->communications.empty())
+        std::vector<StoredCommunication>().swap(record->communications);
     ++counters_.communications;
     return true;
 }
@@ -733,7 +769,7 @@ bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WC
 int ContactStore::CommunicationsCount(WStringView uid) {
     ContactRecord* record = Find(uid);
     if (!record || !LoadCommunications(*record)) return 0;
-    return static_cast<int>(record->communications.size());
+    return static_cast<int>(std::min<size_t>(record->communicationCount, INT_MAX));
 }
 
 bool ContactStore::GetCommunication(WStringView uid, int index, const WCHAR** kind,
@@ -742,9 +778,12 @@ bool ContactStore::GetCommunication(WStringView uid, int index, const WCHAR** ki
         if (out) *out = TEXT("");
     ContactRecord* record = Find(uid);
     if (!record || !LoadCommunications(*record) || index < 0 ||
-        static_cast<size_t>(index) >= record->communications.size())
+        static_cast<size_t>(index) >= record->communicationCount)
         return false;
-    const StoredCommunication& c = record->communications[static_cast<size_t>(index)];
+    const bool held = record->communications.size() == record->communicationCount;
+    if (!held && !FetchCommunication(*record, static_cast<size_t>(index))) return false;
+    const StoredCommunication& c =
+        held ? record->communications[static_cast<size_t>(index)] : fetched_;
     if (kind) *kind = c.kind.c_str();
     if (value) *value = c.value.c_str();
     if (subKind) *subKind = c.subKind.c_str();
@@ -810,7 +849,7 @@ const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
 
 bool ContactStore::Read(WStringView uid, ContactRecord* out) {
     ContactRecord* record = Find(uid);
-    if (!record || !LoadCommunications(*record)) return false;
+    if (!record || !LoadCommunications(*record, true)) return false;
     *out = *record;
     out->parentUid = kRoot;
     if (record->parentId != 0) {
@@ -916,7 +955,7 @@ std::vector<TreeEntry> ContactStore::Search(const std::function<bool(WStringView
 
 bool ContactStore::RemoveCommunication(WStringView uid, int index) {
     ContactRecord* record = Find(uid);
-    if (!record || !LoadCommunications(*record) || index < 0 ||
+    if (!record || !LoadCommunications(*record, true) || index < 0 ||
         static_cast<size_t>(index) >= record->communications.size() || !EnsureTransaction())
         return false;
     // Rows are numbered from 0 without gaps (AddCommunication appends at the
@@ -930,6 +969,7 @@ bool ContactStore::RemoveCommunication(WStringView uid, int index) {
     for (size_t i = 0; i < kept.size(); ++i)
         if (!InsertCommunication(record->id, static_cast<int64_t>(i), kept[i])) return false;
     record->communications = std::move(kept);
+    record->communicationCount = record->communications.size();
     return true;
 }
 
