@@ -276,10 +276,13 @@ bool ContactStore::Exec(const char* sql) {
     return Fail(sql);
 }
 
-bool ContactStore::Fail(const char* what) {
-    if (error_.empty())
-        error_ = std::string("database ") + path_ + ": " + what + ": " +
-                 (db_ ? sqlite3_errmsg(db_) : "no database open");
+bool ContactStore::Fail(const char* what, int rc) {
+    if (!error_.empty()) return false;
+    // A reset statement may have cleared the connection's message: the step's code tells.
+    const char* reason = !db_ ? "no database open"
+                         : sqlite3_errcode(db_) == SQLITE_OK && rc != SQLITE_OK ? sqlite3_errstr(rc)
+                                                                                : sqlite3_errmsg(db_);
+    error_ = std::string("database ") + path_ + ": " + what + ": " + reason;
     return false;
 }
 
@@ -439,7 +442,7 @@ ContactRecord* ContactStore::Find(WStringView uid) {
         TakeRow(selectByUid_);
         found = &current_;
     } else if (rc != SQLITE_DONE) {
-        Fail("read contact");
+        Fail("read contact", rc);
     }
     selectByUid_.Reset();
     return found;
@@ -518,10 +521,11 @@ bool ContactStore::LoadCommunications(ContactRecord& record, bool all) {
         ok = step();
     }
     if (!ok) {
+        Fail("read communications");  // before the reset clears SQLite's reason
         PauseCursors();
         record.communications.clear();
         record.communicationCount = 0;
-        return Fail("read communications");
+        return false;
     }
     commsFrom_ = id + 1;
     record.communicationsLoaded = true;
@@ -534,7 +538,7 @@ bool ContactStore::FetchCommunication(const ContactRecord& record, size_t index)
     int rc = selectCommAt_.Step();
     if (rc == SQLITE_ROW) TakeCommunication(selectCommAt_, 0, fetched_);
     selectCommAt_.Reset();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read communications");
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read communications", rc);
     return rc == SQLITE_ROW;
 }
 
@@ -595,7 +599,7 @@ bool ContactStore::UidTaken(WStringView uid) {
     BindUid(selectIdByUid_, uid);
     int rc = selectIdByUid_.Step();
     selectIdByUid_.Reset();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read contact");
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read contact", rc);
     return rc != SQLITE_DONE;
 }
 
@@ -631,7 +635,7 @@ int ContactStore::Children(int64_t parentId) {
         selectChildCounts_.Reset();
         if (rc != SQLITE_DONE) {
             childCounts_.clear();
-            Fail("read children");
+            Fail("read children", rc);
             return -1;
         }
         childrenLoaded_ = true;
@@ -836,7 +840,7 @@ const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
     int rc = selectWalk_.Step();
     if (rc != SQLITE_ROW) {
         PauseCursors();
-        if (rc != SQLITE_DONE) Fail("read children");
+        if (rc != SQLITE_DONE) Fail("read children", rc);
         return TEXT("");
     }
     TakeRow(selectWalk_);
@@ -894,7 +898,7 @@ std::vector<TreeEntry> ContactStore::Tree() {
     }
     selectAll_.Reset();
     if (rc != SQLITE_DONE) {
-        Fail("read tree");
+        Fail("read tree", rc);
         return result;
     }
     std::vector<size_t> top;

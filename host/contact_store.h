@@ -173,7 +173,9 @@ private:
     bool EnsureTransaction();
     bool Commit();
     bool Exec(const char* sql);
-    bool Fail(const char* what);
+    /* Keeps the first failure of the command, with SQLite's reason (that of
+     * `rc` when the connection no longer holds one); returns false. */
+    bool Fail(const char* what, int rc = 0);
     /* True once the stop flag is raised; the first time, drops the open work. */
     bool Stopped();
     /* Drops the open transaction and the caches that may hold its changes. */
