@@ -25,7 +25,9 @@ bool WritePending() {
     bool ok = gPending.size == 0 ||
               std::fwrite(gPending.data.get(), 1, gPending.size, gOutput.stream) == gPending.size;
     gPending.size = 0;
-    return std::fflush(gOutput.stream) == 0 && ok;
+    if (std::fflush(gOutput.stream) != 0 || !ok) return false;
+    StartWritingOut(gOutput);
+    return true;
 }
 
 std::string_view LineEnd() {
