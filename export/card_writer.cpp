@@ -7,7 +7,6 @@
 
 #include "output_file.h"
 #include "value_encoding.h"
-#include "wide_text.h"
 #include "vcard_date_format.h"
 #include "zamo_host.h"
 
@@ -110,10 +109,15 @@ void WriteRevision(const WCHAR* uid) {
                   false);
 }
 
+bool SameText(const WCHAR* a, const WCHAR* b) {
+    while (*a != 0 && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
 const CommunicationLine* FindCommunicationLine(const WCHAR* kind) {
     if (kind == nullptr) return nullptr;
     for (const CommunicationLine& c : kCommunicationLines)
-        if (WStringView(kind) == c.kind) return &c;
+        if (SameText(kind, c.kind)) return &c;
     return nullptr;
 }
 

@@ -30,10 +30,16 @@ bool WritePending() {
     return true;
 }
 
-std::string_view LineEnd() {
-    static const std::string_view lineEnd = OutputLineEnd();
+// The line end, padded so that it is always copied as two bytes.
+struct LineEndBytes {
+    char bytes[2];
+    size_t size;
+};
+const LineEndBytes kLineEnd = [] {
+    const std::string_view text = OutputLineEnd();
+    LineEndBytes lineEnd{{text[0], text.size() > 1 ? text[1] : '\0'}, text.size()};
     return lineEnd;
-}
+}();
 
 void EndStream() {
     gGathering = false;
@@ -59,7 +65,8 @@ void EndLine() {
         gPending.size = 0;
         return;
     }
-    Put(gPending, LineEnd().data(), LineEnd().size());
+    std::memcpy(Room(gPending, sizeof kLineEnd.bytes), kLineEnd.bytes, sizeof kLineEnd.bytes);
+    gPending.size += kLineEnd.size;
     if ((!gGathering || gPending.size >= kPendingLimit) && !WritePending()) {
         FailureReason reason = LastWriteFailure();
         AbandonOutputFile();
@@ -73,7 +80,7 @@ void WriteLine(std::string_view line) {
         const size_t at = line.find('\n');
         Put(gPending, line.data(), std::min(at, line.size()));
         if (at == std::string_view::npos) break;
-        Put(gPending, LineEnd().data(), LineEnd().size());
+        Put(gPending, kLineEnd.bytes, kLineEnd.size);
         line.remove_prefix(at + 1);
     }
     EndLine();

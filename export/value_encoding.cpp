@@ -214,16 +214,17 @@ ByteTexts MakeByteTexts(ValueForm form) {
     return texts;
 }
 
-// The byte texts of the three forms, by ValueForm.
-struct FormTexts {
+// The ANSI byte table (null when the code page needs the system's conversion)
+// and the byte texts of the three forms, by ValueForm.
+struct Encoding {
+    const uint8_t* ansi;
     ByteTexts forms[3];
 };
 
-const FormTexts& AllTexts() {
-    static const FormTexts texts = {{MakeByteTexts(ValueForm::Text),
-                                     MakeByteTexts(ValueForm::Escaped),
-                                     MakeByteTexts(ValueForm::Note)}};
-    return texts;
+Encoding MakeEncoding() {
+    return {AnsiByteTable(),
+            {MakeByteTexts(ValueForm::Text), MakeByteTexts(ValueForm::Escaped),
+             MakeByteTexts(ValueForm::Note)}};
 }
 
 // Units or bytes taken between two checks for room: each writes at most 16.
@@ -267,18 +268,18 @@ void PutBytes(OutputBytes& out, std::string_view bytes, const ByteTexts& texts) 
 }  // namespace
 
 void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form) {
+    static const Encoding encoding = MakeEncoding();
     if (value == nullptr) return;
-    const FormTexts& all = AllTexts();
-    const uint8_t* ansi = AnsiByteTable();
+    const uint8_t* ansi = encoding.ansi;
     // The note leaves a value that converts to exactly one line feed unencoded.
     if (ansi == nullptr) {
         const std::string converted = ToAnsiText(value);
         if (form == ValueForm::Note && converted == "\n") form = ValueForm::Text;
-        PutBytes(out, converted, all.forms[static_cast<int>(form)]);
+        PutBytes(out, converted, encoding.forms[static_cast<int>(form)]);
         return;
     }
     if (form == ValueForm::Note && value[0] != 0 && value[1] == 0 &&
         ansi[static_cast<uint16_t>(value[0])] == '\n')
         form = ValueForm::Text;
-    PutUnits(out, value, ansi, all.forms[static_cast<int>(form)]);
+    PutUnits(out, value, ansi, encoding.forms[static_cast<int>(form)]);
 }

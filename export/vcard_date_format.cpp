@@ -82,6 +82,11 @@ namespace {
 
 // The number in decimal, with a leading zero when it has one digit and `pad`.
 char* PutNumber(char* out, unsigned value, bool pad) {
+    if (pad && value < 100) {
+        out[0] = static_cast<char>('0' + value / 10);
+        out[1] = static_cast<char>('0' + value % 10);
+        return out + 2;
+    }
     char digits[8];
     size_t n = 0;
     do {
