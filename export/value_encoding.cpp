@@ -231,19 +231,32 @@ Encoding MakeEncoding() {
 constexpr size_t kChunk = 4096;
 constexpr size_t kChunkRoom = kChunk * sizeof(ByteText);
 
+// Writes the text of `unit` at `at` (which has room for 16 bytes) and returns
+// the end of it.
+inline char* PutUnit(char* at, WCHAR unit, const uint8_t* ansi, const ByteTexts& texts) {
+    const ByteText& text = texts[ansi[static_cast<uint16_t>(unit)]];
+    std::memcpy(at, &text, sizeof text);
+    return at + text.length;
+}
+
 void PutUnits(OutputBytes& out, const WCHAR* value, const uint8_t* ansi, const ByteTexts& texts) {
+    static_assert(kChunk % 2 == 0, "units are taken two at a time");
     for (;;) {
         char* const start = Room(out, kChunkRoom);
         char* at = start;
-        for (size_t n = 0; n < kChunk; ++n) {
-            const WCHAR unit = value[n];
-            if (unit == 0) {
+        // Two units a round: the second is read only once the first is known
+        // not to be the terminator.
+        for (size_t n = 0; n < kChunk; n += 2) {
+            if (value[n] == 0) {
                 out.size += static_cast<size_t>(at - start);
                 return;
             }
-            const ByteText& text = texts[ansi[static_cast<uint16_t>(unit)]];
-            std::memcpy(at, &text, sizeof text);  // the room holds all 16
-            at += text.length;
+            at = PutUnit(at, value[n], ansi, texts);
+            if (value[n + 1] == 0) {
+                out.size += static_cast<size_t>(at - start);
+                return;
+            }
+            at = PutUnit(at, value[n + 1], ansi, texts);
         }
         out.size += static_cast<size_t>(at - start);
         value += kChunk;
