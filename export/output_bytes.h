@@ -26,6 +26,7 @@ inline char* Room(OutputBytes& bytes, size_t more) {
 
 /* Appends `count` bytes of `text`. */
 inline void Put(OutputBytes& bytes, const char* text, size_t count) {
+    if (count == 0) return;  // an empty buffer has no room to point at yet
     std::memcpy(Room(bytes, count), text, count);
     bytes.size += count;
 }
