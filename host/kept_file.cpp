@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <random>
 
+#include "host_system.h"
+
 namespace fs = std::filesystem;
 
 KeptFile::KeptFile(const std::string& path) {
@@ -24,12 +26,16 @@ KeptFile::KeptFile(const std::string& path) {
     std::snprintf(name, sizeof name, ".zamo-kept-%08x", static_cast<unsigned>(std::random_device{}()));
     fs::path kept = path_.parent_path() / name;
     fs::create_hard_link(path_, kept, ec);
-    if (!ec) kept_ = kept;
+    if (ec) return;
+    kept_ = kept;
+    RemoveOnSecondInterrupt(kept_.u8string());  // a program ended at once leaves no second name
 }
 
 KeptFile::~KeptFile() {
     std::error_code ec;
-    if (!kept_.empty()) fs::remove(kept_, ec);
+    if (kept_.empty()) return;
+    fs::remove(kept_, ec);
+    RemoveOnSecondInterrupt("");
 }
 
 bool KeptFile::Restore() {
@@ -44,5 +50,6 @@ bool KeptFile::Restore() {
     fs::rename(kept_, path_, ec);
     if (ec) return false;
     kept_.clear();
+    RemoveOnSecondInterrupt("");
     return true;
 }
