@@ -78,9 +78,8 @@ void BM_WriteCard(benchmark::State& state) {
     GatherLines();
     KeepZoneSettings();
     size_t next = 0;
-    CardBuffers buffers;  // as for the cards of one command
     for (auto _ : state) {
-        WriteCard(uids[next].c_str(), buffers);
+        WriteCard(uids[next].c_str());
         if (++next == kContacts) next = 0;
     }
     ForgetZoneSettings();
@@ -93,19 +92,18 @@ void BM_WriteCard(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteCard);
 
-// A value through ToAnsiText and EscapeText as the card writer appends it.
+// A value converted and escaped as the card writer puts it into its line.
 // Arg 0: ASCII, 1: Cyrillic, 2: ASCII with separators to escape.
 void BM_EncodeValue(benchmark::State& state) {
     const std::u16string values[] = {u"1 Main Street, Springfield", u"ул. Ленина, д. 5, кв. 7",
                                      u"Lee; Smith: O'Neil, Co|Ltd"};
     const std::u16string& value = values[state.range(0)];
-    std::string ansi, line;
+    OutputBytes line;
     for (auto _ : state) {
-        ansi.clear();
-        AppendAnsiText(ansi, value.c_str());
-        line.assign("ORG;CHARSET=windows-1251:");
-        AppendEscapedText(line, ansi);
-        benchmark::DoNotOptimize(line.data());
+        line.size = 0;
+        Put(line, "ORG;CHARSET=windows-1251:", 25);
+        PutValue(line, value.c_str(), ValueForm::Escaped);
+        benchmark::DoNotOptimize(line.data.get());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
@@ -116,13 +114,11 @@ void BM_EncodeLargeNote(benchmark::State& state) {
     std::u16string note;
     note.reserve(10000000);
     for (int i = 0; i < 1000000; ++i) note += u"123456789\n";
-    std::string ansi, line;
+    OutputBytes line;
     for (auto _ : state) {
-        ansi.clear();
-        AppendAnsiText(ansi, note.c_str());
-        line.assign("NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:");
-        AppendNoteText(line, ansi);
-        benchmark::DoNotOptimize(line.data());
+        line.size = 0;
+        PutValue(line, note.c_str(), ValueForm::Note);
+        benchmark::DoNotOptimize(line.data.get());
     }
     state.SetBytesProcessed(state.iterations() * static_cast<long long>(note.size()));
 }

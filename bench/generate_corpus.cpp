@@ -1,7 +1,9 @@
 /* generate_corpus SHAPE COUNT FILE: writes a deterministic vCard file to FILE.
  * SHAPE "exporter" (windows-1251) or "phone" (UTF-8): an address book of COUNT
  * cards; "tels": one card of COUNT TEL lines; "long-line": one card whose note
- * line is COUNT bytes; "escapes": one card whose note holds COUNT "\;". */
+ * line is COUNT bytes; "escapes": one card whose note holds COUNT "\;";
+ * "short-tels", "short-lines": one card of COUNT lines "TEL:nnnnnnn" or
+ * "X-LINE:nnnnnnn". */
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +24,8 @@ const Shape kShapes[] = {
     {"tels", GenerateManyTelCard},
     {"long-line", GenerateLongLineCard},
     {"escapes", GenerateEscapesCard},
+    {"short-tels", [](size_t n) { return GenerateShortLineCard("TEL", n); }},
+    {"short-lines", [](size_t n) { return GenerateShortLineCard("X-LINE", n); }},
 };
 
 }  // namespace
@@ -34,7 +38,7 @@ int main(int argc, char** argv) {
     char* end = nullptr;
     size_t count = argc == 4 ? std::strtoul(argv[2], &end, 10) : 0;
     if (!shape || end == argv[2] || *end != 0) {
-        std::fprintf(stderr, "usage: generate_corpus exporter|phone|tels|long-line|escapes COUNT FILE\n");
+        std::fprintf(stderr, "usage: generate_corpus exporter|phone|tels|long-line|escapes|short-tels|short-lines COUNT FILE\n");
         return 2;
     }
     std::string bytes = shape->generate(count);

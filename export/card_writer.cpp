@@ -1,10 +1,12 @@
 /* WriteCard (see card_writer.h): the card's fixed lines as a table of template
- * and host getters, then birthday, note, revision and communications. */
+ * and host getters, then birthday, note, revision and communications, each line
+ * built in place in the output's buffer. */
 #include "card_writer.h"
+
+#include <string_view>
 
 #include "output_file.h"
 #include "value_encoding.h"
-#include "wide_text.h"
 #include "vcard_date_format.h"
 #include "zamo_host.h"
 
@@ -12,11 +14,9 @@ namespace {
 
 using TextGetter = const WCHAR* (*)(const WCHAR* uid);
 
-enum class ValueForm { Text, Escaped };
-
 // A line made of a template and up to five host values joined by a separator.
 struct TextLine {
-    const char* prefix;
+    std::string_view prefix;
     ValueForm form;
     char separator;
     TextGetter getters[5];  // unused slots are null
@@ -50,7 +50,7 @@ const TextLine kTextLines[] = {
 
 struct CommunicationLine {
     const WCHAR* kind;
-    const char* prefix;
+    std::string_view prefix;
 };
 
 // Kinds compared whole and case-sensitively; other kinds give no line.
@@ -62,56 +62,66 @@ const CommunicationLine kCommunicationLines[] = {
     {TEXT("msg"), "X-ICQ:"},
 };
 
-const char kNotePrefix[] = "NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:";
+constexpr std::string_view kNotePrefix = "NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:";
 
-void WriteTextLine(const TextLine& row, const WCHAR* uid, CardBuffers& b) {
-    b.line.assign(row.prefix);
+void PutText(OutputBytes& out, std::string_view text) { Put(out, text.data(), text.size()); }
+
+// A line without a value from the host.
+void WriteFixedLine(std::string_view text) {
+    PutText(LineBytes(), text);
+    EndLine();
+}
+
+void WriteTextLine(const TextLine& row, const WCHAR* uid) {
+    OutputBytes& out = LineBytes();
+    PutText(out, row.prefix);
     for (size_t i = 0; i < sizeof row.getters / sizeof row.getters[0] && row.getters[i]; ++i) {
-        if (i > 0) b.line += row.separator;
-        const WCHAR* text = row.getters[i](uid);
-        if (row.form == ValueForm::Text) {
-            AppendAnsiText(b.line, text);
-        } else {
-            b.value.clear();
-            AppendAnsiText(b.value, text);
-            AppendEscapedText(b.line, b.value);
-        }
+        if (i > 0) Put(out, &row.separator, 1);
+        PutValue(out, row.getters[i](uid), row.form);
     }
-    WriteLine(b.line);
+    EndLine();
 }
 
-void WriteBirthday(const WCHAR* uid, CardBuffers& b) {
+void WriteDateLine(std::string_view prefix, SYSTEMTIME time, bool dateOnly) {
+    OutputBytes& out = LineBytes();
+    PutText(out, prefix);
+    out.size = static_cast<size_t>(PutVCardDate(Room(out, kMaxVCardDate), time, dateOnly) -
+                                   out.data.get());
+    EndLine();
+}
+
+void WriteBirthday(const WCHAR* uid) {
     if (AddinZamo_IsMaxDate(AddinZamo_Contact_GetBirthDate(uid))) return;
-    SYSTEMTIME birth = AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetBirthDate(uid));
-    b.line.assign("BDAY:");
-    AppendVCardDate(b.line, birth, true);
-    WriteLine(b.line);
+    WriteDateLine("BDAY:", AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetBirthDate(uid)),
+                  true);
 }
 
-void WriteNote(const WCHAR* uid, CardBuffers& b) {
-    b.value.clear();
-    AppendAnsiText(b.value, AddinZamo_Contact_GetDetails(uid));
-    b.line.assign(kNotePrefix);
-    AppendNoteText(b.line, b.value);
-    WriteLine(b.line);
+void WriteNote(const WCHAR* uid) {
+    OutputBytes& out = LineBytes();
+    PutText(out, kNotePrefix);
+    PutValue(out, AddinZamo_Contact_GetDetails(uid), ValueForm::Note);
+    EndLine();
 }
 
-void WriteRevision(const WCHAR* uid, CardBuffers& b) {
-    SYSTEMTIME modified =
-        AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetDateModification(uid));
-    b.line.assign("REV:");
-    AppendVCardDate(b.line, modified, false);
-    WriteLine(b.line);
+void WriteRevision(const WCHAR* uid) {
+    WriteDateLine("REV:",
+                  AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetDateModification(uid)),
+                  false);
+}
+
+bool SameText(const WCHAR* a, const WCHAR* b) {
+    while (*a != 0 && *a == *b) ++a, ++b;
+    return *a == *b;
 }
 
 const CommunicationLine* FindCommunicationLine(const WCHAR* kind) {
     if (kind == nullptr) return nullptr;
     for (const CommunicationLine& c : kCommunicationLines)
-        if (WStringView(kind) == c.kind) return &c;
+        if (SameText(kind, c.kind)) return &c;
     return nullptr;
 }
 
-void WriteCommunications(const WCHAR* uid, CardBuffers& b) {
+void WriteCommunications(const WCHAR* uid) {
     const int count = AddinZamo_Contact_GetCommunicationsCount(uid);
     for (int index = 0; index < count; ++index) {
         const WCHAR* kind = nullptr;
@@ -120,29 +130,25 @@ void WriteCommunications(const WCHAR* uid, CardBuffers& b) {
         if (!AddinZamo_Contact_GetCommunication(uid, index, &kind, &value, &subKind)) continue;
         const CommunicationLine* line = FindCommunicationLine(kind);
         if (line == nullptr) continue;
-        b.line.assign(line->prefix);
-        AppendAnsiText(b.line, value);
-        WriteLine(b.line);
+        OutputBytes& out = LineBytes();
+        PutText(out, line->prefix);
+        PutValue(out, value, ValueForm::Text);
+        EndLine();
     }
 }
 
 }  // namespace
 
-void WriteCard(const WCHAR* uid, CardBuffers& b) {
-    WriteLine("BEGIN:VCARD");
-    WriteLine("VERSION:3.0");
-    b.line.assign("UID:");
-    AppendAnsiText(b.line, uid);
-    WriteLine(b.line);
-    for (const TextLine& row : kTextLines) WriteTextLine(row, uid, b);
-    WriteBirthday(uid, b);
-    WriteNote(uid, b);
-    WriteRevision(uid, b);
-    WriteCommunications(uid, b);
-    WriteLine("END:VCARD");
-}
-
 void WriteCard(const WCHAR* uid) {
-    CardBuffers buffers;
-    WriteCard(uid, buffers);
+    WriteFixedLine("BEGIN:VCARD");
+    WriteFixedLine("VERSION:3.0");
+    PutText(LineBytes(), "UID:");
+    PutValue(LineBytes(), uid, ValueForm::Text);
+    EndLine();
+    for (const TextLine& row : kTextLines) WriteTextLine(row, uid);
+    WriteBirthday(uid);
+    WriteNote(uid);
+    WriteRevision(uid);
+    WriteCommunications(uid);
+    WriteFixedLine("END:VCARD");
 }

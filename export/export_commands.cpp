@@ -1,8 +1,8 @@
 /* The two export commands and the tree walk (see export_commands.h): dialog,
  * path, output file, cards (their lines gathered into batches, the zone settings
- * read once for all, one pair of line buffers), and the file put in place; any
- * failure leaves the chosen file as it was and is told in one error box. The
- * walk keeps its own stack of child UIDs. */
+ * read once for all), and the file put in place; any failure leaves the chosen
+ * file as it was and is told in one error box. The walk keeps its own stack of
+ * child UIDs. */
 #include "export_commands.h"
 
 #include <vector>
@@ -43,14 +43,14 @@ struct Visit {
 };
 
 // Card of one node; true when its children are to be visited.
-bool ExportOneNode(const WCHAR* uid, CardBuffers& buffers) {
+bool ExportOneNode(const WCHAR* uid) {
     if (!AddinZamo_Contact_IsPresent(uid)) return false;
-    if (HasName(uid)) WriteCard(uid, buffers);
+    if (HasName(uid)) WriteCard(uid);
     return true;
 }
 
 // Visits the children of `parent` and all below, depth first, in index order.
-void ExportChildren(const WCHAR* parent, CardBuffers& buffers) {
+void ExportChildren(const WCHAR* parent) {
     std::vector<Visit> stack;
     stack.push_back({parent, AddinZamo_Contact_GetChildsCount(parent), 0});
     while (!stack.empty()) {
@@ -62,15 +62,15 @@ void ExportChildren(const WCHAR* parent, CardBuffers& buffers) {
         const WCHAR* child = AddinZamo_Contact_GetChildUID(top.uid.c_str(), top.next++);
         if (child == nullptr) continue;
         WString uid(child);
-        if (!ExportOneNode(uid.c_str(), buffers)) continue;
+        if (!ExportOneNode(uid.c_str())) continue;
         int count = AddinZamo_Contact_GetChildsCount(uid.c_str());
         if (count > 0) stack.push_back({std::move(uid), count, 0});
     }
 }
 
-void ExportNode(const WCHAR* uid, bool withChildren, CardBuffers& buffers) {
+void ExportNode(const WCHAR* uid, bool withChildren) {
     if (uid == nullptr) return;
-    if (ExportOneNode(uid, buffers) && withChildren) ExportChildren(uid, buffers);
+    if (ExportOneNode(uid) && withChildren) ExportChildren(uid);
 }
 
 // The path as the file is made: the chosen one without its apostrophes.
@@ -94,8 +94,7 @@ void RunExport(const WCHAR* caption, Walk walk) {
         if (path.empty() || !OpenOutputFile(path, &reason)) throw CommandFailure(reason);
         GatherLines();  // the cards' lines go out in batches until the close
         ZoneKeptForCommand zone;
-        CardBuffers buffers;
-        walk(buffers);
+        walk();
         reason = CloseOutputFile();
         if (reason != FailureReason::None) throw CommandFailure(reason);
     } catch (...) {
@@ -106,16 +105,12 @@ void RunExport(const WCHAR* caption, Walk walk) {
 
 }  // namespace
 
-void ExportContactNode(const WCHAR* uid, bool withChildren) {
-    CardBuffers buffers;
-    ExportNode(uid, withChildren, buffers);
-}
+void ExportContactNode(const WCHAR* uid, bool withChildren) { ExportNode(uid, withChildren); }
 
 void ExportAllContacts() {
-    RunExport(ExportAllCaption(), [](CardBuffers& buffers) { ExportChildren(kRoot, buffers); });
+    RunExport(ExportAllCaption(), [] { ExportChildren(kRoot); });
 }
 
 void ExportSelectedContact(const WCHAR* uid) {
-    RunExport(ExportOneCaption(),
-              [uid](CardBuffers& buffers) { ExportNode(uid, false, buffers); });
+    RunExport(ExportOneCaption(), [uid] { ExportNode(uid, false); });
 }

@@ -1,8 +1,8 @@
 /* The module's one output stream: created by OpenOutputFile as a temporary file
  * beside the chosen file, written one whole line at a time by WriteLine, and put
  * in the chosen file's place by CloseOutputFile only when all of it was written;
- * AbandonOutputFile drops it. Exports those operations, IsOutputFileOpen and
- * GatherLines. */
+ * AbandonOutputFile drops it. Exports those operations, IsOutputFileOpen,
+ * GatherLines, and LineBytes with EndLine for writing a line in place. */
 #ifndef ZAMO_EXPORT_OUTPUT_FILE_H
 #define ZAMO_EXPORT_OUTPUT_FILE_H
 
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "failure_reason.h"
+#include "output_bytes.h"
 
 /* Starts the output file for `path` (narrow path), dropping a stream still open.
  * Nothing at `path` changes yet. Returns false, with no stream open and the
@@ -27,6 +28,16 @@ bool IsOutputFileOpen();
  * disk) abandons the file and throws CommandFailure with the reason, ending the
  * command; the chosen file stays as it was. */
 void WriteLine(std::string_view line);
+
+/* The buffer of the line being written, after the lines still pending: append
+ * to it (Room, Put), with every line break inside the line already written as
+ * OutputLineEnd(), then call EndLine. Its room is given back when the stream ends. */
+OutputBytes& LineBytes();
+
+/* Adds the line end to the line in LineBytes and writes it out as WriteLine
+ * would (at once, or in a batch while lines are gathered). Without an open
+ * stream the line is dropped. */
+void EndLine();
 
 /* From now until the stream ends, WriteLine gathers whole lines and writes them
  * in batches of about 64 KB: the same bytes with far fewer writes. Without an

@@ -1,10 +1,16 @@
 /* Value encoding (see value_encoding.h): one code page conversion per value and
- * single-pass, table-driven escaping, so every operation is linear in its text. */
+ * single-pass, table-driven escaping, so every operation is linear in its text.
+ * PutValue looks each unit up in the ANSI byte table and each byte in a table of
+ * what the file gets for it, writing straight into the output. */
 #include "value_encoding.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
+
+#include "ansi_byte_table.h"
+#include "module_files.h"
 
 namespace {
 
@@ -174,4 +180,119 @@ void AppendNoteText(std::string& out, std::string_view text) {
         return;
     }
     AppendReplaced(out, text, NoteTable());
+}
+
+namespace {
+
+// What the file gets for one byte of a converted value: at most 15 bytes.
+struct ByteText {
+    char text[15];
+    uint8_t length;
+};
+static_assert(sizeof(ByteText) == 16, "one byte's text is copied as 16 bytes");
+using ByteTexts = std::array<ByteText, 256>;
+
+void SetText(ByteText& entry, std::string_view text) {
+    const std::string_view lineEnd = OutputLineEnd();
+    std::string bytes;
+    for (char c : text) bytes += c == '\n' ? std::string(lineEnd) : std::string(1, c);
+    std::memcpy(entry.text, bytes.data(), std::min(bytes.size(), sizeof entry.text));
+    entry.length = static_cast<uint8_t>(bytes.size());
+}
+
+ByteTexts MakeByteTexts(ValueForm form) {
+    ByteTexts texts{};
+    for (unsigned b = 0; b < 256; ++b) SetText(texts[b], std::string(1, static_cast<char>(b)));
+    SetText(texts['|'], "'");
+    if (form != ValueForm::Text) {
+        for (const ByteReplacement& r : kEscapes)
+            SetText(texts[static_cast<unsigned char>(r.byte)], r.text);
+        texts['|'] = texts['\''];
+    }
+    if (form == ValueForm::Note)
+        SetText(texts[static_cast<unsigned char>(kNoteBreak.byte)], kNoteBreak.text);
+    return texts;
+}
+
+// The ANSI byte table (null when the code page needs the system's conversion)
+// and the byte texts of the three forms, by ValueForm.
+struct Encoding {
+    const uint8_t* ansi;
+    ByteTexts forms[3];
+};
+
+Encoding MakeEncoding() {
+    return {AnsiByteTable(),
+            {MakeByteTexts(ValueForm::Text), MakeByteTexts(ValueForm::Escaped),
+             MakeByteTexts(ValueForm::Note)}};
+}
+
+// Units or bytes taken between two checks for room: each writes at most 16.
+constexpr size_t kChunk = 4096;
+constexpr size_t kChunkRoom = kChunk * sizeof(ByteText);
+
+// Writes the text of `unit` at `at` (which has room for 16 bytes) and returns
+// the end of it.
+inline char* PutUnit(char* at, WCHAR unit, const uint8_t* ansi, const ByteTexts& texts) {
+    const ByteText& text = texts[ansi[static_cast<uint16_t>(unit)]];
+    std::memcpy(at, &text, sizeof text);
+    return at + text.length;
+}
+
+void PutUnits(OutputBytes& out, const WCHAR* value, const uint8_t* ansi, const ByteTexts& texts) {
+    static_assert(kChunk % 2 == 0, "units are taken two at a time");
+    for (;;) {
+        char* const start = Room(out, kChunkRoom);
+        char* at = start;
+        // Two units a round: the second is read only once the first is known
+        // not to be the terminator.
+        for (size_t n = 0; n < kChunk; n += 2) {
+            if (value[n] == 0) {
+                out.size += static_cast<size_t>(at - start);
+                return;
+            }
+            at = PutUnit(at, value[n], ansi, texts);
+            if (value[n + 1] == 0) {
+                out.size += static_cast<size_t>(at - start);
+                return;
+            }
+            at = PutUnit(at, value[n + 1], ansi, texts);
+        }
+        out.size += static_cast<size_t>(at - start);
+        value += kChunk;
+    }
+}
+
+void PutBytes(OutputBytes& out, std::string_view bytes, const ByteTexts& texts) {
+    while (!bytes.empty()) {
+        const size_t count = std::min(bytes.size(), kChunk);
+        char* const start = Room(out, kChunkRoom);
+        char* at = start;
+        for (size_t n = 0; n < count; ++n) {
+            const ByteText& text = texts[static_cast<unsigned char>(bytes[n])];
+            std::memcpy(at, &text, sizeof text);
+            at += text.length;
+        }
+        out.size += static_cast<size_t>(at - start);
+        bytes.remove_prefix(count);
+    }
+}
+
+}  // namespace
+
+void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form) {
+    static const Encoding encoding = MakeEncoding();
+    if (value == nullptr) return;
+    const uint8_t* ansi = encoding.ansi;
+    // The note leaves a value that converts to exactly one line feed unencoded.
+    if (ansi == nullptr) {
+        const std::string converted = ToAnsiText(value);
+        if (form == ValueForm::Note && converted == "\n") form = ValueForm::Text;
+        PutBytes(out, converted, encoding.forms[static_cast<int>(form)]);
+        return;
+    }
+    if (form == ValueForm::Note && value[0] != 0 && value[1] == 0 &&
+        ansi[static_cast<uint16_t>(value[0])] == '\n')
+        form = ValueForm::Text;
+    PutUnits(out, value, ansi, encoding.forms[static_cast<int>(form)]);
 }

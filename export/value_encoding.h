@@ -1,7 +1,7 @@
 /* Value encoding of the exporter: host text to narrow ANSI text, the backslash
  * escaping of the card's separators, and the note's line-break encoding. Exports
- * ToAnsiText, ReplaceAll, EscapeText, EncodeNoteBreaks and appending forms that
- * the card writer uses to build a line in one reused buffer. */
+ * ToAnsiText, ReplaceAll, EscapeText, EncodeNoteBreaks, their appending forms,
+ * and PutValue, which does a value's whole encoding in one pass into the output. */
 #ifndef ZAMO_EXPORT_VALUE_ENCODING_H
 #define ZAMO_EXPORT_VALUE_ENCODING_H
 
@@ -9,6 +9,8 @@
 
 #include <string>
 #include <string_view>
+
+#include "output_bytes.h"
 
 /* Converts a NUL-terminated host string to the ANSI code page (best fit; what has
  * no mapping becomes the system's default character), then turns every "|" into
@@ -39,5 +41,14 @@ std::string EncodeNoteBreaks(std::string_view text);
 
 /* EscapeText then EncodeNoteBreaks in one pass, appended to `out`. */
 void AppendNoteText(std::string& out, std::string_view text);
+
+/* How a card line takes its value: converted only, also escaped, or also with
+ * the note's line breaks encoded. */
+enum class ValueForm { Text, Escaped, Note };
+
+/* Appends host string `value` (null counts as empty) to `out` as the file holds
+ * it: ToAnsiText, then EscapeText (Escaped, Note) and EncodeNoteBreaks (Note),
+ * and every line feed of the result written as the file's line end. */
+void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form);
 
 #endif

@@ -81,7 +81,12 @@ void ForgetZoneSettings() {
 namespace {
 
 // The number in decimal, with a leading zero when it has one digit and `pad`.
-void AppendNumber(std::string& out, unsigned value, bool pad) {
+char* PutNumber(char* out, unsigned value, bool pad) {
+    if (pad && value < 100) {
+        out[0] = static_cast<char>('0' + value / 10);
+        out[1] = static_cast<char>('0' + value % 10);
+        return out + 2;
+    }
     char digits[8];
     size_t n = 0;
     do {
@@ -89,22 +94,29 @@ void AppendNumber(std::string& out, unsigned value, bool pad) {
         value /= 10;
     } while (value != 0);
     if (pad && n == 1) digits[n++] = '0';
-    while (n > 0) out += digits[--n];
+    while (n > 0) *out++ = digits[--n];
+    return out;
 }
 
 }  // namespace
 
-void AppendVCardDate(std::string& out, SYSTEMTIME time, bool dateOnly) {
+char* PutVCardDate(char* out, SYSTEMTIME time, bool dateOnly) {
     const SYSTEMTIME t = dateOnly ? time : LocalToUniversal(time);
-    AppendNumber(out, t.wYear, false);
-    AppendNumber(out, t.wMonth, true);
-    AppendNumber(out, t.wDay, true);
-    if (dateOnly) return;
-    out += 'T';
-    AppendNumber(out, t.wHour, true);
-    AppendNumber(out, t.wMinute, true);
-    AppendNumber(out, t.wSecond, true);
-    out += 'Z';
+    out = PutNumber(out, t.wYear, false);
+    out = PutNumber(out, t.wMonth, true);
+    out = PutNumber(out, t.wDay, true);
+    if (dateOnly) return out;
+    *out++ = 'T';
+    out = PutNumber(out, t.wHour, true);
+    out = PutNumber(out, t.wMinute, true);
+    out = PutNumber(out, t.wSecond, true);
+    *out++ = 'Z';
+    return out;
+}
+
+void AppendVCardDate(std::string& out, SYSTEMTIME time, bool dateOnly) {
+    char text[kMaxVCardDate];
+    out.append(text, static_cast<size_t>(PutVCardDate(text, time, dateOnly) - text));
 }
 
 std::string FormatVCardDate(SYSTEMTIME time, bool dateOnly) {

@@ -1,6 +1,7 @@
 /* Date texts of the card: the birthday as a bare date and the revision stamp as
  * a UTC date-time, in the basic ISO 8601 form. Exports FormatVCardDate, its
- * appending form, and the pair that lets one command read the zone once. */
+ * appending and in-place forms, and the pair that lets one command read the zone
+ * once. */
 #ifndef ZAMO_EXPORT_VCARD_DATE_FORMAT_H
 #define ZAMO_EXPORT_VCARD_DATE_FORMAT_H
 
@@ -19,6 +20,13 @@ std::string FormatVCardDate(SYSTEMTIME time, bool dateOnly);
 
 /* FormatVCardDate, appended to `out`. */
 void AppendVCardDate(std::string& out, SYSTEMTIME time, bool dateOnly);
+
+/* The most bytes PutVCardDate writes, whatever the fields hold. */
+constexpr size_t kMaxVCardDate = 32;  // six fields of up to five digits, "T" and "Z"
+
+/* FormatVCardDate written at `out`, which has room for kMaxVCardDate bytes;
+ * returns the end of the text. */
+char* PutVCardDate(char* out, SYSTEMTIME time, bool dateOnly);
 
 /* From KeepZoneSettings until ForgetZoneSettings, FormatVCardDate reads the
  * zone settings once and remembers each conversion it made, for a run of cards

@@ -15,9 +15,27 @@
 namespace {
 
 constexpr int kApplicationId = 0x5A414D4F;  // "ZAMO"
-constexpr int kSchemaVersion = 1;
+// Version 2 finds contacts by a 32-bit key of the UID (UidKey), whose index stays
+// small enough for the page cache at a million contacts; version 1 databases
+// keep their unique index on the UID itself and are used as they are.
+constexpr int kSchemaVersion = 2;
+constexpr int kUnkeyedSchemaVersion = 1;
+// About 16 MB of page cache for a writer: the UID key index of a million
+// contacts stays in it, and a job's peak memory stays far under 32 MB.
+constexpr int kWriterCacheKb = 16384;
 constexpr int kFirstFieldColumn = 6;  // id, uid, parent, created, modified, birth, fields...
 const WCHAR kRoot[] = TEXT("root");
+
+// FNV-1a (32 bits) over the UID's UTF-16 little-endian bytes, as a signed
+// number. Stored in every version 2 database: it must never change.
+int64_t UidKey(WStringView uid) {
+    uint32_t hash = 2166136261u;
+    for (WCHAR unit : uid) {
+        hash = (hash ^ (unit & 0xFFu)) * 16777619u;
+        hash = (hash ^ (unit >> 8)) * 16777619u;
+    }
+    return static_cast<int32_t>(hash);
+}
 
 bool IsRoot(WStringView uid) { return uid == WStringView(kRoot); }
 
@@ -33,12 +51,13 @@ std::string FieldColumns(const char* suffix) {
 
 std::string SchemaSql() {
     std::string s =
-        "CREATE TABLE contact(id INTEGER PRIMARY KEY, uid TEXT NOT NULL UNIQUE,"
+        "CREATE TABLE contact(id INTEGER PRIMARY KEY, uid TEXT NOT NULL, uid_key INTEGER NOT NULL,"
         " parent INTEGER NOT NULL, insert_text TEXT NOT NULL DEFAULT '',"
         " created REAL NOT NULL, modified REAL NOT NULL, birth REAL NOT NULL";
     s += FieldColumns(" TEXT NOT NULL DEFAULT ''");
     s += ");"
          "CREATE INDEX contact_parent ON contact(parent, id);"
+         "CREATE INDEX contact_uid_key ON contact(uid_key);"
          "CREATE TABLE communication(contact INTEGER NOT NULL, seq INTEGER NOT NULL,"
          " kind TEXT NOT NULL, value TEXT NOT NULL, sub_kind TEXT,"
          " PRIMARY KEY(contact, seq)) WITHOUT ROWID;"
@@ -124,9 +143,10 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
     // close. A reader only shares it, and writes nothing, not even a journal.
     if ((rc = sqlite3_exec(db_,
                            readOnly ? "PRAGMA locking_mode = EXCLUSIVE;"
-                                    : "PRAGMA encoding = 'UTF-16le'; PRAGMA locking_mode = "
+                                    : ("PRAGMA encoding = 'UTF-16le'; PRAGMA locking_mode = "
                                       "EXCLUSIVE; PRAGMA journal_mode = DELETE; PRAGMA "
-                                      "synchronous = FULL;",
+                                      "synchronous = FULL; PRAGMA cache_size = -" +
+                                      std::to_string(kWriterCacheKb)).c_str(),
                            nullptr, nullptr, nullptr)) != SQLITE_OK)
         return fail(rc);
     if ((rc = sqlite3_exec(db_, readOnly ? "BEGIN" : "BEGIN IMMEDIATE", nullptr, nullptr,
@@ -149,10 +169,14 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
         return fail(rc);
     }
     bool fresh = appId == 0 && tables == 0;
-    if ((!fresh && (appId != kApplicationId || version != kSchemaVersion)) ||
-        (fresh && readOnly)) {
+    bool known = appId == kApplicationId &&
+                 (version == kSchemaVersion || version == kUnkeyedSchemaVersion);
+    if ((!fresh && !known) || (fresh && readOnly)) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        if (error)
+        if (error && !fresh && appId == kApplicationId && version > kSchemaVersion)
+            *error = path + " was made by a newer zamo (database version " +
+                     std::to_string(version) + ")";
+        else if (error)
             *error = path + " is not a zamo contact database" + (fresh ? " (it is empty)" : "");
         sqlite3_close(db_);
         db_ = nullptr;
@@ -161,7 +185,10 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
     // A fresh database gets its tables; an existing one a write that is rolled
     // back, so that a folder where no journal can be made is found out now.
     rc = readOnly ? SQLITE_OK
-                  : sqlite3_exec(db_, fresh ? SchemaSql().c_str() : "PRAGMA user_version = 1",
+                  : sqlite3_exec(db_,
+                                 (fresh ? SchemaSql()
+                                        : "PRAGMA user_version = " + std::to_string(version))
+                                     .c_str(),
                                  nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = OpenFailure(path, rc, db_);
@@ -172,6 +199,7 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
         return false;
     }
     rc = sqlite3_exec(db_, fresh ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+    keyedUids_ = fresh || version == kSchemaVersion;
     if (rc != SQLITE_OK || !PrepareStatements()) return fail(rc != SQLITE_OK ? rc : SQLITE_ERROR);
     path_ = path;
     readOnly_ = readOnly;
@@ -187,11 +215,15 @@ bool ContactStore::PrepareStatements() {
     // Both row reads give the columns TakeRow expects.
     const std::string row = "SELECT id, uid, parent, created, modified, birth" +
                             FieldColumns("") + " FROM contact";
-    const std::string select = row + " WHERE uid = ?1";
+    // ?1 the UID, ?2 its key (bound by BindUid).
+    const char* byUid = keyedUids_ ? " WHERE uid_key = ?2 AND uid = ?1" : " WHERE uid = ?1";
+    const std::string select = row + byUid;
     const std::string walk = row + " WHERE parent = ?1 AND id > ?2 ORDER BY id LIMIT -1 OFFSET ?3";
     std::string insert = "INSERT INTO contact(id, uid, parent, insert_text, created, modified,"
-                         " birth" + FieldColumns("") + ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7";
+                         " birth" + FieldColumns("") + (keyedUids_ ? ", uid_key" : "") +
+                         ") VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7";
     for (size_t i = 0; i < kContactFieldCount; ++i) insert += ", ?" + std::to_string(8 + i);
+    if (keyedUids_) insert += ", ?" + std::to_string(8 + kContactFieldCount);
     insert += ")";
     std::string update = "UPDATE contact SET modified = ?1, birth = ?2";
     int index = 3;
@@ -199,7 +231,7 @@ bool ContactStore::PrepareStatements() {
         update += std::string(", ") + f.column + " = ?" + std::to_string(index++);
     update += " WHERE id = ?" + std::to_string(index);
     return selectByUid_.Prepare(db_, select.c_str()) &&
-           selectIdByUid_.Prepare(db_, "SELECT id FROM contact WHERE uid = ?1") &&
+           selectIdByUid_.Prepare(db_, (std::string("SELECT id FROM contact") + byUid).c_str()) &&
            insertContact_.Prepare(db_, insert.c_str()) &&
            updateContact_.Prepare(db_, update.c_str()) &&
            insertComm_.Prepare(db_,
@@ -219,7 +251,10 @@ bool ContactStore::PrepareStatements() {
                               " (SELECT value FROM communication WHERE contact = c.id"
                               "  AND kind = 'eml' ORDER BY seq LIMIT 1)"
                               " FROM contact c ORDER BY id") &&
-           deleteComms_.Prepare(db_, "DELETE FROM communication WHERE contact = ?1");
+           deleteComms_.Prepare(db_, "DELETE FROM communication WHERE contact = ?1") &&
+           selectCommAt_.Prepare(db_,
+                                 "SELECT kind, value, sub_kind FROM communication"
+                                 " WHERE contact = ?1 AND seq = ?2");
 }
 
 bool ContactStore::Close(std::string* error) {
@@ -228,7 +263,8 @@ bool ContactStore::Close(std::string* error) {
     bool ok = EndCommand(error);
     for (Statement* s : {&selectByUid_, &selectIdByUid_, &insertContact_, &updateContact_,
                          &insertComm_, &selectChildCounts_, &selectAll_,
-                         &selectWalk_, &selectCommsFrom_, &selectMaxId_, &deleteComms_})
+                         &selectWalk_, &selectCommsFrom_, &selectMaxId_, &deleteComms_,
+                         &selectCommAt_})
         s->Finalize();
     sqlite3_close(db_);
     db_ = nullptr;
@@ -240,10 +276,13 @@ bool ContactStore::Exec(const char* sql) {
     return Fail(sql);
 }
 
-bool ContactStore::Fail(const char* what) {
-    if (error_.empty())
-        error_ = std::string("database ") + path_ + ": " + what + ": " +
-                 (db_ ? sqlite3_errmsg(db_) : "no database open");
+bool ContactStore::Fail(const char* what, int rc) {
+    if (!error_.empty()) return false;
+    // A reset statement may have cleared the connection's message: the step's code tells.
+    const char* reason = !db_ ? "no database open"
+                         : sqlite3_errcode(db_) == SQLITE_OK && rc != SQLITE_OK ? sqlite3_errstr(rc)
+                                                                                : sqlite3_errmsg(db_);
+    error_ = std::string("database ") + path_ + ": " + what + ": " + reason;
     return false;
 }
 
@@ -384,6 +423,11 @@ WStringView ContactStore::UidView(const WCHAR* uid) const {
     return WStringView(uid);
 }
 
+void ContactStore::BindUid(Statement& statement, WStringView uid) {
+    statement.BindText(1, uid);
+    if (keyedUids_) statement.BindInt(2, UidKey(uid));
+}
+
 ContactRecord* ContactStore::Find(WStringView uid) {
     if (current_.id != 0 && uid.data() == current_.uid.data() && uid.size() == current_.uid.size())
         return &current_;
@@ -391,14 +435,14 @@ ContactRecord* ContactStore::Find(WStringView uid) {
     if (current_.id != 0 && current_.uid == uid) return &current_;
     WString key(uid);  // the argument may point into the record replaced below
     if (!Flush()) return nullptr;
-    selectByUid_.BindText(1, key);
+    BindUid(selectByUid_, key);
     int rc = selectByUid_.Step();
     ContactRecord* found = nullptr;
     if (rc == SQLITE_ROW) {
         TakeRow(selectByUid_);
         found = &current_;
     } else if (rc != SQLITE_DONE) {
-        Fail("read contact");
+        Fail("read contact", rc);
     }
     selectByUid_.Reset();
     return found;
@@ -415,6 +459,7 @@ void ContactStore::TakeRow(const Statement& row) {
     for (size_t i = 0; i < kContactFieldCount; ++i)
         current_.fields[i].assign(row.Text(kFirstFieldColumn + static_cast<int>(i)));
     current_.communications.clear();
+    current_.communicationCount = 0;
     current_.communicationsLoaded = false;
     current_.dirty = false;
     rowPending_ = false;
@@ -427,9 +472,25 @@ void ContactStore::PauseCursors() {
     commsLive_ = commsDone_ = false;
 }
 
-bool ContactStore::LoadCommunications(ContactRecord& record) {
-    if (record.communicationsLoaded) return true;
+namespace {
+
+// Reads the communication the statement stands on, columns from `first` on:
+// kind, value, sub-kind.
+void TakeCommunication(const Statement& row, int first, StoredCommunication& c) {
+    c.kind.assign(row.Text(first));
+    c.value.assign(row.Text(first + 1));
+    c.hasSubKind = !row.IsNull(first + 2);
+    c.subKind.assign(row.Text(first + 2));
+}
+
+}  // namespace
+
+bool ContactStore::LoadCommunications(ContactRecord& record, bool all) {
+    if (record.communicationsLoaded &&
+        (record.communications.size() == record.communicationCount || !all))
+        return true;
     record.communications.clear();
+    record.communicationCount = 0;
     // Contacts asked for in id order (an export walk) share one cursor that
     // reads ahead; a step back, or a long way forward, seeks afresh.
     constexpr int kMostSkipped = 64;
@@ -451,22 +512,34 @@ bool ContactStore::LoadCommunications(ContactRecord& record) {
     for (int skipped = 0; ok && commsLive_ && commsAt_ < id;)
         ok = ++skipped > kMostSkipped ? seek() : step();
     while (ok && commsLive_ && commsAt_ == id) {
-        StoredCommunication c;
-        c.kind.assign(selectCommsFrom_.Text(1));
-        c.value.assign(selectCommsFrom_.Text(2));
-        c.hasSubKind = !selectCommsFrom_.IsNull(3);
-        c.subKind.assign(selectCommsFrom_.Text(3));
-        record.communications.push_back(std::move(c));
+        if (++record.communicationCount <= kHeldCommunications || all) {
+            record.communications.emplace_back();
+            TakeCommunication(selectCommsFrom_, 1, record.communications.back());
+        } else if (!record.communications.empty()) {
+            std::vector<StoredCommunication>().swap(record.communications);  // too many to hold
+        }
         ok = step();
     }
     if (!ok) {
+        Fail("read communications");  // before the reset clears SQLite's reason
         PauseCursors();
         record.communications.clear();
-        return Fail("read communications");
+        record.communicationCount = 0;
+        return false;
     }
     commsFrom_ = id + 1;
     record.communicationsLoaded = true;
     return true;
+}
+
+bool ContactStore::FetchCommunication(const ContactRecord& record, size_t index) {
+    selectCommAt_.BindInt(1, record.id);
+    selectCommAt_.BindInt(2, static_cast<int64_t>(index));
+    int rc = selectCommAt_.Step();
+    if (rc == SQLITE_ROW) TakeCommunication(selectCommAt_, 0, fetched_);
+    selectCommAt_.Reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read communications", rc);
+    return rc == SQLITE_ROW;
 }
 
 bool ContactStore::Flush() {
@@ -477,6 +550,8 @@ bool ContactStore::Flush() {
         // A contact inserted since the last write-back goes in whole, in one row.
         insertContact_.BindInt(1, current_.id);
         insertContact_.BindText(2, current_.uid);
+        if (keyedUids_)
+            insertContact_.BindInt(8 + static_cast<int>(kContactFieldCount), UidKey(current_.uid));
         insertContact_.BindInt(3, current_.parentId);
         insertContact_.BindText(4, pendingText_);
         insertContact_.BindDouble(5, current_.created);
@@ -521,10 +596,10 @@ bool ContactStore::IsPresent(WStringView uid) {
 
 bool ContactStore::UidTaken(WStringView uid) {
     if (current_.id != 0 && current_.uid == uid) return true;
-    selectIdByUid_.BindText(1, uid);
+    BindUid(selectIdByUid_, uid);
     int rc = selectIdByUid_.Step();
     selectIdByUid_.Reset();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read contact");
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read contact", rc);
     return rc != SQLITE_DONE;
 }
 
@@ -560,7 +635,7 @@ int ContactStore::Children(int64_t parentId) {
         selectChildCounts_.Reset();
         if (rc != SQLITE_DONE) {
             childCounts_.clear();
-            Fail("read children");
+            Fail("read children", rc);
             return -1;
         }
         childrenLoaded_ = true;
@@ -684,9 +759,13 @@ bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WC
     c.value = value ? value : TEXT("");
     c.hasSubKind = subKind != nullptr;
     c.subKind = subKind ? subKind : TEXT("");
-    if (!InsertCommunication(record->id, static_cast<int64_t>(record->communications.size()), c))
+    if (!InsertCommunication(record->id, static_cast<int64_t>(record->communicationCount), c))
         return false;
-    record->communications.push_back(std::move(c));
+    // A contact of very many keeps them in the database only.
+    if (++record->communicationCount <= kHeldCommunications)
+        record->communications.push_back(std::move(c));
+    else if (!record->communications.empty())
+        std::vector<StoredCommunication>().swap(record->communications);
     ++counters_.communications;
     return true;
 }
@@ -694,7 +773,7 @@ bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WC
 int ContactStore::CommunicationsCount(WStringView uid) {
     ContactRecord* record = Find(uid);
     if (!record || !LoadCommunications(*record)) return 0;
-    return static_cast<int>(record->communications.size());
+    return static_cast<int>(std::min<size_t>(record->communicationCount, INT_MAX));
 }
 
 bool ContactStore::GetCommunication(WStringView uid, int index, const WCHAR** kind,
@@ -703,9 +782,12 @@ bool ContactStore::GetCommunication(WStringView uid, int index, const WCHAR** ki
         if (out) *out = TEXT("");
     ContactRecord* record = Find(uid);
     if (!record || !LoadCommunications(*record) || index < 0 ||
-        static_cast<size_t>(index) >= record->communications.size())
+        static_cast<size_t>(index) >= record->communicationCount)
         return false;
-    const StoredCommunication& c = record->communications[static_cast<size_t>(index)];
+    const bool held = record->communications.size() == record->communicationCount;
+    if (!held && !FetchCommunication(*record, static_cast<size_t>(index))) return false;
+    const StoredCommunication& c =
+        held ? record->communications[static_cast<size_t>(index)] : fetched_;
     if (kind) *kind = c.kind.c_str();
     if (value) *value = c.value.c_str();
     if (subKind) *subKind = c.subKind.c_str();
@@ -758,7 +840,7 @@ const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
     int rc = selectWalk_.Step();
     if (rc != SQLITE_ROW) {
         PauseCursors();
-        if (rc != SQLITE_DONE) Fail("read children");
+        if (rc != SQLITE_DONE) Fail("read children", rc);
         return TEXT("");
     }
     TakeRow(selectWalk_);
@@ -771,7 +853,7 @@ const WCHAR* ContactStore::ChildUid(WStringView uid, int index) {
 
 bool ContactStore::Read(WStringView uid, ContactRecord* out) {
     ContactRecord* record = Find(uid);
-    if (!record || !LoadCommunications(*record)) return false;
+    if (!record || !LoadCommunications(*record, true)) return false;
     *out = *record;
     out->parentUid = kRoot;
     if (record->parentId != 0) {
@@ -816,7 +898,7 @@ std::vector<TreeEntry> ContactStore::Tree() {
     }
     selectAll_.Reset();
     if (rc != SQLITE_DONE) {
-        Fail("read tree");
+        Fail("read tree", rc);
         return result;
     }
     std::vector<size_t> top;
@@ -877,7 +959,7 @@ std::vector<TreeEntry> ContactStore::Search(const std::function<bool(WStringView
 
 bool ContactStore::RemoveCommunication(WStringView uid, int index) {
     ContactRecord* record = Find(uid);
-    if (!record || !LoadCommunications(*record) || index < 0 ||
+    if (!record || !LoadCommunications(*record, true) || index < 0 ||
         static_cast<size_t>(index) >= record->communications.size() || !EnsureTransaction())
         return false;
     // Rows are numbered from 0 without gaps (AddCommunication appends at the
@@ -891,6 +973,7 @@ bool ContactStore::RemoveCommunication(WStringView uid, int index) {
     for (size_t i = 0; i < kept.size(); ++i)
         if (!InsertCommunication(record->id, static_cast<int64_t>(i), kept[i])) return false;
     record->communications = std::move(kept);
+    record->communicationCount = record->communications.size();
     return true;
 }
 

@@ -31,7 +31,10 @@ struct ContactRecord {
     WString parentUid;      // filled by ContactStore::Read only
     double created = 0, modified = 0, birth = 0;
     std::array<WString, kContactFieldCount> fields;
+    // All the contact's communications in order, or none while the contact has
+    // more than ContactStore::kHeldCommunications (then read by position).
     std::vector<StoredCommunication> communications;
+    size_t communicationCount = 0;  // known once communicationsLoaded
     bool communicationsLoaded = false;
     bool dirty = false;     // fields or dates differ from the database
 };
@@ -61,6 +64,10 @@ struct ChangesResult {
 
 class ContactStore {
 public:
+    /* A contact with more communications than this keeps none of them in
+     * memory: each is read from the database when asked for. */
+    static constexpr size_t kHeldCommunications = 4096;
+
     ContactStore();
     ~ContactStore();
 
@@ -155,19 +162,28 @@ public:
 
 private:
     ContactRecord* Find(WStringView uid);
-    bool LoadCommunications(ContactRecord& record);
+    /* Makes the record's communication count known, and its list held when it
+     * is short (`all`: whatever its length). */
+    bool LoadCommunications(ContactRecord& record, bool all = false);
+    /* Reads communication `index` of a record whose list is not held into
+     * fetched_; false when there is none. */
+    bool FetchCommunication(const ContactRecord& record, size_t index);
     bool InsertCommunication(int64_t contactId, int64_t seq, const StoredCommunication& c);
     bool Flush();
     bool EnsureTransaction();
     bool Commit();
     bool Exec(const char* sql);
-    bool Fail(const char* what);
+    /* Keeps the first failure of the command, with SQLite's reason (that of
+     * `rc` when the connection no longer holds one); returns false. */
+    bool Fail(const char* what, int rc = 0);
     /* True once the stop flag is raised; the first time, drops the open work. */
     bool Stopped();
     /* Drops the open transaction and the caches that may hold its changes. */
     void DropTransaction();
     bool UidTaken(WStringView uid);
     WString FreshUid();
+    /* Binds a by-UID statement: ?1 the UID, and ?2 its key in a keyed database. */
+    void BindUid(Statement& statement, WStringView uid);
     /* The number of children of a node; the counts of all parents are read at
      * the first call of a command and kept until EndCommand. -1 on a database error. */
     int Children(int64_t parentId);
@@ -185,6 +201,7 @@ private:
     std::string path_;
     bool inTransaction_ = false;
     bool readOnly_ = false;
+    bool keyedUids_ = true;  // contacts found through uid_key (databases of version 2)
     bool dryRun_ = false;
     bool failPending_ = false;   // FailChanges since the last commit point
     bool inBracket_ = false;
@@ -228,7 +245,8 @@ private:
 
     Statement selectByUid_, selectIdByUid_, insertContact_, updateContact_, insertComm_,
         selectChildCounts_, selectAll_, selectWalk_, selectCommsFrom_, selectMaxId_,
-        deleteComms_;
+        deleteComms_, selectCommAt_;
+    StoredCommunication fetched_;  // the last one read by position
 };
 
 #endif

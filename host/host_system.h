@@ -95,6 +95,10 @@ private:
 void WatchInterrupts();
 const volatile std::sig_atomic_t* InterruptFlag();
 bool Interrupted();
+/* A second Ctrl-C removes the file at `path` (UTF-8) before the program ends;
+ * an empty path (the start) removes nothing. Paths longer than 4,095 bytes are
+ * not remembered. */
+void RemoveOnSecondInterrupt(const std::string& path);
 
 /* Creates an empty file only this user can read, named zamo-PURPOSE-XXXXXX
  * plus `suffix`, in $TMPDIR (else /tmp; on Windows the temporary folder); its

@@ -97,11 +97,19 @@ namespace {
 volatile std::sig_atomic_t interrupted = 0;
 int emptyInput = -1;  // /dev/null, put in place of standard input on Ctrl-C
 
+char removedOnSecond[4096];  // a path, or "" for none
+
+void OnSecondInterrupt(int) {
+    if (removedOnSecond[0] != 0) unlink(removedOnSecond);
+    std::signal(SIGINT, SIG_DFL);
+    raise(SIGINT);  // ends the program as a Ctrl-C does
+}
+
 void OnInterrupt(int) {
     interrupted = 1;
     // A read of standard input that was about to start ends at once too.
     if (emptyInput >= 0) dup2(emptyInput, STDIN_FILENO);
-    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program
+    std::signal(SIGINT, OnSecondInterrupt);  // a second Ctrl-C ends the program
 }
 
 std::string Reason(const char* what, const std::string& path) {
@@ -156,6 +164,13 @@ void WatchInterrupts() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a read waiting for an answer returns
     sigaction(SIGINT, &action, nullptr);
+}
+
+void RemoveOnSecondInterrupt(const std::string& path) {
+    removedOnSecond[0] = 0;
+    if (path.empty() || path.size() >= sizeof removedOnSecond) return;
+    std::memcpy(removedOnSecond + 1, path.c_str() + 1, path.size());
+    removedOnSecond[0] = path[0];  // set last: the handler sees the whole path or none
 }
 
 const volatile std::sig_atomic_t* InterruptFlag() { return &interrupted; }

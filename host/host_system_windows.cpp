@@ -150,9 +150,14 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
+wchar_t g_removedOnSecond[4096];  // a path, or L"" for none
+
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    if (g_interrupted) return FALSE;  // a second one: the system ends the program
+    if (g_interrupted) {
+        if (g_removedOnSecond[0] != 0) DeleteFileW(g_removedOnSecond);
+        return FALSE;  // a second one: the system ends the program
+    }
     g_interrupted = 1;
     // A read of standard input that waits for an answer ends at once too.
     CancelIoEx(GetStdHandle(STD_INPUT_HANDLE), nullptr);
@@ -189,6 +194,14 @@ bool CopyAll(std::FILE* in, const std::string& inName, std::FILE* out,
 }  // namespace
 
 void WatchInterrupts() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+
+void RemoveOnSecondInterrupt(const std::string& path) {
+    g_removedOnSecond[0] = 0;
+    std::wstring wide = Wide(path);
+    if (path.empty() || wide.size() >= 4096) return;
+    std::memcpy(g_removedOnSecond + 1, wide.c_str() + 1, wide.size() * sizeof(wchar_t));
+    g_removedOnSecond[0] = wide[0];
+}
 
 const volatile std::sig_atomic_t* InterruptFlag() { return &g_interrupted; }
 

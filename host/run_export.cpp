@@ -1,13 +1,15 @@
 /* `zamo export [--contact UID] FILE`: refuses targets that are no regular file,
  * answers the save dialog with FILE (a temporary file for "-", copied to
- * standard output), turns the module's error box into a failure, and says how
- * many contacts the written file holds. */
+ * standard output), turns the module's error box or a database that could not
+ * be read into a failure that leaves FILE as it was, and says how many contacts
+ * the written file holds. */
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "cli_commands.h"
 #include "host_system.h"
+#include "kept_file.h"
 #include "terminal_progress.h"
 #include "utf_text.h"
 #include "zamo_store.h"
@@ -153,6 +155,8 @@ void RunExport(const ProgramContext& context) {
     std::error_code ec;
     const std::filesystem::path writtenPath = std::filesystem::u8path(written);
     const std::string oldVersion = FileVersion(written);
+    // Until the file is known whole, the earlier one is kept to be put back.
+    KeptFile kept(toOutput ? "" : written);
 
     TerminalProgress progress(context.errorIsTerminal, "exported");
     ErrorBoxes boxes;
@@ -171,21 +175,31 @@ void RunExport(const ProgramContext& context) {
         module.ContactMenuCommandExecute(uid.c_str());
     else
         module.ExecuteMainCommand();
-    FinishPluginCommand();
+    std::string storeError;
+    const bool storeRead = ZamoStore_EndCommand(&storeError);
     progress.Finish();
+    // A failure puts the earlier file back, or removes a file that was not there,
+    // and says so; the module's own box says what became of the file.
+    auto fail = [&](const std::string& message, bool sayWhatIsLeft = true) {
+        const bool restored = kept.Restore();
+        throw CliFailure{message + (toOutput || !sayWhatIsLeft ? ""
+                                    : !restored          ? " (the earlier file could not be kept)"
+                                    : oldVersion.empty() ? "; no file is left there"
+                                                         : "; the earlier file is left as it was")};
+    };
     if (!boxes.texts.empty())
-        throw CliFailure{ErrorBoxLine(boxes.texts.front().c_str(), temporary.path, shownPath)};
-    if (driver.FileDialogsSeen() == 0) throw CliFailure{"the export plug-in did not open its save dialog"};
+        fail(ErrorBoxLine(boxes.texts.front().c_str(), temporary.path, shownPath), false);
+    if (!storeRead) fail("could not read every contact: " + storeError);
+    if (driver.FileDialogsSeen() == 0) fail("the export plug-in did not open its save dialog");
     if (!std::filesystem::is_regular_file(writtenPath, ec))
-        throw CliFailure{"the export plug-in wrote no file at " + shownPath};
+        fail("the export plug-in wrote no file at " + shownPath);
     if (!oldVersion.empty() && !toOutput && FileVersion(written) == oldVersion)
-        throw CliFailure{"the export plug-in did not replace " + shownPath +
-                         " (is it write-protected?)"};
+        fail("the export plug-in did not replace " + shownPath + " (is it write-protected?)");
     long cards = CountCards(written);
     long expected = ExpectedCards(cl, selected);
     if (cards < expected)
-        throw CliFailure{"the export plug-in wrote " + CountText(cards) + " of " +
-                         CountText(expected) + " contacts to " + shownPath};
+        fail("the export plug-in wrote " + CountText(cards) + " of " + CountText(expected) +
+             " contacts to " + shownPath);
     if (toOutput && !CopyToStandardOutput(temporary.path, &error))
         throw CliFailure{"cannot export to standard output: " + error};
     std::string done = "exported " + CountText(cards) + (cards == 1 ? " contact" : " contacts") +

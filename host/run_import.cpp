@@ -143,19 +143,20 @@ int AnswerPrompt(PromptAnswer* answer, const WString& text, UINT type) {
     return AskTerminal(*answer, text);
 }
 
+// "1 contact", "2 contacts".
+std::string Counted(long count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string CountsLine(const StoreCounters& c, bool dryRun) {
-    char buf[200];
     if (dryRun)
-        std::snprintf(buf, sizeof buf,
-                      "would create %ld contacts, overwrite %ld existing contacts, skip %ld "
-                      "cards, add %ld communications",
-                      c.created, c.overwritten, c.skipped, c.communications);
-    else
-        std::snprintf(buf, sizeof buf,
-                      "%ld contacts created, %ld existing contacts overwritten, %ld cards "
-                      "skipped, %ld communications added",
-                      c.created, c.overwritten, c.skipped, c.communications);
-    return buf;
+        return "would create " + Counted(c.created, "contact") + ", overwrite " +
+               Counted(c.overwritten, "existing contact") + ", skip " + Counted(c.skipped, "card") +
+               ", add " + Counted(c.communications, "communication");
+    return Counted(c.created, "contact") + " created, " +
+           Counted(c.overwritten, "existing contact") + " overwritten, " +
+           Counted(c.skipped, "card") + " skipped, " + Counted(c.communications, "communication") +
+           " added";
 }
 
 /* One line per file, then the totals; "no vCards found" also on standard error. */

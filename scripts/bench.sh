@@ -97,6 +97,14 @@ measure tels "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/tels.vcf"
 measure long_line "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/long-line.vcf"
 measure long_note "" "$build/bench/export_driver" note 1000000 "$tmp/note.vcf"
 measure escapes "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/escapes.vcf"
+# One card whose size is all in its lines: 100,000 distinct TEL lines, and
+# 1,600,000 short ones "TEL:nnnnnnn" (20.8 MB) for the memory bound.
+"$gen" tels 100000 "$tmp/tels-100k.vcf"
+"$gen" short-tels 1600000 "$tmp/short-tels.vcf"
+short_bytes=$(size "$tmp/short-tels.vcf")
+measure tels_100k "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/tels-100k.vcf"
+measure short_tels "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/short-tels.vcf"
+rm -f "$tmp/tels-100k.vcf" "$tmp/short-tels.vcf"
 if [ "$million" != 0 ]; then
   # 1,000,000 cards (about 850 MB, and as much again for the database and the
   # export), once each: the scale and the memory bound.
@@ -114,6 +122,20 @@ if [ "$million" != 0 ]; then
   measure store_write_1m "" "$floor" store-write "$db" "$tmp/floor.db"
   rm -f "$tmp/floor.db" "$db"
   runs=$saved_runs
+  # One card of 1 GB in 67,000,000 short lines: it imports within the memory
+  # bound, or fails cleanly (exit 1, one "zamo:" line, no contact kept).
+  "$gen" short-lines 67000000 "$tmp/gigabyte.vcf"
+  giga_bytes=$(size "$tmp/gigabyte.vcf")
+  rm -f "$db" "$db-journal"
+  giga_status=0
+  /usr/bin/time -f '%M %U %S %e' -o "$tmp/time" "$zamo" --db "$db" import --overwrite no \
+    "$tmp/gigabyte.vcf" >"$tmp/stdout" 2>"$tmp/stderr" || giga_status=$?
+  rm -f "$tmp/gigabyte.vcf"
+  read -r giga_kb giga_user giga_sys giga_wall < <(tail -n 1 "$tmp/time")
+  giga_kept=$(sqlite3 "$db" "SELECT count(*) FROM contact" 2>/dev/null || echo 0)
+  giga_message=$(tail -n 1 "$tmp/stderr")
+  echo "  gigabyte: exit $giga_status, wall $giga_wall s, peak $giga_kb KB, $giga_kept contacts; $giga_message" >&2
+  rm -f "$db" "$db-journal"
 fi
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 
@@ -134,6 +156,10 @@ sum() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a + b }'; }
 ratio2() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
 mb() { awk -v b="$1" 'BEGIN { printf "%.1f MB", b / 1e6 }'; }
+# over_base KB BYTES: a peak's excess over 2a's peak (the job's own footprint on
+# a file of small cards: program, page cache, buffers), per byte of the card.
+over_base() { awk -v kb="$1" -v base="${rss[zamo_import]}" -v bytes="$2" \
+  'BEGIN { v = (kb - base) * 1024 / bytes; printf "%.2f", v < 0 ? 0 : v }'; }
 
 rate_a=$(rate "$a" "${wall[import_a]}")
 rate_b=$(rate "$b" "${wall[import_b]}")
@@ -199,6 +225,9 @@ row "6c zamo import of (a) / (plug-in import 6b + store floor F4)" "<= 1.5x" "${
 row "6d zamo export / (store read floor F5 + export from memory 3b)" "<= 1.5x" "${export_ratio}x (CPU ${export_ratio_cpu}x)" "${cpu[zamo_export]} s" "$(le "$export_ratio" 1.5)"
 row "6e plug-in export from memory (3b)" ">= 500 MB/s" "$rate_mem MB/s" "${commandcpu[export_memory]} s" "$(ge "$rate_mem" 500)"
 row "6f peak memory of 2a and 3a" "< 32 MB" "$(peak_mb "${rss[zamo_import]}"), $(peak_mb "${rss[zamo_export]}")" "-" "$(le "$(larger "${rss[zamo_import]}" "${rss[zamo_export]}")" 32767)"
+row "8a zamo import of one card of 100,000 distinct TEL lines" "< 1 s" "${wall[tels_100k]} s" "${cpu[tels_100k]} s" "$(le "${wall[tels_100k]}" 1)"
+short_over=$(over_base "${rss[short_tels]}" "$short_bytes")
+row "8b peak memory of zamo importing one card of 1,600,000 \"TEL:nnnnnnn\" lines ($(mb "$short_bytes")), above 2a's" "<= 3x card" "${short_over}x ($((rss[short_tels] / 1024)) MB; ${wall[short_tels]} s)" "${cpu[short_tels]} s" "$(le "$short_over" 3)"
 if [ "$million" != 0 ]; then
   scale_import=$(ratio2 "${wall[zamo_import_1m]}" "${wall[zamo_import]}")
   scale_export=$(ratio2 "${wall[zamo_export_1m]}" "${wall[zamo_export]}")
@@ -207,6 +236,16 @@ if [ "$million" != 0 ]; then
   row "7e store floor F4 of the 1,000,000 cards' rows / F4" "-" "$(ratio2 "${command[store_write_1m]}" "${command[store_write]}")x ($(seconds store_write_1m); CPU $(ratio2 "${commandcpu[store_write_1m]}" "${commandcpu[store_write]}")x)" "${commandcpu[store_write_1m]} s" -
   row "7c peak memory of 7a" "< 32 MB" "$(peak_mb "${rss[zamo_import_1m]}")" "-" "$(le "${rss[zamo_import_1m]}" 32767)"
   row "7d peak memory of 7b" "< 32 MB" "$(peak_mb "${rss[zamo_export_1m]}")" "-" "$(le "${rss[zamo_export_1m]}" 32767)"
+  giga_over=$(over_base "$giga_kb" "$giga_bytes")
+  if [ "$giga_status" = 0 ]; then
+    giga_result=$(le "$giga_over" 3)
+    giga_text="imported, ${giga_over}x above 2a's peak ($((giga_kb / 1024)) MB, ${giga_wall} s)"
+  else
+    giga_result=0
+    [ "$giga_status" = 1 ] && [ "$giga_kept" = 0 ] && [[ $giga_message == zamo:* ]] && giga_result=1
+    giga_text="failed cleanly: exit $giga_status, $giga_kept contacts kept, \"$giga_message\""
+  fi
+  row "8c zamo import of one 1 GB card of $(mb "$giga_bytes") in 67,000,000 short lines" "<= 3x card + 2a's peak, or a clean failure" "$giga_text" "$(sum "$giga_user" "$giga_sys") s" "$giga_result"
 fi
 
 # The chart: each job's throughput beside its floor's, in MB of its file per wall second.

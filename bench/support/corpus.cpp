@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -200,6 +201,21 @@ std::string GenerateLongLineCard(size_t bytes) {
     Line(card, "REV:20100615T083000Z");
     Line(card, "END:VCARD");
     return To1251(card);
+}
+
+std::string GenerateShortLineCard(const char* property, size_t lines) {
+    std::string card;
+    card.reserve(64 + lines * (std::strlen(property) + 10));
+    Line(card, "BEGIN:VCARD");
+    Line(card, "UID:short-line-card");
+    Line(card, "FN:Anna Lee");
+    char buf[64];
+    for (size_t i = 0; i < lines; ++i) {
+        std::snprintf(buf, sizeof buf, "%s:%07zu", property, i);
+        Line(card, buf);
+    }
+    Line(card, "END:VCARD");
+    return card;
 }
 
 std::string GenerateEscapesCard(size_t escapes) {

@@ -23,6 +23,10 @@ std::string GenerateManyTelCard(size_t tels);
  * `bytes` bytes of words, with no line break. */
 std::string GenerateLongLineCard(size_t bytes);
 
+/* One ASCII card of `lines` short lines "PROPERTY:nnnnnnn", each number distinct
+ * (CR LF): 13 bytes a line for "TEL". */
+std::string GenerateShortLineCard(const char* property, size_t lines);
+
 /* One UTF-8 card whose NOTE line holds `escapes` escaped semicolons ("\;"). */
 std::string GenerateEscapesCard(size_t escapes);
 

@@ -12,7 +12,7 @@ namespace {
 
 const char kSettings[] =
     "PRAGMA encoding = 'UTF-16le'; PRAGMA locking_mode = EXCLUSIVE;"
-    " PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL;";
+    " PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; PRAGMA cache_size = -16384;";
 
 bool Check(sqlite3* db, int rc, const char* what) {
     if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE) return true;

@@ -33,6 +33,7 @@ struct OutputFile {
     std::string target;     // the file that gets the contents (a link resolved)
     std::string temporary;  // empty when none was made
     std::FILE* stream = nullptr;
+    long long handedToDisk = 0;  // bytes StartWritingOut has already handed on
 };
 
 /* Prepares writing to the narrow `path`: a symbolic link is followed to the file
@@ -43,6 +44,12 @@ struct OutputFile {
  * NoTemporaryFile (or the system's more precise reason) when it cannot. Returns
  * None when `out` is ready. */
 FailureReason OpenOutputFileBeside(const char* path, OutputFile& out);
+
+/* Asks the system to start putting the flushed bytes of the stream on the disk
+ * without waiting for them, once enough have come since the last time, so that
+ * the sync of CommitOutputFile has little left to wait for. A hint: it never
+ * fails and changes nothing in the file. */
+void StartWritingOut(OutputFile& out);
 
 /* Flushes, syncs and closes the stream, gives the temporary file the target's
  * permissions (those of a new file when there is none) and puts it in the

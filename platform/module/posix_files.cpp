@@ -1,6 +1,7 @@
 /* The modules' file seam on POSIX systems: narrow paths are UTF-8, the stream
  * does not translate line feeds, so the module writes CR LF itself. The output
- * file is a new file beside the target, synced and renamed over it. */
+ * file is a new file beside the target, handed to the disk while it is written
+ * (where the system can be asked to), synced and renamed over it. */
 #include "module_files.h"
 
 #include <fcntl.h>
@@ -117,6 +118,20 @@ FailureReason OpenOutputFileBeside(const char* path, OutputFile& out) {
         return Fail(out, FailureReason::NoTemporaryFile);
     }
     return FailureReason::None;
+}
+
+void StartWritingOut(OutputFile& out) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    constexpr long long kStep = 8 << 20;  // the disk gets these bytes while more are made
+    if (out.stream == nullptr) return;
+    const long long written = ::ftello(out.stream);
+    if (written - out.handedToDisk < kStep) return;
+    ::sync_file_range(::fileno(out.stream), out.handedToDisk, written - out.handedToDisk,
+                      SYNC_FILE_RANGE_WRITE);
+    out.handedToDisk = written;
+#else
+    (void)out;
+#endif
 }
 
 FailureReason CommitOutputFile(OutputFile& out) {

@@ -134,8 +134,8 @@ TEST_F(ImportCards, ImportingAgainFollowsTheOverwriteAnswer) {
         const char* why;
     } cases[] = {
         {{"--overwrite", "yes"},
-         "0 contacts created, 2 existing contacts overwritten, 1 cards skipped, "
-         "1 communications added\n",
+         "0 contacts created, 2 existing contacts overwritten, 1 card skipped, "
+         "1 communication added\n",
          {"Title: Ann Smith", "Last name: Smith", "Middle name: ", "Company: Acme",
           "  tel: +1 555 0100", "  tel: +1 555 0199", "  fax: +1 555 0101"},
          {"Title: Bob Poe", "Last name: Poe", "  msg (SKYPE): bob.roe"},

@@ -13,7 +13,7 @@ fail() { echo "install test: $*" >&2; exit 1; }
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/zamo lib/zamo/libzamo_plugins.so lib/zamo/libzamo_win32.so \
     lib/zamo/vcard_import.zamodll lib/zamo/vcard_export.zamodll \
-    share/man/man1/zamo.1 share/bash-completion/completions/zamo; do
+    share/man/man1/zamo.1.gz share/bash-completion/completions/zamo; do
   [ -f "$prefix/$f" ] || fail "$f is not installed"
 done
 for f in "$prefix"/bin/zamo "$prefix"/lib/zamo/*; do
@@ -35,6 +35,7 @@ menu=$(run menu) || fail "menu failed"
 listed=$(run list --tsv) || fail "list failed"
 [[ $listed == *$'\nsample-0002\tPeter Brown\t'* ]] || fail "list said: $listed"
 [[ $(run --version) == "zamo "[0-9]* ]] || fail "no version"
+zcat "$prefix/share/man/man1/zamo.1.gz" | grep -q '^\.TH ZAMO 1' || fail "the manual page is not readable"
 bash -c "source '$prefix/share/bash-completion/completions/zamo' && complete -p zamo" >/dev/null ||
   fail "the completion does not load"
 echo "installed zamo works from $prefix"

@@ -1,11 +1,15 @@
 // Value encoding: conversion to windows-1251 with the bar turned into an
 // apostrophe, the escaping of the card's separators, the note's line breaks, and
 // the left-to-right replacement they rest on, including values far beyond
-// 32,767 bytes.
+// 32,767 bytes; and the one-pass encoding straight into the output, which must
+// give what those steps give.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
+#include "module_files.h"
 #include "value_encoding.h"
 #include "wide_text.h"
 
@@ -158,6 +162,73 @@ TEST(EncodeNoteBreaks, HandlesAMillionLineFeeds) {
     ASSERT_EQ(encoded.size(), text.size() + 7 * lines);
     EXPECT_EQ(encoded.substr(0, 17), "123456789=0D=0A=\n");
     EXPECT_EQ(encoded.substr(encoded.size() - 17), "123456789=0D=0A=\n");
+}
+
+// The steps one after the other, as the file gets them: conversion through
+// WideCharToMultiByte, escaping, the note's breaks, and line feeds as line ends.
+std::string StepByStep(const WString& value, ValueForm form) {
+    std::string text = ToAnsiText(value.c_str());
+    if (form != ValueForm::Text) text = EscapeText(text);
+    if (form == ValueForm::Note) text = EncodeNoteBreaks(text);
+    return ReplaceAll("\n", OutputLineEnd(), text);
+}
+
+// The value's code units in hex, for a failure message.
+std::string Units(const WString& value) {
+    std::string units;
+    char hex[8];
+    for (WCHAR unit : value) {
+        std::snprintf(hex, sizeof hex, "%04X ", static_cast<unsigned>(unit));
+        units += hex;
+    }
+    return units;
+}
+
+std::string InOnePass(const WString& value, ValueForm form) {
+    OutputBytes out;
+    Put(out, "x", 1);  // what the line held before is kept
+    PutValue(out, value.c_str(), form);
+    return std::string(out.data.get() + 1, out.size - 1);
+}
+
+TEST(PutValue, GivesWhatTheStepsGiveForEveryUnitAndRandomTexts) {
+    const ValueForm forms[] = {ValueForm::Text, ValueForm::Escaped, ValueForm::Note};
+    const char* formNames[] = {"text", "escaped", "note"};
+    // Every code unit alone, surrogate halves included.
+    for (uint32_t unit = 1; unit <= 0xFFFF; ++unit) {
+        const WString value(1, static_cast<WCHAR>(unit));
+        for (int f = 0; f < 3; ++f) {
+            if (InOnePass(value, forms[f]) == StepByStep(value, forms[f])) continue;
+            ADD_FAILURE() << "unit U+" << std::hex << unit << ", " << formNames[f];
+        }
+    }
+    // Random texts: separators, bars, line breaks, Cyrillic, best-fit and
+    // unmapped characters, paired and lone surrogates, any unit; up to three
+    // times the 4,096 units converted between two checks for room.
+    const WCHAR pool[] = {TEXT(';'),      TEXT(','),      TEXT(':'),      TEXT('\''),
+                          TEXT('|'),      TEXT('\n'),     TEXT('\r'),     TEXT('\\'),
+                          TEXT('a'),      TEXT('='),      TEXT('\u0416'), TEXT('\u044F'),
+                          TEXT('\u2116'), TEXT('\u20AC'), TEXT('\uFF1B'), TEXT('\uFF5C'),
+                          TEXT('\u4E2D'), TEXT('\u00E9'), static_cast<WCHAR>(0xD83D),
+                          static_cast<WCHAR>(0xDE00)};
+    uint64_t seed = 20261207;
+    auto next = [&seed] {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<uint32_t>(seed >> 33);
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const size_t length = round % 100 == 0 ? next() % 12288 : next() % 40;
+        WString value;
+        for (size_t i = 0; i < length; ++i) {
+            const uint32_t pick = next() % 24;
+            value += pick < 20 ? pool[pick] : static_cast<WCHAR>(next() % 0xFFFF + 1);
+        }
+        for (int f = 0; f < 3; ++f) {
+            if (InOnePass(value, forms[f]) == StepByStep(value, forms[f])) continue;
+            ADD_FAILURE() << "round " << round << " (" << length << " units), "
+                          << formNames[f] << ": " << Units(value);
+        }
+    }
 }
 
 }  // namespace

@@ -358,6 +358,56 @@ TEST_F(StoreTest, CommunicationsKeepOrderAndCountAtOnce) {
     }
 }
 
+// A contact of more communications than the store holds in memory answers the
+// same through the database: counts, each by position (read ahead with its
+// neighbours or alone), a full read and a removal.
+TEST_F(StoreTest, ContactsOfVeryManyCommunicationsAnswerAlike) {
+    const size_t held = ContactStore::kHeldCommunications;
+    struct Case {
+        size_t count;
+        const char* why;
+    } cases[] = {
+        {held, "as many as are held"},
+        {held + 1, "one more: none held"},
+        {3 * held, "far more"},
+    };
+    auto ascii = [](const std::string& text) { return WString(text.begin(), text.end()); };
+    auto value = [&](size_t i) { return ascii("+7 " + std::to_string(i)); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const WString uid = Add(ascii("many-" + std::to_string(c.count)));
+        Add(u"neighbour");  // read ahead after it
+        for (size_t i = 0; i < c.count; ++i)
+            AddinZamo_Contact_AddCommunication(uid.c_str(), u"tel", value(i).c_str(), nullptr);
+        for (int pass = 0; pass < 2; ++pass) {
+            SCOPED_TRACE(pass ? "after reopen" : "as added");
+            ASSERT_EQ(AddinZamo_Contact_GetCommunicationsCount(uid.c_str()),
+                      static_cast<int>(c.count));
+            for (size_t i : {size_t{0}, c.count / 2, c.count - 1}) {
+                const WCHAR* got = nullptr;
+                ASSERT_NE(AddinZamo_Contact_GetCommunication(uid.c_str(), static_cast<int>(i),
+                                                             nullptr, &got, nullptr),
+                          0);
+                EXPECT_EQ(WString(got), value(i)) << i;
+            }
+            EXPECT_EQ(AddinZamo_Contact_GetCommunication(uid.c_str(), static_cast<int>(c.count),
+                                                         nullptr, nullptr, nullptr),
+                      0);
+            ZamoStore_EndCommand(nullptr);
+            Reopen();
+        }
+        ASSERT_TRUE(ZamoStore_RemoveCommunication(uid, 0));
+        ContactRecord record;
+        ASSERT_TRUE(ZamoStore_Read(uid, &record));
+        ASSERT_EQ(record.communications.size(), c.count - 1);
+        EXPECT_EQ(record.communications.front().value, value(1));
+        EXPECT_EQ(record.communications.back().value, value(c.count - 1));
+        EXPECT_EQ(AddinZamo_Contact_GetCommunicationsCount(uid.c_str()),
+                  static_cast<int>(c.count - 1));
+        ZamoStore_EndCommand(nullptr);
+    }
+}
+
 TEST_F(StoreTest, CommandEndCommitsWithoutChangesEnd) {
     AddinZamo_ChangesStart();
     WString uid = Add(u"kept");

@@ -1,9 +1,13 @@
 // Through zamo and SQLite: an address book that the earlier importer filled from
 // a UTF-8 file (a line feed at the end of every UID and value, made here by
-// editing the database as that importer left it) gets no duplicate contact and
-// no duplicate communication when the same file is imported again.
+// editing a database of zamo 1.1.0's version as that importer left it) gets no
+// duplicate contact and no duplicate communication when the same file is
+// imported again.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "zamo_child.h"
@@ -11,9 +15,26 @@
 
 namespace {
 
+// Creates the database at `path` as zamo 1.1.0 made it; "" or the error.
+std::string CreateVersion1Database(const std::string& path) {
+    std::ifstream file(ZAMO_SOURCE_DIR "/tests/host/data/version1_database.sql");
+    std::ostringstream sql;
+    sql << file.rdbuf();
+    sqlite3* db = nullptr;
+    std::string error;
+    char* message = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, sql.str().c_str(), nullptr, nullptr, &message) != SQLITE_OK)
+        error = message ? message : "cannot create " + path;
+    sqlite3_free(message);
+    sqlite3_close(db);
+    return error;
+}
+
 TEST(EarlierStoreThroughZamo, ReimportingAUtf8FileAddsNoDuplicates) {
     TempFolder folder;
     const std::string db = folder.File("contacts.db");
+    ASSERT_EQ(CreateVersion1Database(db), "");
     const std::string card1 =
         "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u1\r\nFN:Ann Lee\r\nN:Lee;Ann\r\nTEL:123\r\n"
         "EMAIL:ann@example.org\r\nREV:20100615T093000Z\r\nEND:VCARD\r\n";
@@ -43,6 +64,7 @@ TEST(EarlierStoreThroughZamo, ReimportingAUtf8FileAddsNoDuplicates) {
               "u1\n|tel|456\n"
               "u2\n|tel|555\n")
         << "only the new number is added";
+    EXPECT_EQ(QueryDatabase(db, "PRAGMA user_version"), "1") << "the database keeps its version";
 }
 
 }  // namespace

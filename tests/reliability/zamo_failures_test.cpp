@@ -1,7 +1,8 @@
-// zamo under faults a user meets: an export that cannot be written says so
-// with exit 1 and one line (never "exported"), and the read-only commands work
-// on a database they may not write, on a full disk, and right after a writer
-// was killed.
+// zamo under faults a user meets: an export that cannot be written, or whose
+// database cannot be read to the end, says so with exit 1 and one line (never
+// "exported") and leaves the target as it was; the read-only commands work on
+// a database they may not write, on a full disk, and right after a writer was
+// killed.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -73,6 +74,44 @@ TEST(ZamoFailures, AnExportThatCannotBeWrittenIsAFailure) {
             EXPECT_NE(entry.path().filename().string()[0], '.')
                 << "temporary file left behind: " << entry.path();
     }
+}
+
+TEST(ZamoFailures, ADatabaseUnreadableMidwayLeavesTheTargetAsItWas) {
+    TempFolder folder;
+    std::string db = folder.File("c.db");
+    ASSERT_EQ(RunZamo({"--db", db, "import", folder.Write("in.vcf", Cards(2000))}).exitCode, 0);
+    {
+        // Pages in the middle of the file, where the contact rows lie, become garbage.
+        std::string bytes = FileBytes(db);
+        const size_t page = 4096, from = bytes.size() / 2 / page * page;
+        ASSERT_GT(bytes.size(), from + 8 * page);
+        bytes.replace(from, 8 * page, std::string(8 * page, '\xff'));
+        folder.Write("c.db", bytes);
+    }
+    folder.Write("old.vcf", "old export\r\n");
+    std::filesystem::create_symlink(folder.File("old.vcf"), folder.File("link.vcf"));
+    struct Case {
+        std::string target, shown;
+        const char* why;
+    } cases[] = {
+        {folder.File("old.vcf"), "old export\r\n", "an earlier export is put back"},
+        {folder.File("link.vcf"), "old export\r\n", "through a link: the file it points to"},
+        {folder.File("new.vcf"), "", "no file was there: none is left"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ZamoResult r = RunZamo({"--db", db, "export", c.target});
+        EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+        EXPECT_EQ(r.out, "") << "nothing says it was exported";
+        EXPECT_EQ(r.err.rfind("zamo: could not read every contact: database ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+        EXPECT_EQ(FileBytes(c.target), c.shown);
+        EXPECT_EQ(std::filesystem::exists(c.target), !c.shown.empty());
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            EXPECT_NE(entry.path().filename().string()[0], '.')
+                << "temporary file left behind: " << entry.path();
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.vcf"))) << "the link stays a link";
 }
 
 TEST(ZamoFailures, ReadOnlyCommandsWriteNothing) {
