@@ -32,10 +32,6 @@ const EscapeRule* RuleForPlaceholder(WCHAR c) {
     return nullptr;
 }
 
-bool IsEscapedAt(WStringView text, size_t pos) {
-    return pos > 0 && text[pos - 1] == u'\\';
-}
-
 // Writes `piece` with its escapes turned into placeholders ("\;" -> "?>").
 void AssignProtected(WString& out, WStringView piece) {
     out.assign(piece.data(), piece.size());
