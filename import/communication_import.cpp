@@ -53,72 +53,119 @@ bool SameValue(WStringView stored, WStringView value) {
     return stored == value;
 }
 
-// Room of a chunk of keys, in units; a longer key gets a chunk of its own.
+// Room of a chunk of copies, in units; a longer key gets a chunk of its own.
 constexpr size_t kChunkUnits = 16 * 1024;
-// Slots of a fresh table; a table grown past this many goes with its card.
+// Slots of the smallest table; a table of more than kKeptSlots goes with its card.
 constexpr size_t kFirstSlots = 64;
 constexpr size_t kKeptSlots = 4096;
+constexpr uint32_t kNoLine = UINT32_MAX;
 
-uint32_t HashKey(WStringView kind, WStringView value) {
+using Known = KnownCommunications;
+
+// FNV-1a over kind, a separator unlike any unit and value, then mixed so that
+// the top half (the slot) and the low bits (the tag) both depend on every unit.
+uint64_t HashKey(WStringView kind, WStringView value) {
     uint64_t hash = 0xCBF29CE484222325ull;
     for (WCHAR unit : kind) hash = (hash ^ unit) * 0x100000001B3ull;
-    hash = (hash ^ 0x10000u) * 0x100000001B3ull;  // the NUL between, unlike any unit
+    hash = (hash ^ 0x10000u) * 0x100000001B3ull;
     for (WCHAR unit : value) hash = (hash ^ unit) * 0x100000001B3ull;
-    return static_cast<uint32_t>(hash ^ (hash >> 32));
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 33;
+    return hash;
 }
 
-WStringView KeyAt(const KnownCommunications& known, const KnownCommunications::Place& place) {
-    return WStringView(known.chunks[place.chunk]).substr(place.at, place.size);
+constexpr uint8_t kHashBits = 0x7F;
+uint8_t TagOf(uint64_t hash) { return static_cast<uint8_t>(hash % kHashBits + 1); }
+
+size_t HomeSlot(const Known& known, uint64_t hash) {
+    return static_cast<size_t>(((hash >> 32) * known.slots.size()) >> 32);
 }
 
-bool SameKey(WStringView key, WStringView kind, WStringView value) {
-    return key.size() == kind.size() + 1 + value.size() && key.substr(0, kind.size()) == kind &&
-           key[kind.size()] == 0 && key.substr(kind.size() + 1) == value;
+const CommunicationStep& StepNamed(WStringView name) {
+    for (const CommunicationStep& step : kCommunicationSteps)
+        if (step.property.head.text == name) return step;
+    throw std::logic_error("not a communication line");
+}
+
+// The kind and value a line key stands for, read from its card line as the
+// step that took it read it.
+void ReadLineKey(Known& known, uint32_t line, WStringView& kind, WStringView& value) {
+    SplitPropertyParts((*known.card)[line], known.parts);
+    kind = StepKind(StepNamed(known.parts.name), known.parts.parameters);
+    value = ComponentValue(known.parts, 0, known.value);  // up to a NUL, as the host keeps it
+}
+
+WStringView CopyText(const Known& known, const Known::Copy& copy) {
+    return WStringView(known.chunks[copy.chunk]).substr(copy.at, copy.size);
+}
+
+// The kind and value of the key a slot holds as `tag` and `number`.
+void KeyOf(Known& known, uint8_t tag, uint32_t number, WStringView& kind, WStringView& value) {
+    if (!(tag & Known::kCopyTag)) return ReadLineKey(known, number, kind, value);
+    const WStringView text = CopyText(known, known.copies[number]);
+    const size_t nul = text.find(WCHAR(0));  // kinds hold no NUL
+    kind = text.substr(0, nul);
+    value = text.substr(nul + 1);
 }
 
 // The slot holding the key, or the free slot where it would go.
-size_t SlotOf(const KnownCommunications& known, uint32_t hash, WStringView kind,
-              WStringView value) {
-    const size_t mask = known.table.size() - 1;
-    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const uint32_t number = known.table[slot];
-        if (number == KnownCommunications::kEmpty) return slot;
-        const KnownCommunications::Place& place = known.keys[number];
-        if (place.hash == hash && SameKey(KeyAt(known, place), kind, value)) return slot;
+size_t SlotOf(Known& known, uint64_t hash, WStringView kind, WStringView value) {
+    const uint8_t tag = TagOf(hash);
+    const size_t size = known.slots.size();
+    for (size_t slot = HomeSlot(known, hash);; slot = slot + 1 == size ? 0 : slot + 1) {
+        const uint8_t held = known.tags[slot];
+        if (held == Known::kFree) return slot;
+        if ((held & kHashBits) != tag) continue;
+        WStringView heldKind, heldValue;
+        KeyOf(known, held, known.slots[slot], heldKind, heldValue);
+        if (heldKind == kind && heldValue == value) return slot;
     }
 }
 
-void Forget(KnownCommunications& known) {
-    // The first chunk's room serves again unless one long key had it.
-    if (!known.chunks.empty() && known.chunks.front().capacity() <= kChunkUnits) {
-        known.chunks.resize(1);
-        known.chunks.front().clear();
-    } else {
-        known.chunks.clear();
-    }
-    if (known.table.size() > kKeptSlots) {
-        std::vector<uint32_t>().swap(known.table);
-        std::vector<KnownCommunications::Place>().swap(known.keys);
-    }
-    known.table.assign(kFirstSlots, KnownCommunications::kEmpty);
-    known.keys.clear();
+// A free table of `size` slots; positions are computed in 64 bits, so fewer than 2^32.
+void MakeTable(Known& known, size_t size) {
+    if (size >= UINT32_MAX) throw std::length_error("too many communications");
+    known.slots.resize(size);
+    known.tags.assign(size, Known::kFree);
+    known.used = 0;
 }
 
-void Grow(KnownCommunications& known) {
-    known.table.assign(known.table.size() * 2, KnownCommunications::kEmpty);
-    const size_t mask = known.table.size() - 1;
-    for (uint32_t number = 0; number < known.keys.size(); ++number) {
-        size_t slot = known.keys[number].hash & mask;
-        while (known.table[slot] != KnownCommunications::kEmpty) slot = (slot + 1) & mask;
-        known.table[slot] = number;
+void Put(Known& known, size_t slot, uint8_t tag, uint32_t number) {
+    known.tags[slot] = tag;
+    known.slots[slot] = number;
+    ++known.used;
+}
+
+// Room for `keys` keys, three quarters of the slots at most.
+void MakeTableFor(Known& known, size_t keys) {
+    const size_t size = keys + keys / 3 + 1;
+    MakeTable(known, size > kFirstSlots ? size : kFirstSlots);
+}
+
+// Twice the slots, every key moved to its place in them.
+void Grow(Known& known) {
+    std::vector<uint32_t> slots;
+    std::vector<uint8_t> tags;
+    slots.swap(known.slots);
+    tags.swap(known.tags);
+    MakeTable(known, slots.size() * 2);
+    for (size_t old = 0; old < slots.size(); ++old) {
+        if (tags[old] == Known::kFree) continue;
+        WStringView kind, value;
+        KeyOf(known, tags[old], slots[old], kind, value);
+        const uint64_t hash = HashKey(kind, value);
+        size_t slot = HomeSlot(known, hash);
+        while (known.tags[slot] != Known::kFree) slot = slot + 1 == known.slots.size() ? 0 : slot + 1;
+        Put(known, slot, static_cast<uint8_t>(TagOf(hash) | (tags[old] & Known::kCopyTag)), slots[old]);
     }
 }
 
-// Copies the key into the chunks and returns its place.
-KnownCommunications::Place Store(KnownCommunications& known, uint32_t hash, WStringView kind,
-                                 WStringView value) {
+// Copies the key into the chunks and returns its copy number.
+uint32_t Store(Known& known, WStringView kind, WStringView value) {
     const size_t size = kind.size() + 1 + value.size();
     if (size >= UINT32_MAX) throw std::length_error("communication too long");
+    if (known.copies.size() >= UINT32_MAX - 1) throw std::length_error("too many communications");
     if (known.chunks.empty() ||
         known.chunks.back().capacity() - known.chunks.back().size() < size) {
         known.chunks.emplace_back();
@@ -129,46 +176,79 @@ KnownCommunications::Place Store(KnownCommunications& known, uint32_t hash, WStr
     chunk.append(kind.data(), kind.size());
     chunk.push_back(0);
     chunk.append(value.data(), value.size());
-    return {static_cast<uint32_t>(known.chunks.size() - 1), hash, static_cast<uint32_t>(at),
-            static_cast<uint32_t>(size)};
+    known.copies.push_back({static_cast<uint32_t>(known.chunks.size() - 1), static_cast<uint32_t>(at),
+                            static_cast<uint32_t>(size)});
+    return static_cast<uint32_t>(known.copies.size() - 1);
 }
 
-// Remembers the key; false when it was known already.
-bool RememberKey(KnownCommunications& known, WStringView kind, WStringView value) {
-    const uint32_t hash = HashKey(kind, value);
+// Remembers the key, as card line `line` when it is one (kNoLine: as a copy);
+// false when it was known already.
+bool RememberKey(Known& known, WStringView kind, WStringView value, uint32_t line = kNoLine) {
+    const uint64_t hash = HashKey(kind, value);
     size_t slot = SlotOf(known, hash, kind, value);
-    if (known.table[slot] != KnownCommunications::kEmpty) return false;
-    if (known.keys.size() >= KnownCommunications::kEmpty - 1)
-        throw std::length_error("too many communications");
-    if ((known.keys.size() + 1) * 4 > known.table.size() * 3) {
+    if (known.tags[slot] != Known::kFree) return false;
+    if ((known.used + 1) * 4 > known.slots.size() * 3) {
         Grow(known);
         slot = SlotOf(known, hash, kind, value);
     }
-    known.keys.push_back(Store(known, hash, kind, value));
-    known.table[slot] = static_cast<uint32_t>(known.keys.size() - 1);
+    if (line != kNoLine)
+        Put(known, slot, TagOf(hash), line);
+    else
+        Put(known, slot, static_cast<uint8_t>(TagOf(hash) | Known::kCopyTag), Store(known, kind, value));
     return true;
 }
 
 // For a value that ends in a line feed, remembers the key without it too, so
 // one look-up finds a value stored as it is or with one line feed after it.
-void RememberShortened(KnownCommunications& known, WStringView kind, WStringView value) {
+void RememberShortened(Known& known, WStringView kind, WStringView value) {
     if (value.empty() || value.back() != TEXT('\n')) return;
     value.remove_suffix(1);
     RememberKey(known, kind, value);
 }
 
-void Remember(KnownCommunications& known, WStringView kind, WStringView value) {
+void Remember(Known& known, WStringView kind, WStringView value) {
     RememberKey(known, kind, value);
     RememberShortened(known, kind, value);
+}
+
+// Forgets the keys; a large room goes.
+void Forget(Known& known) {
+    // The first chunk's room serves again unless one long key had it.
+    if (!known.chunks.empty() && known.chunks.front().capacity() <= kChunkUnits) {
+        known.chunks.resize(1);
+        known.chunks.front().clear();
+    } else {
+        known.chunks.clear();
+    }
+    if (known.copies.capacity() > kKeptSlots) std::vector<Known::Copy>().swap(known.copies);
+    known.copies.clear();
+    if (known.slots.size() > kKeptSlots) {
+        std::vector<uint32_t>().swap(known.slots);
+        std::vector<uint8_t>().swap(known.tags);
+    }
+    known.used = 0;
+    known.card = nullptr;
+}
+
+// How many lines of the card the steps may take: 0 when the line heads cannot tell.
+size_t CommunicationLines(const CardLines& card, const CardLineHeads& heads) {
+    size_t lines = 0;
+    for (const CommunicationStep& step : kCommunicationSteps) {
+        const size_t count = CountLinesHeadedBy(step.property.head, card, heads);
+        if (count == static_cast<size_t>(-1)) return 0;
+        lines += count;
+    }
+    return lines;
 }
 
 // Hands each of the contact's stored communications (kind, value) to `visit`,
 // in the host's order, until `visit` returns true; returns whether it did. The
 // texts last only until the next host call. Entries the host cannot give are
-// passed over.
-template <typename Visit>
-bool VisitStoredCommunications(const WString& uid, Visit visit) {
+// passed over. `counted` hears the host's count first.
+template <typename Counted, typename Visit>
+bool VisitStoredCommunications(const WString& uid, Counted counted, Visit visit) {
     const int count = AddinZamo_Contact_GetCommunicationsCount(uid.c_str());
+    counted(count);
     for (int index = 0; index < count; ++index) {
         const WCHAR* hostKind = nullptr;
         const WCHAR* hostValue = nullptr;
@@ -181,22 +261,28 @@ bool VisitStoredCommunications(const WString& uid, Visit visit) {
     return false;
 }
 
-void ReadOnce(const WString& uid, KnownCommunications& known) {
+void ReadOnce(const WString& uid, const CardLines& card, const CardLineHeads& heads, Known& known) {
     if (known.read) return;
     known.read = true;
     Forget(known);
-    VisitStoredCommunications(uid, [&known](WStringView kind, WStringView value) {
-        Remember(known, kind, value);
-        return false;
-    });
+    known.card = &card;
+    const size_t lines = CommunicationLines(card, heads);
+    VisitStoredCommunications(
+        uid, [&](int count) { MakeTableFor(known, lines + (count > 0 ? static_cast<size_t>(count) : 0)); },
+        [&known](WStringView kind, WStringView value) {
+            Remember(known, kind, value);
+            return false;
+        });
 }
 
 }  // namespace
 
 bool HasCommunication(const WString& uid, WStringView kind, WStringView value) {
-    return VisitStoredCommunications(uid, [&](WStringView storedKind, WStringView storedValue) {
-        return storedKind == kind && SameValue(storedValue, value);
-    });
+    return VisitStoredCommunications(
+        uid, [](int) {},
+        [&](WStringView storedKind, WStringView storedValue) {
+            return storedKind == kind && SameValue(storedValue, value);
+        });
 }
 
 void ImportCommunications(const WString& uid, const CardLines& card, PropertyScratch& scratch,
@@ -207,11 +293,13 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
             const WCHAR* kind = StepKind(step, parts.parameters);
             // The host keeps the value up to a NUL; compare that part.
             const WCHAR* value = ComponentValue(parts, 0, scratch.value);
-            ReadOnce(uid, known);
+            ReadOnce(uid, card, scratch.heads, known);
             // HasCommunication's answer from what is known, remembering a new value at once.
-            if (!RememberKey(known, kind, value)) return;
+            const uint32_t line = scratch.line < kNoLine ? static_cast<uint32_t>(scratch.line) : kNoLine;
+            if (!RememberKey(known, kind, value, line)) return;
             AddinZamo_Contact_AddCommunication(uid.c_str(), kind, value, step.subKind);
             RememberShortened(known, kind, value);
         });
     }
+    if (known.read) Forget(known);
 }

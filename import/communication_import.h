@@ -19,25 +19,34 @@
 bool HasCommunication(const WString& uid, WStringView kind, WStringView value);
 
 /* What the communication steps know of one card's contact: its communications
- * as the host holds them, read once, and those the card has added since; each
- * as its kind, a NUL and its value, kept one after another in chunks of text and
- * found through an open-addressing table of key numbers (no allocation per
- * key). A key of 2^32 units or more, or that many keys, ends the import with an
- * exception. The room is reused from card to card; a large room goes
- * with its card. */
+ * as the host holds them, read once, and those the card has added since. A key
+ * the card added from one of its own lines is that line's number alone (its
+ * kind and value are read from the line again when a probe must compare); any
+ * other key (the host's, a value cut of its line feed, one of joined lines) is
+ * kept as its kind, a NUL and its value in chunks of text. The keys are found
+ * through one open-addressing table, sized at the card's first communication
+ * for the communication lines the card has, with a byte per slot holding part
+ * of the key's hash, so that most probes compare nothing: about seven bytes a
+ * line. A key of 2^32 units or more, or that many keys, ends the import with an
+ * exception. A large room goes with its card. */
 struct KnownCommunications {
-    struct Place {
+    struct Copy {
         uint32_t chunk;
-        uint32_t hash;
         uint32_t at, size;  // within the chunk
     };
-    static constexpr uint32_t kEmpty = UINT32_MAX;
+    // A tag byte: 0 for a free slot, else kCopyTag for a copy or'ed with seven
+    // bits of the hash (never all zero).
+    static constexpr uint8_t kFree = 0, kCopyTag = 0x80;
 
     bool read = false;
-    std::vector<WString> chunks;  // never grown past their first room, so keys stay put
-    std::vector<Place> keys;      // in the order they were remembered
-    std::vector<uint32_t> table;  // key numbers or kEmpty; a power of two of slots,
-                                  // at most three quarters used
+    const CardLines* card = nullptr;  // the card whose line numbers the table holds
+    std::vector<WString> chunks;      // never grown past their first room, so copies stay put
+    std::vector<Copy> copies;
+    std::vector<uint32_t> slots;  // a line number or a copy number, as the tag says
+    std::vector<uint8_t> tags;
+    size_t used = 0;  // slots taken, at most three quarters of them
+    PropertyParts parts;  // a line key read again
+    WString value;
 };
 
 /* Runs the ten steps in order: TEL ("fax" when a parameter entry contains "FAX",

@@ -76,6 +76,15 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.count = lines.size();
 }
 
+size_t CountLinesHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads) {
+    if (heads.lines != &lines || heads.count != lines.size() || !head.isHead)
+        return static_cast<size_t>(-1);
+    size_t count = 0;
+    for (uint32_t line = heads.first[head.bucket]; line != CardLineHeads::kNone; line = heads.next[line])
+        count += HeadIs(lines[line], head.text);
+    return count;
+}
+
 bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads,
                         WString& joined, LineVisitor visit, void* context) {
     if (heads.lines != &lines || heads.count != lines.size() || !head.isHead) return false;
@@ -118,6 +127,6 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
             line = joined;
         }
         from = last + 1;
-        if (!visit(context, line)) return true;
+        if (!visit(context, line, first, last)) return true;
     }
 }

@@ -1,8 +1,8 @@
 /* What each line of a card starts with, so that a lookup by exact property name
  * reads only the lines that start with it: each line's head (its text up to the
  * first ":" or ";") hashed into buckets chained in card order, and the lines that
- * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, IsHeadText, HeadName
- * and VisitLinesHeadedBy; knows no property names. */
+ * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, IsHeadText, HeadName,
+ * CountLinesHeadedBy and VisitLinesHeadedBy; knows no property names. */
 #ifndef ZAMO_IMPORT_LINE_HEADS_H
 #define ZAMO_IMPORT_LINE_HEADS_H
 
@@ -48,6 +48,10 @@ struct HeadName {
     uint32_t bucket;
     HeadName(WStringView name);  // NOLINT: a name converts implicitly
 };
+
+/* The number of lines of `lines` whose head is `name`, a head text; SIZE_MAX
+ * when the summary does not describe `lines` or `name` is no head text. */
+size_t CountLinesHeadedBy(const HeadName& name, const CardLines& lines, const CardLineHeads& heads);
 
 /* For a head text `name` and a summary made for `lines`: calls visit(line) for every line VisitPropertyLines(name, ...) would
  * give whose head is `name`, in card order, joined alike, and possibly a few

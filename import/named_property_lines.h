@@ -6,6 +6,7 @@
 #ifndef ZAMO_IMPORT_NAMED_PROPERTY_LINES_H
 #define ZAMO_IMPORT_NAMED_PROPERTY_LINES_H
 
+#include <cstddef>
 #include <vector>
 
 #include "card_lines.h"
@@ -17,8 +18,11 @@
  * not allocate, and the card's line heads: the exact-name rule reads through
  * them when SummarizeLineHeads has made them for the card it is given. */
 struct PropertyScratch {
+    static constexpr size_t kJoinedLine = static_cast<size_t>(-1);
+
     WString joined;  // a property line joined with its continuations
     PropertyParts parts;
+    size_t line = kJoinedLine;  // the card line `parts` was cut from; kJoinedLine: a joined one
     WString value;  // room for one value component at a time
     CardLineHeads heads;
 };
@@ -40,19 +44,23 @@ struct PropertyName {
 
 /* Exact-name rule, the walk beneath the two below: for a name without "\\" or
  * "?", for every property line of the card whose name equals `name` exactly, in card order, splits it into
- * scratch.parts and calls found(), until found returns false. Through the line
+ * scratch.parts (scratch.line telling which card line it is) and calls found(),
+ * until found returns false. Through the line
  * heads when they describe the card and the name is plain, else through every
  * line that contains the name. */
 template <typename Found>
 void VisitNamedProperties(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                           Found&& found) {
-    auto take = [&](WStringView line) {
+    auto take = [&](WStringView line, size_t first, size_t last) {
         SplitPropertyParts(line, scratch.parts);
+        scratch.line = first == last ? first : PropertyScratch::kJoinedLine;
         if (scratch.parts.name != name.head.text) return true;
         return found();
     };
     using Take = decltype(take);
-    auto call = [](void* context, WStringView line) { return (*static_cast<Take*>(context))(line); };
+    auto call = [](void* context, WStringView line, size_t first, size_t last) {
+        return (*static_cast<Take*>(context))(line, first, last);
+    };
     if (name.plain && VisitLinesHeadedBy(name.head, card, scratch.heads, scratch.joined, call, &take))
         return;
     VisitPropertyLines(name.head.text, card, scratch.joined, call, &take);

@@ -88,7 +88,7 @@ void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joine
             for (size_t j = first; j <= i; ++j) joined.append(lines[j].data(), lines[j].size());
             line = joined;
         }
-        if (!visit(context, line)) return;
+        if (!visit(context, line, first, i)) return;
     }
 }
 

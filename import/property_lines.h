@@ -3,6 +3,7 @@
 #ifndef ZAMO_IMPORT_PROPERTY_LINES_H
 #define ZAMO_IMPORT_PROPERTY_LINES_H
 
+#include <cstddef>
 #include <type_traits>
 #include <vector>
 
@@ -17,11 +18,12 @@ WStringView LineBreakMarker();
  * taken last contains "=0D=0A=". Lines taken as continuation are not examined. */
 void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WString>& result);
 
-/* The lookup without copies: calls visit(line) for each line FindPropertyLines
- * would give, in card order, until visit returns false. A line taken alone is
- * the card's own line; one joined with its continuation lines is built in
+/* The lookup without copies: calls visit(line, first, last) for each line
+ * FindPropertyLines would give, in card order, until visit returns false; the
+ * line is made of card lines first to last. A line taken alone (first == last)
+ * is the card's own line; one joined with its continuation lines is built in
  * `joined` (reused). Each view lasts until visit returns. */
-using LineVisitor = bool (*)(void* context, WStringView line);
+using LineVisitor = bool (*)(void* context, WStringView line, size_t first, size_t last);
 void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joined,
                         LineVisitor visit, void* context);
 
@@ -31,7 +33,9 @@ void ForEachPropertyLine(WStringView name, const CardLines& lines, WString& join
     using Callable = std::remove_reference_t<Visit>;
     VisitPropertyLines(
         name, lines, joined,
-        [](void* context, WStringView line) { return (*static_cast<Callable*>(context))(line); },
+        [](void* context, WStringView line, size_t, size_t) {
+            return (*static_cast<Callable*>(context))(line);
+        },
         const_cast<void*>(static_cast<const void*>(&visit)));
 }
 
