@@ -1,14 +1,30 @@
 /* The card's line buffer (see card_lines.h): the text grows by a quarter at a
- * time, so a large card is not held twice over while it grows, and room is
+ * time through realloc, which moves the pages of a large block instead of
+ * copying them, so a large card is not held twice over while it grows; room is
  * handed out unfilled. */
 #include "card_lines.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <stdexcept>
+
+namespace {
+
+// `units` units of room from malloc (or realloc of `text`); std::bad_alloc when there is none.
+WCHAR* Allocate(WCHAR* text, size_t units) {
+    void* room = std::realloc(text, (units > 0 ? units : 1) * sizeof(WCHAR));
+    if (!room) throw std::bad_alloc();
+    return static_cast<WCHAR*>(room);
+}
+
+}  // namespace
+
+void CardLines::FreeUnits::operator()(WCHAR* units) const { std::free(units); }
 
 CardLines& CardLines::operator=(const CardLines& other) {
     if (this == &other) return *this;
-    text_.reset(new WCHAR[other.size_ > 0 ? other.size_ : 1]);
+    text_.reset(Allocate(nullptr, other.size_));
     std::copy(other.text_.get(), other.text_.get() + other.size_, text_.get());
     size_ = capacity_ = other.size_;
     starts_ = other.starts_;
@@ -20,9 +36,9 @@ WCHAR* CardLines::Room(size_t units) {
     const size_t needed = size_ + units;
     if (needed > capacity_) {
         const size_t capacity = std::max(needed, capacity_ + capacity_ / 4);
-        std::unique_ptr<WCHAR[]> bigger(new WCHAR[capacity]);
-        std::copy(text_.get(), text_.get() + size_, bigger.get());
-        text_ = std::move(bigger);
+        WCHAR* bigger = Allocate(text_.get(), capacity);
+        static_cast<void>(text_.release());  // realloc has moved or freed it
+        text_.reset(bigger);
         capacity_ = capacity;
     }
     return text_.get() + size_;

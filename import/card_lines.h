@@ -81,7 +81,10 @@ public:
     void Clear(size_t keptUnits);
 
 private:
-    std::unique_ptr<WCHAR[]> text_;  // size_ units used of capacity_
+    struct FreeUnits {
+        void operator()(WCHAR* units) const;
+    };
+    std::unique_ptr<WCHAR, FreeUnits> text_;  // size_ units used of capacity_, from malloc
     size_t size_ = 0;
     size_t capacity_ = 0;
     std::vector<uint32_t> starts_{0};  // line i is [starts_[i], starts_[i + 1]); the last: the open line
