@@ -230,8 +230,10 @@ void Forget(Known& known) {
     known.card = nullptr;
 }
 
-// How many lines of the card the steps may take: 0 when the line heads cannot tell.
+// How many keys the card's lines may add: the lines headed by a step's name, or
+// all the lines when the smallest table holds them; 0 when the heads cannot tell.
 size_t CommunicationLines(const CardLines& card, const CardLineHeads& heads) {
+    if (card.size() * 4 <= kFirstSlots * 3) return card.size();
     size_t lines = 0;
     for (const CommunicationStep& step : kCommunicationSteps) {
         const size_t count = CountLinesHeadedBy(step.property.head, card, heads);
