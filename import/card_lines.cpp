@@ -30,12 +30,7 @@ size_t CardLines::EndAtBreak(size_t i, size_t next) const {
     return at != breaks_.end() && at->first == i ? at->second : next;
 }
 
-void CardLines::CloseLine() {
-    SetStart(lines_ + 1, end_);
-    ++lines_;
-}
-
-WCHAR* CardLines::Room(size_t units) {
+WCHAR* CardLines::RoomElsewhere(size_t units) {
     if (end_ + units > limit_) {
         const size_t start = Start(lines_);
         const size_t length = end_ - start;

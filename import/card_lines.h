@@ -69,13 +69,24 @@ public:
     /* The line being assembled after the last whole one: `Room(n)` gives space for
      * `n` more units at its end, `Grow(k)` keeps `k` of them (k <= n). A card whose
      * text reaches 2^32 units throws std::length_error. */
-    WCHAR* Room(size_t units);
+    WCHAR* Room(size_t units) {
+        if (end_ + units <= limit_ && end_ < limit_)
+            return slots_[end_ >> kSlotBits] + (end_ & (kSlotUnits - 1));
+        return RoomElsewhere(units);
+    }
     void Grow(size_t units) { end_ += units; }
     void AppendToOpenLine(const WCHAR* units, size_t count);
     /* The open line so far, and its length. */
     WStringView OpenLine() const { return Text(Start(lines_), end_); }
     /* The open line becomes the last whole line. */
-    void CloseLine();
+    void CloseLine() {
+        const size_t next = lines_ + 1;
+        if ((next & (kStartsPerBlock - 1)) == 0)
+            SetStart(next, end_);
+        else
+            starts_[next >> kStartBits][next & (kStartsPerBlock - 1)] = static_cast<uint32_t>(end_);
+        lines_ = next;
+    }
     /* Forgets the open line's last `units` units, or all of its text. */
     void TrimOpenLine(size_t units) { end_ -= units; }
     void DropOpenLine() { end_ = Start(lines_); }
@@ -99,6 +110,8 @@ private:
         return WStringView(slots_[from >> kSlotBits] + (from & (kSlotUnits - 1)), to - from);
     }
     void SetStart(size_t i, size_t position);
+    /* Room for the open line that the last block cannot give: a new block. */
+    WCHAR* RoomElsewhere(size_t units);
     /* The end of line i when the line after it was moved to a new block (its
      * start `next` then lies at a slot's start), else `next`. */
     size_t EndAtBreak(size_t i, size_t next) const;
