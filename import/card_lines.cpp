@@ -1,60 +1,82 @@
-/* The card's line buffer (see card_lines.h): the text grows by a quarter at a
- * time through realloc, which moves the pages of a large block instead of
- * copying them, so a large card is not held twice over while it grows; room is
- * handed out unfilled. */
+/* The card's line buffer (see card_lines.h): text goes into blocks of whole
+ * slots. When the open line outgrows the last block it moves to a new one, or,
+ * when it is that block's only text, the block is replaced by one a quarter
+ * larger than needed; lines already whole are never copied, so a large card is
+ * not held twice over while it grows. Room is handed out unfilled. */
 #include "card_lines.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <new>
 #include <stdexcept>
 
 namespace {
-
-// `units` units of room from malloc (or realloc of `text`); std::bad_alloc when there is none.
-WCHAR* Allocate(WCHAR* text, size_t units) {
-    void* room = std::realloc(text, (units > 0 ? units : 1) * sizeof(WCHAR));
-    if (!room) throw std::bad_alloc();
-    return static_cast<WCHAR*>(room);
-}
-
+constexpr size_t kPositions = size_t{1} << 32;  // text positions are four bytes
 }  // namespace
-
-void CardLines::FreeUnits::operator()(WCHAR* units) const { std::free(units); }
 
 CardLines& CardLines::operator=(const CardLines& other) {
     if (this == &other) return *this;
-    text_.reset(Allocate(nullptr, other.size_));
-    std::copy(other.text_.get(), other.text_.get() + other.size_, text_.get());
-    size_ = capacity_ = other.size_;
-    starts_ = other.starts_;
+    Clear(0);
+    for (WStringView line : other) push_back(line);
     return *this;
 }
 
-WCHAR* CardLines::Room(size_t units) {
-    if (units >= UINT32_MAX || size_ + units >= UINT32_MAX) throw std::length_error("card too long");
-    const size_t needed = size_ + units;
-    if (needed > capacity_) {
-        const size_t capacity = std::max(needed, capacity_ + capacity_ / 4);
-        WCHAR* bigger = Allocate(text_.get(), capacity);
-        static_cast<void>(text_.release());  // realloc has moved or freed it
-        text_.reset(bigger);
-        capacity_ = capacity;
+void CardLines::SetStart(size_t i, size_t position) {
+    if ((i >> kStartBits) == starts_.size())
+        starts_.emplace_back(new uint32_t[kStartsPerBlock]);
+    starts_[i >> kStartBits][i & (kStartsPerBlock - 1)] = static_cast<uint32_t>(position);
+}
+
+size_t CardLines::EndAtBreak(size_t i, size_t next) const {
+    auto at = std::lower_bound(breaks_.begin(), breaks_.end(), std::make_pair(i, uint32_t{0}));
+    return at != breaks_.end() && at->first == i ? at->second : next;
+}
+
+WCHAR* CardLines::RoomElsewhere(size_t units) {
+    if (end_ + units > limit_) {
+        const size_t start = Start(lines_);
+        const size_t length = end_ - start;
+        if (units >= kPositions) throw std::length_error("card too long");
+        const size_t needed = length + units;
+        const bool alone = !blocks_.empty() && start == lastBase_;
+        size_t size = std::max(alone ? needed + needed / 4 : needed, kSlotUnits);
+        size = (size + kSlotUnits - 1) / kSlotUnits * kSlotUnits;
+        const size_t base = alone ? lastBase_ : limit_;
+        if (base + size > kPositions) throw std::length_error("card too long");
+        std::unique_ptr<WCHAR[]> block(new WCHAR[size]);
+        if (length > 0) {
+            const WStringView open = OpenLine();
+            std::copy(open.begin(), open.end(), block.get());
+        }
+        slots_.resize(base >> kSlotBits);
+        for (size_t at = 0; at < size; at += kSlotUnits) slots_.push_back(block.get() + at);
+        if (alone)
+            blocks_.back() = std::move(block);
+        else
+            blocks_.push_back(std::move(block));
+        lastBase_ = base;
+        limit_ = base + size;
+        if (!alone && lines_ > 0) breaks_.emplace_back(lines_ - 1, static_cast<uint32_t>(start));
+        SetStart(lines_, base);
+        end_ = base + length;
     }
-    return text_.get() + size_;
+    if ((end_ >> kSlotBits) >= slots_.size()) return nullptr;  // no room asked for at a block's end
+    return slots_[end_ >> kSlotBits] + (end_ & (kSlotUnits - 1));
 }
 
 void CardLines::AppendToOpenLine(const WCHAR* units, size_t count) {
+    if (count == 0) return;
     std::copy(units, units + count, Room(count));
     Grow(count);
 }
 
 void CardLines::Clear(size_t keptUnits) {
-    size_ = 0;
-    starts_.resize(1);
-    if (capacity_ > keptUnits) {
-        text_.reset();
-        capacity_ = 0;
+    lines_ = 0;
+    end_ = 0;
+    breaks_.clear();
+    if (blocks_.size() != 1 || limit_ > keptUnits) {
+        blocks_.clear();
+        slots_.clear();
+        lastBase_ = limit_ = 0;
     }
-    if (starts_.capacity() > keptUnits / 8) std::vector<uint32_t>{0}.swap(starts_);
+    if (starts_.size() > 1) starts_.resize(1);
+    SetStart(0, 0);
 }

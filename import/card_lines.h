@@ -1,7 +1,8 @@
 /* The lines of one card as the reader hands them to the card importer: their
- * UTF-16 text one after another in one buffer and where each line starts (four
- * bytes a line), in card order. Exports CardLines; a line is read as a view that
- * lasts until the lines change. */
+ * UTF-16 text one after another in blocks that are never moved once they hold
+ * whole lines, and where each line starts (four bytes a line, kept in blocks
+ * too), in card order. Exports CardLines; a line is read as a view that lasts
+ * until the lines change. */
 #ifndef ZAMO_IMPORT_CARD_LINES_H
 #define ZAMO_IMPORT_CARD_LINES_H
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "wide_text.h"
@@ -38,19 +40,21 @@ public:
         size_t at_;
     };
 
-    CardLines() = default;
-    CardLines(const CardLines& other) { *this = other; }
+    CardLines() { SetStart(0, 0); }
+    CardLines(const CardLines& other) : CardLines() { *this = other; }
     CardLines& operator=(const CardLines& other);
     /* The lines of [first, last), each anything a WStringView can be made of. */
     template <typename Iterator>
-    CardLines(Iterator first, Iterator last) {
+    CardLines(Iterator first, Iterator last) : CardLines() {
         for (; first != last; ++first) push_back(WStringView(*first));
     }
 
-    size_t size() const { return starts_.size() - 1; }
+    size_t size() const { return lines_; }
     bool empty() const { return size() == 0; }
     WStringView operator[](size_t i) const {
-        return WStringView(text_.get() + starts_[i], starts_[i + 1] - starts_[i]);
+        size_t to = Start(i + 1);
+        if ((to & (kSlotUnits - 1)) == 0 && !breaks_.empty()) to = EndAtBreak(i, to);
+        return Text(Start(i), to);
     }
     const_iterator begin() const { return const_iterator(this, 0); }
     const_iterator end() const { return const_iterator(this, size()); }
@@ -65,29 +69,61 @@ public:
     /* The line being assembled after the last whole one: `Room(n)` gives space for
      * `n` more units at its end, `Grow(k)` keeps `k` of them (k <= n). A card whose
      * text reaches 2^32 units throws std::length_error. */
-    WCHAR* Room(size_t units);
-    void Grow(size_t units) { size_ += units; }
+    WCHAR* Room(size_t units) {
+        if (end_ + units <= limit_ && end_ < limit_)
+            return slots_[end_ >> kSlotBits] + (end_ & (kSlotUnits - 1));
+        return RoomElsewhere(units);
+    }
+    void Grow(size_t units) { end_ += units; }
     void AppendToOpenLine(const WCHAR* units, size_t count);
     /* The open line so far, and its length. */
-    WStringView OpenLine() const {
-        return WStringView(text_.get() + starts_.back(), size_ - starts_.back());
-    }
+    WStringView OpenLine() const { return Text(Start(lines_), end_); }
     /* The open line becomes the last whole line. */
-    void CloseLine() { starts_.push_back(static_cast<uint32_t>(size_)); }
+    void CloseLine() {
+        const size_t next = lines_ + 1;
+        if ((next & (kStartsPerBlock - 1)) == 0)
+            SetStart(next, end_);
+        else
+            starts_[next >> kStartBits][next & (kStartsPerBlock - 1)] = static_cast<uint32_t>(end_);
+        lines_ = next;
+    }
     /* Forgets the open line's last `units` units, or all of its text. */
-    void TrimOpenLine(size_t units) { size_ -= units; }
-    void DropOpenLine() { size_ = starts_.back(); }
+    void TrimOpenLine(size_t units) { end_ -= units; }
+    void DropOpenLine() { end_ = Start(lines_); }
     /* Forgets every line; room beyond `keptUnits` units is given back. */
     void Clear(size_t keptUnits);
 
 private:
-    struct FreeUnits {
-        void operator()(WCHAR* units) const;
-    };
-    std::unique_ptr<WCHAR, FreeUnits> text_;  // size_ units used of capacity_, from malloc
-    size_t size_ = 0;
-    size_t capacity_ = 0;
-    std::vector<uint32_t> starts_{0};  // line i is [starts_[i], starts_[i + 1]); the last: the open line
+    // Text positions are places in a space of 2^32 units cut into slots of
+    // kSlotUnits; a block of text covers whole slots, and a line lies within
+    // one block. Starts are kept in blocks of kStartsPerBlock.
+    static constexpr unsigned kSlotBits = 20;
+    static constexpr size_t kSlotUnits = size_t{1} << kSlotBits;
+    static constexpr unsigned kStartBits = 16;
+    static constexpr size_t kStartsPerBlock = size_t{1} << kStartBits;
+
+    uint32_t Start(size_t i) const {
+        return starts_[i >> kStartBits][i & (kStartsPerBlock - 1)];
+    }
+    WStringView Text(size_t from, size_t to) const {
+        if (from == to) return WStringView();
+        return WStringView(slots_[from >> kSlotBits] + (from & (kSlotUnits - 1)), to - from);
+    }
+    void SetStart(size_t i, size_t position);
+    /* Room for the open line that the last block cannot give: a new block. */
+    WCHAR* RoomElsewhere(size_t units);
+    /* The end of line i when the line after it was moved to a new block (its
+     * start `next` then lies at a slot's start), else `next`. */
+    size_t EndAtBreak(size_t i, size_t next) const;
+
+    std::vector<std::unique_ptr<WCHAR[]>> blocks_;   // the text, oldest first
+    std::vector<WCHAR*> slots_;                      // slot s: its first unit
+    size_t lastBase_ = 0;                            // where the last block starts
+    size_t limit_ = 0;                               // where the last block ends
+    size_t end_ = 0;                                 // where the open line's text ends
+    std::vector<std::unique_ptr<uint32_t[]>> starts_;  // line i is [Start(i), Start(i + 1))
+    size_t lines_ = 0;                                 // whole lines; Start(lines_) opens the next
+    std::vector<std::pair<size_t, uint32_t>> breaks_;  // (line, its end) where the next line moved
 };
 
 #endif
