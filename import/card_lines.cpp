@@ -6,10 +6,12 @@
 #include "card_lines.h"
 
 #include <algorithm>
+#include <limits>
+#include <new>
 #include <stdexcept>
 
 namespace {
-constexpr size_t kPositions = size_t{1} << 32;  // text positions are four bytes
+constexpr uint64_t kPositions = uint64_t{1} << 32;  // text positions are four bytes
 }  // namespace
 
 CardLines& CardLines::operator=(const CardLines& other) {
@@ -34,13 +36,16 @@ WCHAR* CardLines::RoomElsewhere(size_t units) {
     if (end_ + units > limit_) {
         const size_t start = Start(lines_);
         const size_t length = end_ - start;
-        if (units >= kPositions) throw std::length_error("card too long");
-        const size_t needed = length + units;
+        if (uint64_t{length} + units >= kPositions) throw std::length_error("card too long");
+        const uint64_t needed = uint64_t{length} + units;
         const bool alone = !blocks_.empty() && start == lastBase_;
-        size_t size = std::max(alone ? needed + needed / 4 : needed, kSlotUnits);
-        size = (size + kSlotUnits - 1) / kSlotUnits * kSlotUnits;
         const size_t base = alone ? lastBase_ : limit_;
-        if (base + size > kPositions) throw std::length_error("card too long");
+        auto whole = [](uint64_t n) { return (n + kSlotUnits - 1) / kSlotUnits * kSlotUnits; };
+        uint64_t wanted = whole(std::max<uint64_t>(alone ? needed + needed / 4 : needed, kSlotUnits));
+        if (base + wanted > kPositions) wanted = kPositions - base;  // the last room there is
+        if (wanted < needed) throw std::length_error("card too long");
+        if (wanted > std::numeric_limits<size_t>::max() / sizeof(WCHAR)) throw std::bad_alloc();
+        const size_t size = static_cast<size_t>(wanted);
         std::unique_ptr<WCHAR[]> block(new WCHAR[size]);
         if (length > 0) {
             const WStringView open = OpenLine();
