@@ -483,6 +483,14 @@ void TakeCommunication(const Statement& row, int first, StoredCommunication& c) 
     c.subKind.assign(row.Text(first + 2));
 }
 
+// Counts one more communication of `record`: true when the record is to hold it
+// (always with `all`); past ContactStore::kHeldCommunications it gives up its list.
+bool CountCommunication(ContactRecord& record, bool all) {
+    if (++record.communicationCount <= ContactStore::kHeldCommunications || all) return true;
+    if (!record.communications.empty()) std::vector<StoredCommunication>().swap(record.communications);
+    return false;
+}
+
 }  // namespace
 
 bool ContactStore::LoadCommunications(ContactRecord& record, bool all) {
@@ -512,11 +520,9 @@ bool ContactStore::LoadCommunications(ContactRecord& record, bool all) {
     for (int skipped = 0; ok && commsLive_ && commsAt_ < id;)
         ok = ++skipped > kMostSkipped ? seek() : step();
     while (ok && commsLive_ && commsAt_ == id) {
-        if (++record.communicationCount <= kHeldCommunications || all) {
+        if (CountCommunication(record, all)) {
             record.communications.emplace_back();
             TakeCommunication(selectCommsFrom_, 1, record.communications.back());
-        } else if (!record.communications.empty()) {
-            std::vector<StoredCommunication>().swap(record.communications);  // too many to hold
         }
         ok = step();
     }
@@ -762,10 +768,7 @@ bool ContactStore::AddCommunication(WStringView uid, const WCHAR* kind, const WC
     if (!InsertCommunication(record->id, static_cast<int64_t>(record->communicationCount), c))
         return false;
     // A contact of very many keeps them in the database only.
-    if (++record->communicationCount <= kHeldCommunications)
-        record->communications.push_back(std::move(c));
-    else if (!record->communications.empty())
-        std::vector<StoredCommunication>().swap(record->communications);
+    if (CountCommunication(*record, false)) record->communications.push_back(std::move(c));
     ++counters_.communications;
     return true;
 }
