@@ -201,6 +201,9 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
     rc = sqlite3_exec(db_, fresh ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
     keyedUids_ = fresh || version == kSchemaVersion;
     if (rc != SQLITE_OK || !PrepareStatements()) return fail(rc != SQLITE_OK ? rc : SQLITE_ERROR);
+    // Once the database is ours, a process that still holds a read lock while it
+    // gives up opening (within the 250 ms above) is waited for, not failed on.
+    sqlite3_busy_timeout(db_, 5000);
     path_ = path;
     readOnly_ = readOnly;
     current_ = ContactRecord();
