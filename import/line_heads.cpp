@@ -1,7 +1,8 @@
 /* The line heads of a card (see line_heads.h): one pass over the card hashes
- * each head and tests each line for the marker; a lookup walks its bucket's
- * chain and the marked lines together, in card order, since a marked line that
- * contains the name swallows the lines it joins whatever their heads. */
+ * each head and tests each line for the marker. A lookup walks its bucket's
+ * chain alone when no line of the bucket follows a marked line; else it walks
+ * the chain and the marked lines together, in card order, since a marked line
+ * that contains the name swallows the lines it joins whatever their heads. */
 #include "line_heads.h"
 
 #include <algorithm>
@@ -58,19 +59,26 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.marked.clear();
     if (lines.size() >= CardLineHeads::kNone) return;
     std::fill(std::begin(heads.first), std::end(heads.first), CardLineHeads::kNone);
-    heads.next.assign(lines.size(), CardLineHeads::kNone);
+    std::fill(std::begin(heads.followsMarked), std::end(heads.followsMarked), 0);
+    heads.next.resize(lines.size());
     const WStringView marker = LineBreakMarker();
+    bool afterMarked = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         const uint32_t line = static_cast<uint32_t>(i);
-        if (ContainsText(lines[i], marker)) heads.marked.push_back(line);
-        const size_t length = HeadLength(lines[i]);
-        if (length == 0) continue;
-        const uint32_t bucket = BucketOf(lines[i].data(), length);
-        if (heads.first[bucket] == CardLineHeads::kNone)
-            heads.first[bucket] = line;
-        else
-            heads.next[heads.last[bucket]] = line;
-        heads.last[bucket] = line;
+        const WStringView text = lines[i];
+        heads.next[i] = CardLineHeads::kNone;
+        const size_t length = HeadLength(text);
+        if (length != 0) {
+            const uint32_t bucket = BucketOf(text.data(), length);
+            if (heads.first[bucket] == CardLineHeads::kNone)
+                heads.first[bucket] = line;
+            else
+                heads.next[heads.last[bucket]] = line;
+            heads.last[bucket] = line;
+            if (afterMarked) heads.followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
+        }
+        afterMarked = ContainsText(text, marker);
+        if (afterMarked) heads.marked.push_back(line);
     }
     heads.lines = &lines;
     heads.count = lines.size();
@@ -101,6 +109,24 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
         for (; last + 1 < lines.size() && k < marked.size() && marked[k] == last; ++k) ++last;
         return last;
     };
+    // The line joined from `first` to `last`, built in `joined` when it spans several.
+    auto joinedLine = [&](size_t first, size_t last) {
+        if (last == first) return lines[first];
+        joined.clear();
+        for (size_t j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
+        return WStringView(joined);
+    };
+    if (!(heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1)) {
+        // No line of this bucket follows a marked line, so no join swallows one:
+        // each line of the head is read, with its own joins, and nothing else.
+        for (; chained != CardLineHeads::kNone; chained = heads.next[chained]) {
+            if (!HeadIs(lines[chained], name)) continue;
+            while (m < marked.size() && marked[m] < chained) ++m;
+            const size_t last = m < marked.size() && marked[m] == chained ? joinEnd(m) : chained;
+            if (!visit(context, joinedLine(chained, last), chained, last)) return true;
+        }
+        return true;
+    }
     for (;;) {
         while (chained != CardLineHeads::kNone && chained < from) chained = heads.next[chained];
         while (m < marked.size() && marked[m] < from) ++m;
@@ -120,13 +146,7 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
             if (!ContainsText(lines[first], name)) continue;
         }
         const size_t last = isMarked ? joinEnd(m) : first;
-        WStringView line = lines[first];
-        if (last != first) {
-            joined.clear();
-            for (size_t j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
-            line = joined;
-        }
         from = last + 1;
-        if (!visit(context, line, first, last)) return true;
+        if (!visit(context, joinedLine(first, last), first, last)) return true;
     }
 }

@@ -28,6 +28,7 @@ struct CardLineHeads {
     uint32_t last[kBuckets];
     std::vector<uint32_t> next;    // the next line of the same bucket, or kNone
     std::vector<uint32_t> marked;  // the lines containing the marker, in card order
+    uint64_t followsMarked[kBuckets / 64];  // buckets of a line right after a marked one
 };
 
 /* Makes `heads` describe `lines` (reusing its room), the marked lines being those
