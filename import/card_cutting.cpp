@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "line_heads.h"
 #include "text_search.h"
 
 namespace {
@@ -132,7 +133,7 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size) {
     size_t written = 0;
     DecodeBytes(c.encoding, line, size, true, c.card.Room(size + 1), written);
     c.card.Grow(written);
-    c.card.CloseLine();
+    c.card.CloseLine(LineNoteOfBytes(line, size));
     if (!c.inCard) {
         c.inCard = true;
         if (HoldsMarker(line, size, kCardEnd)) HandCardOver(c);

@@ -6,6 +6,7 @@
 #include "line_heads.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text_search.h"
 
@@ -13,7 +14,8 @@ namespace {
 
 // The bucket of a head of 1 to kLongestHead units, from its length and its
 // first and last two units (heads that share all of these share a bucket).
-uint32_t BucketOf(const WCHAR* head, size_t size) {
+template <typename Unit>
+uint32_t BucketOf(const Unit* head, size_t size) {
     uint32_t hash = static_cast<uint32_t>(size) * 0x9E3779B1u;
     hash = (hash ^ head[0]) * 0x85EBCA77u;
     hash = (hash ^ head[size - 1]) * 0xC2B2AE3Du;
@@ -31,6 +33,128 @@ size_t HeadLength(WStringView line) {
     });
     return length <= CardLineHeads::kLongestHead ? length : 0;
 }
+
+// A line note: kNoted, kMarked, the head's bucket and its length (0: no head text).
+constexpr uint16_t kNoted = 0x8000, kMarked = 0x4000;
+constexpr unsigned kBucketShift = 6;
+constexpr uint16_t kLengthMask = (1u << kBucketShift) - 1;
+static_assert(CardLineHeads::kLongestHead <= kLengthMask && CardLineHeads::kBuckets == 256 &&
+                  kBucketShift + 8 <= 14,
+              "a note holds a length, a bucket and two flags");
+
+// What the summary reads of one line.
+struct LineFacts {
+    size_t head;  // HeadLength
+    uint32_t bucket;
+    bool marked;
+};
+
+LineFacts FactsOf(const CardLines& lines, size_t i, WStringView marker) {
+    const uint16_t note = lines.Note(i);
+    if (note & kNoted)
+        return {static_cast<size_t>(note & kLengthMask), static_cast<uint32_t>(note >> kBucketShift) & 0xFF,
+                (note & kMarked) != 0};
+    const WStringView text = lines[i];
+    const size_t head = HeadLength(text);
+    return {head, head != 0 ? BucketOf(text.data(), head) : 0, ContainsText(text, marker)};
+}
+
+typedef uint8_t SixteenBytes __attribute__((vector_size(16)));
+
+SixteenBytes LoadSixteen(const unsigned char* at) {
+    SixteenBytes bytes;
+    std::memcpy(&bytes, at, sizeof bytes);
+    return bytes;
+}
+
+// Each lane of `lanes` (all ones or nothing) as one byte of two words.
+struct LaneWords {
+    uint64_t half[2];
+    explicit LaneWords(SixteenBytes lanes) { std::memcpy(half, &lanes, sizeof half); }
+    bool Any() const { return (half[0] | half[1]) != 0; }
+    // The first lane set, or 16.
+    size_t First() const {
+        if (half[0] != 0) return static_cast<size_t>(__builtin_ctzll(half[0])) / 8;
+        if (half[1] != 0) return 8 + static_cast<size_t>(__builtin_ctzll(half[1])) / 8;
+        return 16;
+    }
+};
+
+// Whether the bytes hold the marker, an ASCII text: where it is "=0D=0A=", its
+// three "=" are looked for sixteen places at a time, and each place where all
+// three stand is compared whole.
+bool BytesHoldMarker(const unsigned char* bytes, size_t size) {
+    static const WStringView marker = LineBreakMarker();
+    static const bool threeEquals =
+        marker.size() == 7 && marker[0] == u'=' && marker[3] == u'=' && marker[6] == u'=';
+    const size_t length = marker.size();
+    if (size < length) return false;
+    auto holdsAt = [&](size_t at) {
+        for (size_t k = 0; k < length; ++k)
+            if (bytes[at + k] != marker[k]) return false;
+        return true;
+    };
+    const size_t places = size - length + 1;
+    if (places < 16 || !threeEquals) {
+        for (size_t at = 0; at < places; ++at)
+            if (bytes[at] == marker[0] && holdsAt(at)) return true;
+        return false;
+    }
+    const SixteenBytes equals = SixteenBytes{} + static_cast<uint8_t>('=');
+    auto sixteen = [&](size_t at) {
+        LaneWords hits((LoadSixteen(bytes + at) == equals) & (LoadSixteen(bytes + at + 3) == equals) &
+                       (LoadSixteen(bytes + at + 6) == equals));
+        if (!hits.Any()) return false;
+        for (size_t half = 0; half < 2; ++half)
+            for (uint64_t lanes = hits.half[half]; lanes != 0; lanes &= lanes - 1)
+                if (holdsAt(at + 8 * half + static_cast<size_t>(__builtin_ctzll(lanes)) / 8)) return true;
+        return false;
+    };
+    size_t at = 0;
+    for (; at + 16 <= places; at += 16)
+        if (sixteen(at)) return true;
+    return at < places && sixteen(places - 16);  // the last places, read as the last sixteen
+}
+
+// The head length LineNoteOfBytes gives (kNone: unknown), sixteen bytes at a
+// time while sixteen can be read.
+size_t HeadOfBytes(const unsigned char* bytes, size_t size) {
+    constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
+    const size_t reach = size < kReach ? size : kReach;
+    const SixteenBytes colon = SixteenBytes{} + static_cast<uint8_t>(':');
+    const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
+    const SixteenBytes high = SixteenBytes{} + static_cast<uint8_t>(0x80);
+    size_t k = 0;
+    for (; k + 16 <= size && k < reach; k += 16) {
+        const SixteenBytes chunk = LoadSixteen(bytes + k);
+        const LaneWords stops((chunk == colon) | (chunk == semicolon));
+        const LaneWords above((chunk & high) == high);
+        const size_t stop = stops.First();
+        if (above.First() < stop) return k + above.First() < reach ? CardLineHeads::kNone : reach;
+        if (stop < 16) return k + stop;
+    }
+    for (; k < reach; ++k) {
+        if (bytes[k] >= 0x80) return CardLineHeads::kNone;  // its units may be fewer than its bytes
+        if (bytes[k] == ':' || bytes[k] == ';') return k;
+    }
+    return reach;
+}
+
+}  // namespace
+
+static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
+
+uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size) {
+    size_t head = HeadOfBytes(bytes, size);
+    if (head == CardLineHeads::kNone) return 0;
+    if (head > CardLineHeads::kLongestHead) head = 0;
+    uint16_t note = kNoted | static_cast<uint16_t>(head);
+    if (head != 0) note |= static_cast<uint16_t>(BucketOf(bytes, head) << kBucketShift);
+    if (BytesHoldMarker(bytes, size)) note |= kMarked;
+    return note;
+}
+
+namespace {
 
 // Whether the head of `line` is exactly `name`, a head text.
 bool HeadIs(WStringView line, WStringView name) {
@@ -65,11 +189,10 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     bool afterMarked = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         const uint32_t line = static_cast<uint32_t>(i);
-        const WStringView text = lines[i];
+        const LineFacts facts = FactsOf(lines, i, marker);
         heads.next[i] = CardLineHeads::kNone;
-        const size_t length = HeadLength(text);
-        if (length != 0) {
-            const uint32_t bucket = BucketOf(text.data(), length);
+        if (facts.head != 0) {
+            const uint32_t bucket = facts.bucket;
             if (heads.first[bucket] == CardLineHeads::kNone)
                 heads.first[bucket] = line;
             else
@@ -77,7 +200,7 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
             heads.last[bucket] = line;
             if (afterMarked) heads.followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
         }
-        afterMarked = ContainsText(text, marker);
+        afterMarked = facts.marked;
         if (afterMarked) heads.marked.push_back(line);
     }
     heads.lines = &lines;

@@ -32,9 +32,16 @@ struct CardLineHeads {
 };
 
 /* Makes `heads` describe `lines` (reusing its room), the marked lines being those
- * that contain LineBreakMarker(). A card of kNone lines or more is left
- * undescribed. */
+ * that contain LineBreakMarker(). A line's note from LineNoteOfBytes stands for
+ * reading its text; a line without one is read. A card of kNone lines or more
+ * is left undescribed. */
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
+
+/* The note for a card line decoded from `size` bytes of windows-1251 or UTF-8
+ * (in which ASCII bytes stand for themselves and no other byte gives an ASCII
+ * unit): its head and whether it holds the marker, read from the bytes; 0 when
+ * a byte above ASCII comes before its head ends, so the text must be read. */
+uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size);
 
 /* Whether `text` can be a head the summary answers for: 1 to kLongestHead
  * units, none of them ":", ";" or "=" (so no line joined to another can start
