@@ -80,24 +80,26 @@ struct LaneWords {
     }
 };
 
-// Whether the bytes hold the marker, an ASCII text: where it is "=0D=0A=", its
-// three "=" are looked for sixteen places at a time, and each place where all
+// Whether the bytes hold the marker. Its three "=" are looked for sixteen
+// places at a time (a short line: from each "=" on), and each place where all
 // three stand is compared whole.
 bool BytesHoldMarker(const unsigned char* bytes, size_t size) {
-    static const WStringView marker = LineBreakMarker();
-    static const bool threeEquals =
-        marker.size() == 7 && marker[0] == u'=' && marker[3] == u'=' && marker[6] == u'=';
-    const size_t length = marker.size();
-    if (size < length) return false;
-    auto holdsAt = [&](size_t at) {
-        for (size_t k = 0; k < length; ++k)
-            if (bytes[at + k] != marker[k]) return false;
+    static constexpr WStringView kMarker = LineBreakMarker();
+    constexpr size_t kLength = kMarker.size();
+    static_assert(kLength == 7 && kMarker[0] == u'=' && kMarker[3] == u'=' && kMarker[6] == u'=',
+                  "the marker is found by its three \"=\"");
+    if (size < kLength) return false;
+    auto holdsAt = [bytes](size_t at) {
+        for (size_t k = 0; k < kLength; ++k)
+            if (bytes[at + k] != kMarker[k]) return false;
         return true;
     };
-    const size_t places = size - length + 1;
-    if (places < 16 || !threeEquals) {
-        for (size_t at = 0; at < places; ++at)
-            if (bytes[at] == marker[0] && holdsAt(at)) return true;
+    const size_t places = size - kLength + 1;
+    if (places < 16) {
+        for (const unsigned char* at = bytes; (at = static_cast<const unsigned char*>(std::memchr(
+                                                   at, '=', static_cast<size_t>(bytes + places - at)))) != nullptr;
+             ++at)
+            if (holdsAt(static_cast<size_t>(at - bytes))) return true;
         return false;
     }
     const SixteenBytes equals = SixteenBytes{} + static_cast<uint8_t>('=');
@@ -106,8 +108,11 @@ bool BytesHoldMarker(const unsigned char* bytes, size_t size) {
                        (LoadSixteen(bytes + at + 6) == equals));
         if (!hits.Any()) return false;
         for (size_t half = 0; half < 2; ++half)
-            for (uint64_t lanes = hits.half[half]; lanes != 0; lanes &= lanes - 1)
-                if (holdsAt(at + 8 * half + static_cast<size_t>(__builtin_ctzll(lanes)) / 8)) return true;
+            for (uint64_t lanes = hits.half[half]; lanes != 0;) {
+                const unsigned lane = static_cast<unsigned>(__builtin_ctzll(lanes)) / 8;
+                if (holdsAt(at + 8 * half + lane)) return true;
+                lanes &= ~(uint64_t{0xFF} << (8 * lane));
+            }
         return false;
     };
     size_t at = 0;

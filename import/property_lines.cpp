@@ -7,7 +7,7 @@
 
 namespace {
 
-const WStringView kLineBreakMarker = TEXT("=0D=0A=");
+constexpr WStringView kLineBreakMarker = LineBreakMarker();
 
 // What an escape "\x" protects to ("?>" ...) and what a placeholder restores to.
 struct EscapeRule {
@@ -73,8 +73,6 @@ void AssignRestored(WString& out, WStringView piece) {
 }
 
 }  // namespace
-
-WStringView LineBreakMarker() { return kLineBreakMarker; }
 
 void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joined,
                         LineVisitor visit, void* context) {
