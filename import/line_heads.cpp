@@ -162,9 +162,12 @@ uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size) {
 namespace {
 
 // Whether the head of `line` is exactly `name`, a head text.
-bool HeadIs(WStringView line, WStringView name) {
-    if (line.size() < name.size() || line.compare(0, name.size(), name) != 0) return false;
-    return line.size() == name.size() || line[name.size()] == u':' || line[name.size()] == u';';
+inline bool HeadIs(WStringView line, WStringView name) {
+    const size_t size = name.size();
+    if (line.size() < size) return false;
+    for (size_t k = 0; k < size; ++k)
+        if (line[k] != name[k]) return false;
+    return line.size() == size || line[size] == u':' || line[size] == u';';
 }
 
 }  // namespace
@@ -248,10 +251,15 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
         // No line of this bucket follows a marked line, so no join swallows one:
         // each line of the head is read, with its own joins, and nothing else.
         for (; chained != CardLineHeads::kNone; chained = heads.next[chained]) {
-            if (!HeadIs(lines[chained], name)) continue;
+            const WStringView line = lines[chained];
+            if (!HeadIs(line, name)) continue;
             while (m < marked.size() && marked[m] < chained) ++m;
-            const size_t last = m < marked.size() && marked[m] == chained ? joinEnd(m) : chained;
-            if (!visit(context, joinedLine(chained, last), chained, last)) return true;
+            if (m < marked.size() && marked[m] == chained) {
+                const size_t last = joinEnd(m);
+                if (!visit(context, joinedLine(chained, last), chained, last)) return true;
+            } else if (!visit(context, line, chained, chained)) {
+                return true;
+            }
         }
         return true;
     }
