@@ -1,8 +1,8 @@
-/* The line heads of a card (see line_heads.h): one pass over the card hashes
- * each head and tests each line for the marker. A lookup walks its bucket's
- * chain alone when no line of the bucket follows a marked line; else it walks
- * the chain and the marked lines together, in card order, since a marked line
- * that contains the name swallows the lines it joins whatever their heads. */
+/* The line heads of a card (see line_heads.h): one pass over the card takes
+ * each line's head and marker from its note or its text. The general lookup
+ * walks a bucket's chain and the marked lines together, in card order, since a
+ * marked line that contains the name swallows the lines it joins whatever their
+ * heads. */
 #include "line_heads.h"
 
 #include <algorithm>
@@ -159,18 +159,6 @@ uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size) {
     return note;
 }
 
-namespace {
-
-// Whether the head of `line` is exactly `name`, a head text.
-inline bool HeadIs(WStringView line, WStringView name) {
-    const size_t size = name.size();
-    if (line.size() < size) return false;
-    for (size_t k = 0; k < size; ++k)
-        if (line[k] != name[k]) return false;
-    return line.size() == size || line[size] == u':' || line[size] == u';';
-}
-
-}  // namespace
 
 static_assert(CardLineHeads::kBuckets == 256, "a bucket is the top byte of a hash");
 
@@ -224,6 +212,19 @@ size_t CountLinesHeadedBy(const HeadName& head, const CardLines& lines, const Ca
     return count;
 }
 
+size_t JoinEnd(const CardLines& lines, const std::vector<uint32_t>& marked, size_t k) {
+    size_t last = marked[k];
+    for (; last + 1 < lines.size() && k < marked.size() && marked[k] == last; ++k) ++last;
+    return last;
+}
+
+WStringView JoinLines(const CardLines& lines, size_t first, size_t last, WString& joined) {
+    if (last == first) return lines[first];
+    joined.clear();
+    for (size_t j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
+    return joined;
+}
+
 bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads,
                         WString& joined, LineVisitor visit, void* context) {
     if (heads.lines != &lines || heads.count != lines.size() || !head.isHead) return false;
@@ -233,36 +234,6 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
     if (chained == CardLineHeads::kNone) return true;  // no line of this head: nothing to give
     size_t m = 0;     // the first marked line not yet passed
     size_t from = 0;  // lines before it were read, joined or passed over
-    // The last line joined to marked line marked[k]: the run of marked lines
-    // after it, and the line that ends the run.
-    auto joinEnd = [&](size_t k) {
-        size_t last = marked[k];
-        for (; last + 1 < lines.size() && k < marked.size() && marked[k] == last; ++k) ++last;
-        return last;
-    };
-    // The line joined from `first` to `last`, built in `joined` when it spans several.
-    auto joinedLine = [&](size_t first, size_t last) {
-        if (last == first) return lines[first];
-        joined.clear();
-        for (size_t j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
-        return WStringView(joined);
-    };
-    if (!(heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1)) {
-        // No line of this bucket follows a marked line, so no join swallows one:
-        // each line of the head is read, with its own joins, and nothing else.
-        for (; chained != CardLineHeads::kNone; chained = heads.next[chained]) {
-            const WStringView line = lines[chained];
-            if (!HeadIs(line, name)) continue;
-            while (m < marked.size() && marked[m] < chained) ++m;
-            if (m < marked.size() && marked[m] == chained) {
-                const size_t last = joinEnd(m);
-                if (!visit(context, joinedLine(chained, last), chained, last)) return true;
-            } else if (!visit(context, line, chained, chained)) {
-                return true;
-            }
-        }
-        return true;
-    }
     for (;;) {
         while (chained != CardLineHeads::kNone && chained < from) chained = heads.next[chained];
         while (m < marked.size() && marked[m] < from) ++m;
@@ -278,11 +249,11 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
             if (!isMarked) continue;
             uint32_t after = chained;
             while (after != CardLineHeads::kNone && after <= first) after = heads.next[after];
-            if (after == CardLineHeads::kNone || after > joinEnd(m)) continue;
+            if (after == CardLineHeads::kNone || after > JoinEnd(lines, marked, m)) continue;
             if (!ContainsText(lines[first], name)) continue;
         }
-        const size_t last = isMarked ? joinEnd(m) : first;
+        const size_t last = isMarked ? JoinEnd(lines, marked, m) : first;
         from = last + 1;
-        if (!visit(context, joinedLine(first, last), first, last)) return true;
+        if (!visit(context, JoinLines(lines, first, last, joined), first, last)) return true;
     }
 }
