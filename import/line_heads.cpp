@@ -80,45 +80,12 @@ struct LaneWords {
     }
 };
 
-// Whether the bytes hold the marker. Its three "=" are looked for sixteen
-// places at a time (a short line: from each "=" on), and each place where all
-// three stand is compared whole.
-bool BytesHoldMarker(const unsigned char* bytes, size_t size) {
+// Whether the marker's bytes start at `at`.
+bool MarkerStartsAt(const unsigned char* at) {
     static constexpr WStringView kMarker = LineBreakMarker();
-    constexpr size_t kLength = kMarker.size();
-    static_assert(kLength == 7 && kMarker[0] == u'=' && kMarker[3] == u'=' && kMarker[6] == u'=',
-                  "the marker is found by its three \"=\"");
-    if (size < kLength) return false;
-    auto holdsAt = [bytes](size_t at) {
-        for (size_t k = 0; k < kLength; ++k)
-            if (bytes[at + k] != kMarker[k]) return false;
-        return true;
-    };
-    const size_t places = size - kLength + 1;
-    if (places < 16) {
-        for (const unsigned char* at = bytes; (at = static_cast<const unsigned char*>(std::memchr(
-                                                   at, '=', static_cast<size_t>(bytes + places - at)))) != nullptr;
-             ++at)
-            if (holdsAt(static_cast<size_t>(at - bytes))) return true;
-        return false;
-    }
-    const SixteenBytes equals = SixteenBytes{} + static_cast<uint8_t>('=');
-    auto sixteen = [&](size_t at) {
-        LaneWords hits((LoadSixteen(bytes + at) == equals) & (LoadSixteen(bytes + at + 3) == equals) &
-                       (LoadSixteen(bytes + at + 6) == equals));
-        if (!hits.Any()) return false;
-        for (size_t half = 0; half < 2; ++half)
-            for (uint64_t lanes = hits.half[half]; lanes != 0;) {
-                const unsigned lane = static_cast<unsigned>(__builtin_ctzll(lanes)) / 8;
-                if (holdsAt(at + 8 * half + lane)) return true;
-                lanes &= ~(uint64_t{0xFF} << (8 * lane));
-            }
-        return false;
-    };
-    size_t at = 0;
-    for (; at + 16 <= places; at += 16)
-        if (sixteen(at)) return true;
-    return at < places && sixteen(places - 16);  // the last places, read as the last sixteen
+    for (size_t k = 0; k < kMarker.size(); ++k)
+        if (at[k] != kMarker[k]) return false;
+    return true;
 }
 
 // The head length LineNoteOfBytes gives (kNone: unknown), sixteen bytes at a
@@ -149,13 +116,41 @@ size_t HeadOfBytes(const unsigned char* bytes, size_t size) {
 
 static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
 
+const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned char* end) {
+    static constexpr WStringView kMarker = LineBreakMarker();
+    static_assert(kMarker.size() == 7 && kMarker[0] == u'=' && kMarker[3] == u'=' && kMarker[6] == u'=',
+                  "the marker is found by its three \"=\"");
+    if (end - from < static_cast<std::ptrdiff_t>(kMarker.size())) return end;
+    const unsigned char* const last = end - kMarker.size();  // the last place it fits
+    const SixteenBytes equals = SixteenBytes{} + static_cast<uint8_t>('=');
+    const unsigned char* at = from;
+    for (; last - at >= 15; at += 16) {  // sixteen places, the last reading up to at + 21
+        const LaneWords hits((LoadSixteen(at) == equals) & (LoadSixteen(at + 3) == equals) &
+                             (LoadSixteen(at + 6) == equals));
+        if (!hits.Any()) continue;
+        for (size_t half = 0; half < 2; ++half)
+            for (uint64_t lanes = hits.half[half]; lanes != 0;) {
+                const unsigned lane = static_cast<unsigned>(__builtin_ctzll(lanes)) / 8;
+                if (MarkerStartsAt(at + 8 * half + lane)) return at + 8 * half + lane;
+                lanes &= ~(uint64_t{0xFF} << (8 * lane));
+            }
+    }
+    for (; at <= last; ++at)
+        if (at[0] == '=' && at[3] == '=' && at[6] == '=' && MarkerStartsAt(at)) return at;
+    return end;
+}
+
 uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size) {
+    return LineNoteOfBytes(bytes, size, FindMarkerBytes(bytes, bytes + size) != bytes + size);
+}
+
+uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked) {
     size_t head = HeadOfBytes(bytes, size);
     if (head == CardLineHeads::kNone) return 0;
     if (head > CardLineHeads::kLongestHead) head = 0;
     uint16_t note = kNoted | static_cast<uint16_t>(head);
     if (head != 0) note |= static_cast<uint16_t>(BucketOf(bytes, head) << kBucketShift);
-    if (BytesHoldMarker(bytes, size)) note |= kMarked;
+    if (marked) note |= kMarked;
     return note;
 }
 

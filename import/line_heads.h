@@ -45,6 +45,12 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
  * a byte above ASCII comes before its head ends, so the text must be read. */
 uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size);
 
+/* LineNoteOfBytes for bytes known to hold the marker or not. */
+uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked);
+
+/* Where the marker's bytes first start in [from, end), or `end`. */
+const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned char* end);
+
 /* Whether `text` can be a head the summary answers for: 1 to kLongestHead
  * units, none of them ":", ";" or "=" (so no line joined to another can start
  * with it unless its own line does). */
