@@ -175,13 +175,12 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     if (lines.size() >= CardLineHeads::kNone) return;
     std::fill(std::begin(heads.first), std::end(heads.first), CardLineHeads::kNone);
     std::fill(std::begin(heads.followsMarked), std::end(heads.followsMarked), 0);
-    heads.next.resize(lines.size());
+    heads.next.assign(lines.size(), CardLineHeads::kNone);
     const WStringView marker = LineBreakMarker();
     bool afterMarked = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         const uint32_t line = static_cast<uint32_t>(i);
         const LineFacts facts = FactsOf(lines, i, marker);
-        heads.next[i] = CardLineHeads::kNone;
         if (facts.head != 0) {
             const uint32_t bucket = facts.bucket;
             if (heads.first[bucket] == CardLineHeads::kNone)
