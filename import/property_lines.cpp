@@ -50,8 +50,10 @@ struct Semicolons {
     static EightUnits Found(EightUnits units) { return units == u';'; }
 };
 
-// "\\" or "?", what may start an escape or a placeholder.
-EightUnits EscapeStarts(EightUnits units) { return (units == u'\\') | (units == u'?'); }
+struct EscapeStarts {  // "\" or "?", what may start an escape or a placeholder
+    static bool Found(WCHAR unit) { return unit == u'\\' || unit == u'?'; }
+    static EightUnits Found(EightUnits units) { return (units == u'\\') | (units == u'?'); }
+};
 
 // The units of a text from a position on that `Wanted` finds, a block of up
 // to sixteen units at a time.
@@ -127,22 +129,26 @@ bool CutPieces(WStringView line, size_t& start, std::vector<WStringView>& pieces
 
 // Whether restoring could change `piece`: false only when it holds no "\" or
 // "?" before its last unit (a unit at the end stands for itself).
-bool MayHoldEscapes(WStringView piece) {
+inline bool MayHoldEscapes(WStringView piece) {
     const WCHAR* units = piece.data();
     const size_t size = piece.size();
     if (size < 4) {
         for (size_t i = 0; i + 1 < size; ++i)
-            if (units[i] == u'\\' || units[i] == u'?') return true;
+            if (EscapeStarts::Found(units[i])) return true;
         return false;
     }
     EightUnits seen;
     if (size < 8) {  // the first four and the last four, overlapping
-        std::memcpy(&seen, units, 8);
-        std::memcpy(reinterpret_cast<char*>(&seen) + 8, units + size - 4, 8);
-        return AnyLane(EscapeStarts(seen));
+        typedef uint64_t TwoWords __attribute__((vector_size(16)));
+        uint64_t first, last;
+        std::memcpy(&first, units, sizeof first);
+        std::memcpy(&last, units + size - 4, sizeof last);
+        const TwoWords words = {first, last};
+        std::memcpy(&seen, &words, sizeof seen);
+        return AnyLane(EscapeStarts::Found(seen));
     }
-    seen = EscapeStarts(Load(units + size - 8));
-    for (size_t i = 0; i + 8 < size; i += 8) seen |= EscapeStarts(Load(units + i));
+    seen = EscapeStarts::Found(Load(units + size - 8));
+    for (size_t i = 0; i + 8 < size; i += 8) seen |= EscapeStarts::Found(Load(units + i));
     return AnyLane(seen);
 }
 
@@ -184,28 +190,35 @@ void AssignProtected(WString& out, WStringView piece) {
     }
 }
 
-// Writes `piece` as a value component: escapes and placeholders alike become
-// the separator they stand for ("\;" and "?>" -> ";"); the text between them
-// is copied a run at a time.
-void AssignRestored(WString& out, WStringView piece) {
+// Writes `piece` with its escapes and placeholders turned into the separators
+// they stand for ("\;" and "?>" -> ";"), the text between them copied a
+// run at a time. Kept out of line: few values need it.
+__attribute__((noinline)) void AssignRestoredEscapes(WString& out, WStringView piece) {
     out.clear();
-    if (!MayHoldEscapes(piece)) {
-        out.append(piece.data(), piece.size());  // nothing to restore
-        return;
-    }
     size_t run = 0;  // start of the text not yet copied
-    for (size_t i = 0; i + 1 < piece.size(); ++i) {
-        const WCHAR c = piece[i];
-        if (c != u'\\' && c != u'?') continue;
-        const EscapeRule* rule =
-            c == u'\\' ? RuleForEscaped(piece[i + 1]) : RuleForPlaceholder(piece[i + 1]);
-        if (!rule) continue;
-        out.append(piece.data() + run, i - run);
-        out.push_back(rule->escaped);
-        ++i;
-        run = i + 1;
-    }
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<EscapeStarts> blocks(piece, 0); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            // A last unit stands for itself; one inside a pair just restored is taken.
+            if (i + 1 >= piece.size() || i < run) continue;
+            const EscapeRule* rule = piece[i] == u'\\' ? RuleForEscaped(piece[i + 1])
+                                                       : RuleForPlaceholder(piece[i + 1]);
+            if (!rule) continue;
+            out.append(piece.data() + run, i - run);
+            out.push_back(rule->escaped);
+            run = i + 2;
+        }
     out.append(piece.data() + run, piece.size() - run);
+}
+
+// Writes `piece` as a value component: escapes and placeholders alike become
+// the separator they stand for.
+inline void AssignRestored(WString& out, WStringView piece) {
+    if (MayHoldEscapes(piece)) return AssignRestoredEscapes(out, piece);
+    out.clear();
+    out.append(piece.data(), piece.size());  // nothing to restore
 }
 
 }  // namespace
