@@ -21,6 +21,9 @@ EightUnits Load(const WCHAR* at) {
     return units;
 }
 
+// Eight units all equal to `unit`.
+EightUnits Spread(WCHAR unit) { return EightUnits{} + static_cast<uint16_t>(unit); }
+
 // Whether some lane of `lanes` (each all ones or all zeros) is set.
 bool AnyLane(EightUnits lanes) {
     uint64_t halves[2];
@@ -43,16 +46,18 @@ unsigned Bits(EightUnits lanes) {
 // all ones where found).
 struct Separators {  // ";" or ":": 0x3B and 0x3A differ in the lowest bit only
     static bool Found(WCHAR unit) { return (unit | 1) == u';'; }
-    static EightUnits Found(EightUnits units) { return (units | 1) == u';'; }
+    static EightUnits Found(EightUnits units) { return (units | Spread(1)) == Spread(u';'); }
 };
 struct Semicolons {
     static bool Found(WCHAR unit) { return unit == u';'; }
-    static EightUnits Found(EightUnits units) { return units == u';'; }
+    static EightUnits Found(EightUnits units) { return units == Spread(u';'); }
 };
 
 struct EscapeStarts {  // "\" or "?", what may start an escape or a placeholder
     static bool Found(WCHAR unit) { return unit == u'\\' || unit == u'?'; }
-    static EightUnits Found(EightUnits units) { return (units == u'\\') | (units == u'?'); }
+    static EightUnits Found(EightUnits units) {
+        return (units == Spread(u'\\')) | (units == Spread(u'?'));
+    }
 };
 
 // The units of a text from a position on that `Wanted` finds, a block of up
