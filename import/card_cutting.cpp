@@ -1,11 +1,14 @@
 /* Line and card cutting (see card_cutting.h). A line that lies whole in the
  * bytes at hand is tested for the markers on its bytes and decoded only when a
- * card keeps it; a line that runs past them is carried, and once it is long it
- * is decoded as it comes and cut into pieces on its units. */
+ * card keeps it; the next "V" and the next line-break marker are looked for
+ * across all those bytes, so a line before them is not searched at all. A line
+ * that runs past the bytes at hand is carried, and once it is long it is
+ * decoded as it comes and cut into pieces on its units. */
 #include "card_cutting.h"
 
 #include <cstring>
 
+#include "line_heads.h"
 #include "text_search.h"
 
 namespace {
@@ -112,8 +115,14 @@ void DecodeCarried(CardCutting& c, bool lineEnds) {
     c.carry.erase(c.carry.begin(), c.carry.begin() + static_cast<long>(consumed));
 }
 
-// A whole line, without its line end.
-void EndLine(CardCutting& c, const unsigned char* line, size_t size) {
+// What is known of a line from searches over all the bytes at hand.
+struct KnownOfLine {
+    bool holdsV;  // it may hold a card marker
+    bool marked;  // it holds the line-break marker
+};
+
+// A whole line, without its line end; `known` (or null) what is known of it.
+void EndLine(CardCutting& c, const unsigned char* line, size_t size, const KnownOfLine* known = nullptr) {
     if (size > c.pieceLimit) {  // it may need cutting into pieces: on its units
         if (line == c.carry.data())
             c.carry.resize(size);
@@ -124,7 +133,7 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size) {
         return;
     }
     const Marker& wanted = c.inCard ? kCardEnd : kCardStart;
-    const bool marked = HoldsMarker(line, size, wanted);
+    const bool marked = (!known || known->holdsV) && HoldsMarker(line, size, wanted);
     if (c.inCard == marked) {  // a line outside cards, or the end line
         if (marked) HandCardOver(c);
         return;
@@ -132,7 +141,7 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size) {
     size_t written = 0;
     DecodeBytes(c.encoding, line, size, true, c.card.Room(size + 1), written);
     c.card.Grow(written);
-    c.card.CloseLine();
+    c.card.CloseLine(known ? LineNoteOfBytes(line, size, known->marked) : LineNoteOfBytes(line, size));
     if (!c.inCard) {
         c.inCard = true;
         if (HoldsMarker(line, size, kCardEnd)) HandCardOver(c);
@@ -157,11 +166,21 @@ void EndCarriedLine(CardCutting& c, bool atLineFeed) {
 }  // namespace
 
 void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
+    const unsigned char* const end = bytes + size;
+    // The next "V" (which every card marker holds) and the next line-break
+    // marker in these bytes, at or after the line being cut; end: none.
+    auto nextV = [end](const unsigned char* from) {
+        const void* at = std::memchr(from, 'V', static_cast<size_t>(end - from));
+        return at ? static_cast<const unsigned char*>(at) : end;
+    };
+    const unsigned char* v = nextV(bytes);
+    const unsigned char* marker = FindMarkerBytes(bytes, end);
     while (size > 0) {
         const auto* feed = static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, size));
         const size_t length = feed ? static_cast<size_t>(feed - bytes) : size;
         if (feed && c.carry.empty() && !c.longLine) {
-            EndLine(c, bytes, WithoutCarriageReturn(bytes, length));
+            const KnownOfLine known{v < feed, marker < feed};  // neither can hold a line feed
+            EndLine(c, bytes, WithoutCarriageReturn(bytes, length), &known);
         } else {
             c.carry.insert(c.carry.end(), bytes, bytes + length);
             if (feed) {
@@ -174,6 +193,8 @@ void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
         if (!feed) return;
         bytes += length + 1;
         size -= length + 1;
+        if (v < bytes) v = nextV(bytes);
+        if (marker < bytes) marker = FindMarkerBytes(bytes, end);
     }
 }
 

@@ -17,13 +17,19 @@ constexpr uint64_t kPositions = uint64_t{1} << 32;  // text positions are four b
 CardLines& CardLines::operator=(const CardLines& other) {
     if (this == &other) return *this;
     Clear(0);
-    for (WStringView line : other) push_back(line);
+    for (size_t i = 0; i < other.size(); ++i) {
+        const WStringView line = other[i];
+        AppendToOpenLine(line.data(), line.size());
+        CloseLine(other.Note(i));
+    }
     return *this;
 }
 
 void CardLines::SetStart(size_t i, size_t position) {
-    if ((i >> kStartBits) == starts_.size())
+    if ((i >> kStartBits) == starts_.size()) {
         starts_.emplace_back(new uint32_t[kStartsPerBlock]);
+        notes_.emplace_back(new uint16_t[kStartsPerBlock]);
+    }
     starts_[i >> kStartBits][i & (kStartsPerBlock - 1)] = static_cast<uint32_t>(position);
 }
 
@@ -82,6 +88,9 @@ void CardLines::Clear(size_t keptUnits) {
         slots_.clear();
         lastBase_ = limit_ = 0;
     }
-    if (starts_.size() > 1) starts_.resize(1);
+    if (starts_.size() > 1) {
+        starts_.resize(1);
+        notes_.resize(1);
+    }
     SetStart(0, 0);
 }

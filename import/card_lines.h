@@ -1,8 +1,8 @@
 /* The lines of one card as the reader hands them to the card importer: their
  * UTF-16 text one after another in blocks that are never moved once they hold
- * whole lines, and where each line starts (four bytes a line, kept in blocks
- * too), in card order. Exports CardLines; a line is read as a view that lasts
- * until the lines change. */
+ * whole lines, where each line starts and a note the reader may leave with it
+ * (six bytes a line, kept in blocks too), in card order. Exports CardLines; a
+ * line is read as a view that lasts until the lines change. */
 #ifndef ZAMO_IMPORT_CARD_LINES_H
 #define ZAMO_IMPORT_CARD_LINES_H
 
@@ -78,8 +78,9 @@ public:
     void AppendToOpenLine(const WCHAR* units, size_t count);
     /* The open line so far, and its length. */
     WStringView OpenLine() const { return Text(Start(lines_), end_); }
-    /* The open line becomes the last whole line. */
-    void CloseLine() {
+    /* The open line becomes the last whole line, with `note` (0: none) kept for it. */
+    void CloseLine(uint16_t note = 0) {
+        notes_[lines_ >> kStartBits][lines_ & (kStartsPerBlock - 1)] = note;
         const size_t next = lines_ + 1;
         if ((next & (kStartsPerBlock - 1)) == 0)
             SetStart(next, end_);
@@ -87,6 +88,8 @@ public:
             starts_[next >> kStartBits][next & (kStartsPerBlock - 1)] = static_cast<uint32_t>(end_);
         lines_ = next;
     }
+    /* The note kept with line i (i < size()); what it means is the reader's. */
+    uint16_t Note(size_t i) const { return notes_[i >> kStartBits][i & (kStartsPerBlock - 1)]; }
     /* Forgets the open line's last `units` units, or all of its text. */
     void TrimOpenLine(size_t units) { end_ -= units; }
     void DropOpenLine() { end_ = Start(lines_); }
@@ -122,6 +125,7 @@ private:
     size_t limit_ = 0;                               // where the last block ends
     size_t end_ = 0;                                 // where the open line's text ends
     std::vector<std::unique_ptr<uint32_t[]>> starts_;  // line i is [Start(i), Start(i + 1))
+    std::vector<std::unique_ptr<uint16_t[]>> notes_;   // line i's note, in blocks alike
     size_t lines_ = 0;                                 // whole lines; Start(lines_) opens the next
     std::vector<std::pair<size_t, uint32_t>> breaks_;  // (line, its end) where the next line moved
 };

@@ -1,10 +1,12 @@
-/* The line heads of a card (see line_heads.h): one pass over the card hashes
- * each head and tests each line for the marker; a lookup walks its bucket's
- * chain and the marked lines together, in card order, since a marked line that
- * contains the name swallows the lines it joins whatever their heads. */
+/* The line heads of a card (see line_heads.h): one pass over the card takes
+ * each line's head and marker from its note or its text. The general lookup
+ * walks a bucket's chain and the marked lines together, in card order, since a
+ * marked line that contains the name swallows the lines it joins whatever their
+ * heads. */
 #include "line_heads.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text_search.h"
 
@@ -12,7 +14,8 @@ namespace {
 
 // The bucket of a head of 1 to kLongestHead units, from its length and its
 // first and last two units (heads that share all of these share a bucket).
-uint32_t BucketOf(const WCHAR* head, size_t size) {
+template <typename Unit>
+uint32_t BucketOf(const Unit* head, size_t size) {
     uint32_t hash = static_cast<uint32_t>(size) * 0x9E3779B1u;
     hash = (hash ^ head[0]) * 0x85EBCA77u;
     hash = (hash ^ head[size - 1]) * 0xC2B2AE3Du;
@@ -31,13 +34,126 @@ size_t HeadLength(WStringView line) {
     return length <= CardLineHeads::kLongestHead ? length : 0;
 }
 
-// Whether the head of `line` is exactly `name`, a head text.
-bool HeadIs(WStringView line, WStringView name) {
-    if (line.size() < name.size() || line.compare(0, name.size(), name) != 0) return false;
-    return line.size() == name.size() || line[name.size()] == u':' || line[name.size()] == u';';
+// A line note: kNoted, kMarked, the head's bucket and its length (0: no head text).
+constexpr uint16_t kNoted = 0x8000, kMarked = 0x4000;
+constexpr unsigned kBucketShift = 6;
+constexpr uint16_t kLengthMask = (1u << kBucketShift) - 1;
+static_assert(CardLineHeads::kLongestHead <= kLengthMask && CardLineHeads::kBuckets == 256 &&
+                  kBucketShift + 8 <= 14,
+              "a note holds a length, a bucket and two flags");
+
+// What the summary reads of one line.
+struct LineFacts {
+    size_t head;  // HeadLength
+    uint32_t bucket;
+    bool marked;
+};
+
+LineFacts FactsOf(const CardLines& lines, size_t i, WStringView marker) {
+    const uint16_t note = lines.Note(i);
+    if (note & kNoted)
+        return {static_cast<size_t>(note & kLengthMask), static_cast<uint32_t>(note >> kBucketShift) & 0xFF,
+                (note & kMarked) != 0};
+    const WStringView text = lines[i];
+    const size_t head = HeadLength(text);
+    return {head, head != 0 ? BucketOf(text.data(), head) : 0, ContainsText(text, marker)};
+}
+
+typedef uint8_t SixteenBytes __attribute__((vector_size(16)));
+
+SixteenBytes LoadSixteen(const unsigned char* at) {
+    SixteenBytes bytes;
+    std::memcpy(&bytes, at, sizeof bytes);
+    return bytes;
+}
+
+// Each lane of `lanes` (all ones or nothing) as one byte of two words.
+struct LaneWords {
+    uint64_t half[2];
+    explicit LaneWords(SixteenBytes lanes) { std::memcpy(half, &lanes, sizeof half); }
+    bool Any() const { return (half[0] | half[1]) != 0; }
+    // The first lane set, or 16.
+    size_t First() const {
+        if (half[0] != 0) return static_cast<size_t>(__builtin_ctzll(half[0])) / 8;
+        if (half[1] != 0) return 8 + static_cast<size_t>(__builtin_ctzll(half[1])) / 8;
+        return 16;
+    }
+};
+
+// Whether the marker's bytes start at `at`.
+bool MarkerStartsAt(const unsigned char* at) {
+    static constexpr WStringView kMarker = LineBreakMarker();
+    for (size_t k = 0; k < kMarker.size(); ++k)
+        if (at[k] != kMarker[k]) return false;
+    return true;
+}
+
+// The head length LineNoteOfBytes gives (kNone: unknown), sixteen bytes at a
+// time while sixteen can be read.
+size_t HeadOfBytes(const unsigned char* bytes, size_t size) {
+    constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
+    const size_t reach = size < kReach ? size : kReach;
+    const SixteenBytes colon = SixteenBytes{} + static_cast<uint8_t>(':');
+    const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
+    const SixteenBytes high = SixteenBytes{} + static_cast<uint8_t>(0x80);
+    size_t k = 0;
+    for (; k + 16 <= size && k < reach; k += 16) {
+        const SixteenBytes chunk = LoadSixteen(bytes + k);
+        const LaneWords stops((chunk == colon) | (chunk == semicolon));
+        const LaneWords above((chunk & high) == high);
+        const size_t stop = stops.First();
+        if (above.First() < stop) return k + above.First() < reach ? CardLineHeads::kNone : reach;
+        if (stop < 16) return k + stop;
+    }
+    for (; k < reach; ++k) {
+        if (bytes[k] >= 0x80) return CardLineHeads::kNone;  // its units may be fewer than its bytes
+        if (bytes[k] == ':' || bytes[k] == ';') return k;
+    }
+    return reach;
 }
 
 }  // namespace
+
+static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
+
+const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned char* end) {
+    static constexpr WStringView kMarker = LineBreakMarker();
+    static_assert(kMarker.size() == 7 && kMarker[0] == u'=' && kMarker[3] == u'=' && kMarker[6] == u'=',
+                  "the marker is found by its three \"=\"");
+    if (end - from < static_cast<std::ptrdiff_t>(kMarker.size())) return end;
+    const unsigned char* const last = end - kMarker.size();  // the last place it fits
+    const SixteenBytes equals = SixteenBytes{} + static_cast<uint8_t>('=');
+    const unsigned char* at = from;
+    for (; last - at >= 15; at += 16) {  // sixteen places, the last reading up to at + 21
+        const LaneWords hits((LoadSixteen(at) == equals) & (LoadSixteen(at + 3) == equals) &
+                             (LoadSixteen(at + 6) == equals));
+        if (!hits.Any()) continue;
+        for (size_t half = 0; half < 2; ++half)
+            for (uint64_t lanes = hits.half[half]; lanes != 0;) {
+                const unsigned lane = static_cast<unsigned>(__builtin_ctzll(lanes)) / 8;
+                if (MarkerStartsAt(at + 8 * half + lane)) return at + 8 * half + lane;
+                lanes &= ~(uint64_t{0xFF} << (8 * lane));
+            }
+    }
+    for (; at <= last; ++at)
+        if (at[0] == '=' && at[3] == '=' && at[6] == '=' && MarkerStartsAt(at)) return at;
+    return end;
+}
+
+uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size) {
+    return LineNoteOfBytes(bytes, size, FindMarkerBytes(bytes, bytes + size) != bytes + size);
+}
+
+uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked) {
+    size_t head = HeadOfBytes(bytes, size);
+    if (head == CardLineHeads::kNone) return 0;
+    if (head > CardLineHeads::kLongestHead) head = 0;
+    uint16_t note = kNoted | static_cast<uint16_t>(head);
+    if (head != 0) note |= static_cast<uint16_t>(BucketOf(bytes, head) << kBucketShift);
+    if (marked) note |= kMarked;
+    return note;
+}
+
 
 static_assert(CardLineHeads::kBuckets == 256, "a bucket is the top byte of a hash");
 
@@ -58,19 +174,24 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.marked.clear();
     if (lines.size() >= CardLineHeads::kNone) return;
     std::fill(std::begin(heads.first), std::end(heads.first), CardLineHeads::kNone);
+    std::fill(std::begin(heads.followsMarked), std::end(heads.followsMarked), 0);
     heads.next.assign(lines.size(), CardLineHeads::kNone);
     const WStringView marker = LineBreakMarker();
+    bool afterMarked = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         const uint32_t line = static_cast<uint32_t>(i);
-        if (ContainsText(lines[i], marker)) heads.marked.push_back(line);
-        const size_t length = HeadLength(lines[i]);
-        if (length == 0) continue;
-        const uint32_t bucket = BucketOf(lines[i].data(), length);
-        if (heads.first[bucket] == CardLineHeads::kNone)
-            heads.first[bucket] = line;
-        else
-            heads.next[heads.last[bucket]] = line;
-        heads.last[bucket] = line;
+        const LineFacts facts = FactsOf(lines, i, marker);
+        if (facts.head != 0) {
+            const uint32_t bucket = facts.bucket;
+            if (heads.first[bucket] == CardLineHeads::kNone)
+                heads.first[bucket] = line;
+            else
+                heads.next[heads.last[bucket]] = line;
+            heads.last[bucket] = line;
+            if (afterMarked) heads.followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
+        }
+        afterMarked = facts.marked;
+        if (afterMarked) heads.marked.push_back(line);
     }
     heads.lines = &lines;
     heads.count = lines.size();
@@ -85,6 +206,19 @@ size_t CountLinesHeadedBy(const HeadName& head, const CardLines& lines, const Ca
     return count;
 }
 
+size_t JoinEnd(const CardLines& lines, const std::vector<uint32_t>& marked, size_t k) {
+    size_t last = marked[k];
+    for (; last + 1 < lines.size() && k < marked.size() && marked[k] == last; ++k) ++last;
+    return last;
+}
+
+WStringView JoinLines(const CardLines& lines, size_t first, size_t last, WString& joined) {
+    if (last == first) return lines[first];
+    joined.clear();
+    for (size_t j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
+    return joined;
+}
+
 bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads,
                         WString& joined, LineVisitor visit, void* context) {
     if (heads.lines != &lines || heads.count != lines.size() || !head.isHead) return false;
@@ -94,13 +228,6 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
     if (chained == CardLineHeads::kNone) return true;  // no line of this head: nothing to give
     size_t m = 0;     // the first marked line not yet passed
     size_t from = 0;  // lines before it were read, joined or passed over
-    // The last line joined to marked line marked[k]: the run of marked lines
-    // after it, and the line that ends the run.
-    auto joinEnd = [&](size_t k) {
-        size_t last = marked[k];
-        for (; last + 1 < lines.size() && k < marked.size() && marked[k] == last; ++k) ++last;
-        return last;
-    };
     for (;;) {
         while (chained != CardLineHeads::kNone && chained < from) chained = heads.next[chained];
         while (m < marked.size() && marked[m] < from) ++m;
@@ -116,17 +243,11 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
             if (!isMarked) continue;
             uint32_t after = chained;
             while (after != CardLineHeads::kNone && after <= first) after = heads.next[after];
-            if (after == CardLineHeads::kNone || after > joinEnd(m)) continue;
+            if (after == CardLineHeads::kNone || after > JoinEnd(lines, marked, m)) continue;
             if (!ContainsText(lines[first], name)) continue;
         }
-        const size_t last = isMarked ? joinEnd(m) : first;
-        WStringView line = lines[first];
-        if (last != first) {
-            joined.clear();
-            for (size_t j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
-            line = joined;
-        }
+        const size_t last = isMarked ? JoinEnd(lines, marked, m) : first;
         from = last + 1;
-        if (!visit(context, line, first, last)) return true;
+        if (!visit(context, JoinLines(lines, first, last, joined), first, last)) return true;
     }
 }

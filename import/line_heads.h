@@ -2,12 +2,14 @@
  * reads only the lines that start with it: each line's head (its text up to the
  * first ":" or ";") hashed into buckets chained in card order, and the lines that
  * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, IsHeadText, HeadName,
- * CountLinesHeadedBy and VisitLinesHeadedBy; knows no property names. */
+ * CountLinesHeadedBy, VisitLinesHeadedBy and ForEachLineHeadedBy; knows no property
+ * names. */
 #ifndef ZAMO_IMPORT_LINE_HEADS_H
 #define ZAMO_IMPORT_LINE_HEADS_H
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "card_lines.h"
@@ -28,12 +30,26 @@ struct CardLineHeads {
     uint32_t last[kBuckets];
     std::vector<uint32_t> next;    // the next line of the same bucket, or kNone
     std::vector<uint32_t> marked;  // the lines containing the marker, in card order
+    uint64_t followsMarked[kBuckets / 64];  // buckets of a line right after a marked one
 };
 
 /* Makes `heads` describe `lines` (reusing its room), the marked lines being those
- * that contain LineBreakMarker(). A card of kNone lines or more is left
- * undescribed. */
+ * that contain LineBreakMarker(). A line's note from LineNoteOfBytes stands for
+ * reading its text; a line without one is read. A card of kNone lines or more
+ * is left undescribed. */
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
+
+/* The note for a card line decoded from `size` bytes of windows-1251 or UTF-8
+ * (in which ASCII bytes stand for themselves and no other byte gives an ASCII
+ * unit): its head and whether it holds the marker, read from the bytes; 0 when
+ * a byte above ASCII comes before its head ends, so the text must be read. */
+uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size);
+
+/* LineNoteOfBytes for bytes known to hold the marker or not. */
+uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked);
+
+/* Where the marker's bytes first start in [from, end), or `end`. */
+const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned char* end);
 
 /* Whether `text` can be a head the summary answers for: 1 to kLongestHead
  * units, none of them ":", ";" or "=" (so no line joined to another can start
@@ -53,6 +69,24 @@ struct HeadName {
  * when the summary does not describe `lines` or `name` is no head text. */
 size_t CountLinesHeadedBy(const HeadName& name, const CardLines& lines, const CardLineHeads& heads);
 
+/* Whether the head of `line` is exactly `name`, a head text: the line starts
+ * with it, followed by ":", ";" or nothing. */
+inline bool HeadIs(WStringView line, WStringView name) {
+    const size_t size = name.size();
+    if (line.size() < size) return false;
+    for (size_t k = 0; k < size; ++k)
+        if (line[k] != name[k]) return false;
+    return line.size() == size || line[size] == u':' || line[size] == u';';
+}
+
+/* The last line joined to marked line marked[k] (`marked` in card order): the
+ * run of marked lines from it, and the line that ends the run. */
+size_t JoinEnd(const CardLines& lines, const std::vector<uint32_t>& marked, size_t k);
+
+/* Lines first to last as one: the card's own line when first == last, else
+ * built in `joined`. */
+WStringView JoinLines(const CardLines& lines, size_t first, size_t last, WString& joined);
+
 /* For a head text `name` and a summary made for `lines`: calls visit(line) for every line VisitPropertyLines(name, ...) would
  * give whose head is `name`, in card order, joined alike, and possibly a few
  * more of those lines, until visit returns false; returns true. Lines it passes
@@ -61,5 +95,40 @@ size_t CountLinesHeadedBy(const HeadName& name, const CardLines& lines, const Ca
  * is no head text. */
 bool VisitLinesHeadedBy(const HeadName& name, const CardLines& lines, const CardLineHeads& heads,
                         WString& joined, LineVisitor visit, void* context);
+
+/* VisitLinesHeadedBy with any callable visit(line, first, last) -> bool. When
+ * no line of the name's bucket follows a marked line, no join swallows one, so
+ * each line of the head is read with its own joins, and nothing else: that
+ * walk, the usual one, is made here without a call per line. */
+template <typename Visit>
+bool ForEachLineHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads,
+                         WString& joined, Visit&& visit) {
+    if (heads.lines != &lines || heads.count != lines.size() || !head.isHead) return false;
+    uint32_t chained = heads.first[head.bucket];
+    if (chained == CardLineHeads::kNone) return true;  // no line of this head: nothing to give
+    if (heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1) {
+        using Callable = std::remove_reference_t<Visit>;
+        return VisitLinesHeadedBy(
+            head, lines, heads, joined,
+            [](void* context, WStringView line, size_t first, size_t last) {
+                return (*static_cast<Callable*>(context))(line, first, last);
+            },
+            const_cast<void*>(static_cast<const void*>(&visit)));
+    }
+    const std::vector<uint32_t>& marked = heads.marked;
+    size_t m = 0;  // the first marked line not yet passed
+    for (; chained != CardLineHeads::kNone; chained = heads.next[chained]) {
+        const WStringView line = lines[chained];
+        if (!HeadIs(line, head.text)) continue;
+        while (m < marked.size() && marked[m] < chained) ++m;
+        if (m < marked.size() && marked[m] == chained) {
+            const size_t last = JoinEnd(lines, marked, m);
+            if (!visit(JoinLines(lines, chained, last, joined), chained, last)) return true;
+        } else if (!visit(line, chained, chained)) {
+            return true;
+        }
+    }
+    return true;
+}
 
 #endif

@@ -57,12 +57,11 @@ void VisitNamedProperties(const PropertyName& name, const CardLines& card, Prope
         if (scratch.parts.name != name.head.text) return true;
         return found();
     };
+    if (name.plain && ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined, take)) return;
     using Take = decltype(take);
     auto call = [](void* context, WStringView line, size_t first, size_t last) {
         return (*static_cast<Take*>(context))(line, first, last);
     };
-    if (name.plain && VisitLinesHeadedBy(name.head, card, scratch.heads, scratch.joined, call, &take))
-        return;
     VisitPropertyLines(name.head.text, card, scratch.joined, call, &take);
 }
 

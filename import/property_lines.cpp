@@ -157,7 +157,7 @@ inline bool MayHoldEscapes(WStringView piece) {
     return AnyLane(seen);
 }
 
-const WStringView kLineBreakMarker = TEXT("=0D=0A=");
+constexpr WStringView kLineBreakMarker = LineBreakMarker();
 
 // What an escape "\x" protects to ("?>" ...) and what a placeholder restores to.
 struct EscapeRule {
@@ -227,8 +227,6 @@ inline void AssignRestored(WString& out, WStringView piece) {
 }
 
 }  // namespace
-
-WStringView LineBreakMarker() { return kLineBreakMarker; }
 
 void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joined,
                         LineVisitor visit, void* context) {

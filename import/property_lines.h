@@ -11,7 +11,7 @@
 #include "wide_text.h"
 
 /* The text by which a line is joined with the next: "=0D=0A=". */
-WStringView LineBreakMarker();
+constexpr WStringView LineBreakMarker() { return WStringView(u"=0D=0A=", 7); }
 
 /* Empties `result`, then adds every card line that contains `name` anywhere
  * (case-sensitive), each joined with the lines that follow it while the line

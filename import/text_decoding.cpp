@@ -11,7 +11,7 @@ namespace {
 constexpr WCHAR kReplacement = 0xFFFD;
 
 // Code page 1251, bytes 0x80 to 0xFF; the lower half is ASCII.
-const WCHAR kWindows1251Upper[128] = {
+constexpr WCHAR kWindows1251Upper[128] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 88-8F
     0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
@@ -175,18 +175,18 @@ struct Windows1251Table {
     WCHAR units[256];
 };
 
-Windows1251Table MakeWindows1251Table() {
+constexpr Windows1251Table MakeWindows1251Table() {
     Windows1251Table table{};
     for (unsigned byte = 0; byte < 256; ++byte)
-        table.units[byte] = Windows1251Character(static_cast<unsigned char>(byte));
+        table.units[byte] = byte < 0x80 ? static_cast<WCHAR>(byte) : kWindows1251Upper[byte - 0x80];
     return table;
 }
 
+constexpr Windows1251Table kWindows1251Table = MakeWindows1251Table();
+
 }  // namespace
 
-WCHAR Windows1251Character(unsigned char byte) {
-    return byte < 0x80 ? static_cast<WCHAR>(byte) : kWindows1251Upper[byte - 0x80];
-}
+WCHAR Windows1251Character(unsigned char byte) { return kWindows1251Table.units[byte]; }
 
 TextEncoding EncodingAfterMark(const unsigned char* start, size_t size, size_t& markLength) {
     if (size >= 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF) {
@@ -212,7 +212,7 @@ size_t DecodeBytes(TextEncoding encoding, const unsigned char* in, size_t size, 
         case TextEncoding::Windows1251:
             break;
     }
-    static const Windows1251Table table = MakeWindows1251Table();
+    const Windows1251Table& table = kWindows1251Table;
     size_t i = 0, n = 0;
     while (i < size) {
         CopyAsciiWords(in, size, i, out, n);  // ASCII is the same in code page 1251

@@ -3,7 +3,8 @@
 // must be cut into pieces. Over random files fed in random slices, both ways
 // must give the cards that the rules give when written out plainly: decode the
 // whole file, split it at line feeds, cut long lines into pieces, then collect
-// cards with a text search for the markers.
+// cards with a text search for the markers. The notes left with lines read on
+// their bytes must summarize each card as reading its units does.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,10 +12,26 @@
 
 #include "card_cutting.h"
 #include "fake_host.h"
+#include "line_heads.h"
 
 namespace {
 
 using Cards = std::vector<std::vector<std::string>>;
+
+// The summary of a card as the lookups see it.
+std::vector<uint32_t> SummaryOf(const CardLines& lines) {
+    CardLineHeads heads;
+    SummarizeLineHeads(lines, heads);
+    std::vector<uint32_t> all(std::begin(heads.first), std::end(heads.first));
+    all.insert(all.end(), heads.next.begin(), heads.next.end());
+    all.push_back(CardLineHeads::kNone);
+    all.insert(all.end(), heads.marked.begin(), heads.marked.end());
+    for (uint64_t word : heads.followsMarked) {
+        all.push_back(static_cast<uint32_t>(word >> 32));
+        all.push_back(static_cast<uint32_t>(word));
+    }
+    return all;
+}
 
 // A fixed sequence of pseudo-random numbers: next(n) is below n.
 struct RandomBelow {
@@ -80,6 +97,8 @@ Cards CutInSlices(const std::string& bytes, TextEncoding encoding, size_t pieceL
         Cards& all = *static_cast<Cards*>(context);
         all.emplace_back();
         for (WStringView line : card) all.back().push_back(Utf8(WString(line)));
+        const CardLines unnoted(card.begin(), card.end());
+        if (SummaryOf(card) != SummaryOf(unnoted)) all.back().push_back("(summary differs)");
     };
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     for (size_t at = 0; at < bytes.size();) {
@@ -97,6 +116,7 @@ TEST(CardCutting, BytesAndUnitsGiveTheCardsOfThePlainRules) {
     const std::string fragments[] = {
         "BEGIN:VCARD", "END:VCARD", "VCARD", "BEGIN:", "\n", "\r\n", "\r", "TEL:1;x",
         "\xD0\x97\xD0\xBE\xD1\x8F", "\xF0\x9D\x84\x9E", "\xE1\x80", "\xFF", "=0D=0A=", "V",
+        "=", ";", "N", "FN;", "X-A-NAME-OF-THIRTY-TWO-UNITS-LON:", "X-A-NAME-OF-THIRTY-THREE-UNITS-LO;",
     };
     RandomBelow next{2024};
     for (int round = 0; round < 300; ++round) {
