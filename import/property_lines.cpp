@@ -206,7 +206,7 @@ __attribute__((noinline)) void AssignRestoredEscapes(WString& out, WStringView p
     for (FoundBlocks<EscapeStarts> blocks(piece, 0); blocks.Next(from, bits);)
         for (; bits != 0; bits &= bits - 1) {
             const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
-            // A last unit stands for itself; one inside a pair just restored is taken.
+            // A last unit stands for itself; the second of a pair just restored starts none.
             if (i + 1 >= piece.size() || i < run) continue;
             const EscapeRule* rule = piece[i] == u'\\' ? RuleForEscaped(piece[i + 1])
                                                        : RuleForPlaceholder(piece[i + 1]);
