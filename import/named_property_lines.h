@@ -12,6 +12,7 @@
 #include "card_lines.h"
 #include "line_heads.h"
 #include "property_lines.h"
+#include "text_search.h"
 #include "wide_text.h"
 
 /* Buffers reused by every step of one card, so that looking a property up does
@@ -54,7 +55,7 @@ void VisitNamedProperties(const PropertyName& name, const CardLines& card, Prope
     auto take = [&](WStringView line, size_t first, size_t last) {
         SplitPropertyParts(line, scratch.parts);
         scratch.line = first == last ? first : PropertyScratch::kJoinedLine;
-        if (scratch.parts.name != name.head.text) return true;
+        if (!SameText(scratch.parts.name, name.head.text)) return true;
         return found();
     };
     if (name.plain && ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined, take)) return;

@@ -1,5 +1,5 @@
 /* Substring search over UTF-16 text for the reader and the property lookup,
- * which test every line for a marker or a name. Exports ContainsText,
+ * which test every line for a marker or a name. Exports ContainsText, SameText,
  * FindUnitFrom and FindEitherUnitFrom. */
 #ifndef ZAMO_IMPORT_TEXT_SEARCH_H
 #define ZAMO_IMPORT_TEXT_SEARCH_H
@@ -13,6 +13,15 @@
  * occurs in every text. Same answer as WStringView::find, checking eight code
  * units at a time for the part's first two. */
 bool ContainsText(WStringView text, WStringView part);
+
+/* Whether `a` and `b` hold the same units: WStringView's == for the short
+ * names compared per line, without its three-way compare. */
+inline bool SameText(WStringView a, WStringView b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
 
 /* The first position at or after `from` of `unit` in `text`, or npos; same
  * answer as WStringView::find, eight code units at a time. */
