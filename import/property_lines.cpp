@@ -1,11 +1,161 @@
 /* Property lookup and line splitting (see property_lines.h). Escapes are found
  * in one left-to-right scan: a separator is escaped exactly when a backslash
- * stands right before it, so no protected copy of the line is ever made. */
+ * stands right before it, so no protected copy of the line is ever made. The
+ * scans test sixteen or eight code units at once and walk the units found as bits. */
 #include "property_lines.h"
+
+#include <cstdint>
+#include <cstring>
 
 #include "text_search.h"
 
 namespace {
+
+typedef uint16_t EightUnits __attribute__((vector_size(16)));
+static_assert(sizeof(WCHAR) == 2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "lane k of eight units is bits 16k to 16k + 15 of two words");
+
+EightUnits Load(const WCHAR* at) {
+    EightUnits units;
+    std::memcpy(&units, at, sizeof units);
+    return units;
+}
+
+// Eight units all equal to `unit`.
+EightUnits Spread(WCHAR unit) { return EightUnits{} + static_cast<uint16_t>(unit); }
+
+// Whether some lane of `lanes` (each all ones or all zeros) is set.
+bool AnyLane(EightUnits lanes) {
+    uint64_t halves[2];
+    std::memcpy(halves, &lanes, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
+
+// The lanes of `lanes` (each all ones or all zeros) as bits 0 to 7, lane k as
+// bit k: each lane narrowed to a byte, then the multiplication moves bit 8k to
+// bit 56 + k, no two of its products meeting.
+typedef uint8_t EightBytes __attribute__((vector_size(8)));
+unsigned Bits(EightUnits lanes) {
+    const EightBytes bytes = __builtin_convertvector(lanes, EightBytes);
+    uint64_t word;
+    std::memcpy(&word, &bytes, sizeof word);
+    return static_cast<unsigned>(((word & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+}
+
+// What the splitting looks for, on one unit and on eight at once (a lane of
+// all ones where found).
+struct Separators {  // ";" or ":": 0x3B and 0x3A differ in the lowest bit only
+    static bool Found(WCHAR unit) { return (unit | 1) == u';'; }
+    static EightUnits Found(EightUnits units) { return (units | Spread(1)) == Spread(u';'); }
+};
+struct Semicolons {
+    static bool Found(WCHAR unit) { return unit == u';'; }
+    static EightUnits Found(EightUnits units) { return units == Spread(u';'); }
+};
+
+struct EscapeStarts {  // "\" or "?", what may start an escape or a placeholder
+    static bool Found(WCHAR unit) { return unit == u'\\' || unit == u'?'; }
+    static EightUnits Found(EightUnits units) {
+        return (units == Spread(u'\\')) | (units == Spread(u'?'));
+    }
+};
+
+// The units of a text from a position on that `Wanted` finds, a block of up
+// to sixteen units at a time.
+template <typename Wanted>
+class FoundBlocks {
+public:
+    FoundBlocks(WStringView text, size_t from) : units_(text.data()), size_(text.size()), next_(from) {}
+
+    /* The next block that holds any: its first position and which of its units
+     * are found (unit from + k as bit k); false when no block is left. */
+    bool Next(size_t& from, unsigned& bits) {
+        for (; next_ + 16 <= size_; next_ += 16) {
+            const EightUnits first = Wanted::Found(Load(units_ + next_));
+            const EightUnits second = Wanted::Found(Load(units_ + next_ + 8));
+            if (!AnyLane(first | second)) continue;
+            from = next_;
+            bits = Bits(first) | Bits(second) << 8;
+            next_ += 16;
+            return true;
+        }
+        if (next_ + 8 <= size_) {
+            const EightUnits eight = Wanted::Found(Load(units_ + next_));
+            from = next_;
+            next_ += 8;
+            if (AnyLane(eight)) {
+                bits = Bits(eight);
+                return true;
+            }
+        }
+        if (next_ == size_) return false;
+        if (size_ < 8) {  // a short text, unit by unit
+            from = next_;
+            bits = 0;
+            for (size_t i = next_; i < size_; ++i)
+                if (Wanted::Found(units_[i])) bits |= 1u << (i - from);
+            next_ = size_;
+            return bits != 0;
+        }
+        // The last few, read as the last eight without the ones already seen.
+        from = size_ - 8;
+        const unsigned seen = static_cast<unsigned>(next_ - from);
+        next_ = size_;
+        const EightUnits eight = Wanted::Found(Load(units_ + from));
+        if (!AnyLane(eight)) return false;
+        bits = Bits(eight) >> seen << seen;
+        return bits != 0;
+    }
+
+private:
+    const WCHAR* units_;
+    size_t size_;
+    size_t next_;  // the first unit not yet read
+};
+
+// Cuts `line` from `start` on at each unit `Wanted` finds that no backslash
+// escapes, adding the piece before it to `pieces` and moving `start` past it,
+// until last(position) holds for a cut made; returns whether it did.
+template <typename Wanted, typename Last>
+bool CutPieces(WStringView line, size_t& start, std::vector<WStringView>& pieces, Last last) {
+    const WCHAR* units = line.data();
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<Wanted> blocks(line, start); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            if (i > 0 && units[i - 1] == u'\\') continue;  // escaped
+            pieces.push_back(WStringView(units + start, i - start));
+            start = i + 1;
+            if (last(i)) return true;
+        }
+    return false;
+}
+
+// Whether restoring could change `piece`: false only when it holds no "\" or
+// "?" before its last unit (a unit at the end stands for itself).
+inline bool MayHoldEscapes(WStringView piece) {
+    const WCHAR* units = piece.data();
+    const size_t size = piece.size();
+    if (size < 4) {
+        for (size_t i = 0; i + 1 < size; ++i)
+            if (EscapeStarts::Found(units[i])) return true;
+        return false;
+    }
+    EightUnits seen;
+    if (size < 8) {  // the first four and the last four, overlapping
+        typedef uint64_t TwoWords __attribute__((vector_size(16)));
+        uint64_t first, last;
+        std::memcpy(&first, units, sizeof first);
+        std::memcpy(&last, units + size - 4, sizeof last);
+        const TwoWords words = {first, last};
+        std::memcpy(&seen, &words, sizeof seen);
+        return AnyLane(EscapeStarts::Found(seen));
+    }
+    seen = EscapeStarts::Found(Load(units + size - 8));
+    for (size_t i = 0; i + 8 < size; i += 8) seen |= EscapeStarts::Found(Load(units + i));
+    return AnyLane(seen);
+}
 
 constexpr WStringView kLineBreakMarker = LineBreakMarker();
 
@@ -45,31 +195,35 @@ void AssignProtected(WString& out, WStringView piece) {
     }
 }
 
-// Writes `piece` as a value component: escapes and placeholders alike become
-// the separator they stand for ("\;" and "?>" -> ";"); the text between them
-// is copied a run at a time.
-void AssignRestored(WString& out, WStringView piece) {
-    bool plain = true;
-    ForEachUnitOf(piece, u'\\', u'?', [&plain](size_t) { return plain = false; });
-    if (plain) {
-        out.clear();
-        out.append(piece.data(), piece.size());  // nothing to restore
-        return;
-    }
+// Writes `piece` with its escapes and placeholders turned into the separators
+// they stand for ("\;" and "?>" -> ";"), the text between them copied a
+// run at a time. Kept out of line: few values need it.
+__attribute__((noinline)) void AssignRestoredEscapes(WString& out, WStringView piece) {
     out.clear();
     size_t run = 0;  // start of the text not yet copied
-    for (size_t i = 0; i + 1 < piece.size(); ++i) {
-        const WCHAR c = piece[i];
-        if (c != u'\\' && c != u'?') continue;
-        const EscapeRule* rule =
-            c == u'\\' ? RuleForEscaped(piece[i + 1]) : RuleForPlaceholder(piece[i + 1]);
-        if (!rule) continue;
-        out.append(piece.data() + run, i - run);
-        out.push_back(rule->escaped);
-        ++i;
-        run = i + 1;
-    }
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<EscapeStarts> blocks(piece, 0); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            // A last unit stands for itself; the second of a pair just restored starts none.
+            if (i + 1 >= piece.size() || i < run) continue;
+            const EscapeRule* rule = piece[i] == u'\\' ? RuleForEscaped(piece[i + 1])
+                                                       : RuleForPlaceholder(piece[i + 1]);
+            if (!rule) continue;
+            out.append(piece.data() + run, i - run);
+            out.push_back(rule->escaped);
+            run = i + 2;
+        }
     out.append(piece.data() + run, piece.size() - run);
+}
+
+// Writes `piece` as a value component: escapes and placeholders alike become
+// the separator they stand for.
+inline void AssignRestored(WString& out, WStringView piece) {
+    if (MayHoldEscapes(piece)) return AssignRestoredEscapes(out, piece);
+    out.clear();
+    out.append(piece.data(), piece.size());  // nothing to restore
 }
 
 }  // namespace
@@ -102,25 +256,18 @@ void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WSt
 void SplitPropertyParts(WStringView line, PropertyParts& parts) {
     parts.parameters.clear();
     parts.components.clear();
-    std::vector<WStringView>* pieces = &parts.parameters;  // the components after the colon
     const WCHAR* units = line.data();
-    size_t start = 0;
-    ForEachUnitOf(line, u';', u':', [&](size_t i) {
-        if (i > 0 && units[i - 1] == u'\\') return true;  // escaped
-        const bool colon = units[i] == u':';
-        if (colon && pieces == &parts.components) return true;  // only the first colon separates
-        pieces->emplace_back(units + start, i - start);
-        if (colon) pieces = &parts.components;
-        start = i + 1;
-        return true;
-    });
-    if (pieces == &parts.parameters) {  // no colon: the whole line is name, parameter and value
+    size_t start = 0;  // of the piece being cut
+    const bool colon = CutPieces<Separators>(line, start, parts.parameters,
+                                             [units](size_t i) { return units[i] == u':'; });
+    if (!colon) {  // no colon: the whole line is name, parameter and value
         parts.name = line;
         parts.parameters.assign(1, line);
         parts.components.assign(1, line);
         return;
     }
-    parts.components.emplace_back(units + start, line.size() - start);
+    CutPieces<Semicolons>(line, start, parts.components, [](size_t) { return false; });
+    parts.components.push_back(WStringView(units + start, line.size() - start));
     parts.name = parts.parameters.front();
 }
 

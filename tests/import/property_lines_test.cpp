@@ -4,6 +4,8 @@
 // vCard line syntax the reader accepts (escapes "\;", "\:", "\,").
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -156,6 +158,88 @@ TEST(SplitPropertyLine, KeepsTextBeyondANul) {
     ASSERT_EQ(components.size(), 2u);
     EXPECT_EQ(components[0].size(), 3u);
     EXPECT_EQ(components[1], WString(TEXT("c")));
+}
+
+// The cutting of a line written out unit by unit, as the line syntax states it:
+// a ";" or ":" after a backslash separates nothing; the first other ":" ends
+// the parameters, each other ";" ends a piece; without a colon the whole line
+// is the one parameter and the one component.
+void PlainCut(WStringView line, std::vector<WString>& parameters, std::vector<WString>& components) {
+    parameters.clear();
+    components.clear();
+    std::vector<WString>* pieces = &parameters;
+    size_t start = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const bool semicolon = line[i] == u';', colon = line[i] == u':';
+        if (!(semicolon || colon) || (i > 0 && line[i - 1] == u'\\')) continue;
+        if (colon && pieces == &components) continue;
+        pieces->emplace_back(line.substr(start, i - start));
+        if (colon) pieces = &components;
+        start = i + 1;
+    }
+    if (pieces == &parameters) {
+        parameters.assign(1, WString(line));
+        components.assign(1, WString(line));
+        return;
+    }
+    components.emplace_back(line.substr(start));
+}
+
+// A component's value by the escape table: each "\;", "\:", "\,", "?>", "?<"
+// and "?/", read left to right without overlap, becomes ";", ":" or ",".
+WString PlainValue(WStringView piece) {
+    const struct {
+        WCHAR first, second, separator;
+    } pairs[] = {{u'\\', u';', u';'}, {u'\\', u':', u':'}, {u'\\', u',', u','},
+                 {u'?', u'>', u';'},  {u'?', u'<', u':'},  {u'?', u'/', u','}};
+    WString value;
+    for (size_t i = 0; i < piece.size(); ++i) {
+        WCHAR unit = piece[i];
+        for (const auto& pair : pairs)
+            if (i + 1 < piece.size() && unit == pair.first && piece[i + 1] == pair.second) {
+                unit = pair.separator;
+                ++i;
+                break;
+            }
+        value.push_back(unit);
+    }
+    return value;
+}
+
+// Random lines of separators, escapes, placeholders and text (a lone surrogate
+// among them), of every length from empty to several blocks, each in a buffer
+// of its own size so that a read past either end is caught under the sanitizer.
+TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
+    const WCHAR alphabet[] = {u';', u':', u'\\', u'?', u',', u'>', u'<', u'/',
+                              u' ', u'a', u'\u0418', static_cast<WCHAR>(0xD800)};
+    std::mt19937 random(20261207);
+    PropertyParts parts;
+    WString room;
+    std::vector<WString> parameters, components;
+    for (int round = 0; round < 20000; ++round) {
+        const size_t size = random() % 72;
+        std::unique_ptr<WCHAR[]> units(new WCHAR[size]);
+        for (size_t i = 0; i < size; ++i) {
+            // Mostly text, so that long runs without a separator occur too.
+            const bool plain = random() % 3 != 0;
+            units[i] = plain ? alphabet[8 + random() % 4] : alphabet[random() % 8];
+        }
+        const WStringView line(units.get(), size);
+        SplitPropertyParts(line, parts);
+        PlainCut(line, parameters, components);
+        const std::string trace = "round " + std::to_string(round) + ": " + Utf8(WString(line));
+        ASSERT_EQ(parts.name, WStringView(parameters.front())) << trace;
+        ASSERT_EQ(parts.parameters.size(), parameters.size()) << trace;
+        for (size_t i = 0; i < parameters.size(); ++i)
+            ASSERT_EQ(parts.parameters[i], WStringView(parameters[i])) << trace << ", parameter " << i;
+        ASSERT_EQ(parts.components.size(), components.size()) << trace;
+        for (size_t i = 0; i < components.size(); ++i) {
+            ASSERT_EQ(parts.components[i], WStringView(components[i])) << trace << ", component " << i;
+            const WCHAR* value = ComponentValue(parts, i, room);
+            ASSERT_EQ(Utf8(WString(value)), Utf8(PlainValue(components[i]))) << trace << ", value " << i;
+            ASSERT_EQ(room, PlainValue(components[i])) << trace << ", room " << i;
+        }
+    }
 }
 
 }  // namespace
