@@ -55,11 +55,10 @@ Presence EnsureContact(WString& uid, bool storedWithLineFeed) {
     return Presence::Inserted;
 }
 
-// The first component of the first line named exactly FN; empty without one.
-WString ReadFormattedName(const CardLines& card, PropertyScratch& scratch) {
-    WString name;
+// The first component of the first line named exactly FN into `name`; empty without one.
+void ReadFormattedName(const CardLines& card, PropertyScratch& scratch, WString& name) {
+    name.clear();
     FirstNamedValue(kFormattedName, card, scratch, name);
-    return name;
 }
 
 // Every N line in card order: last, first, middle name; a name of three empty
@@ -103,11 +102,13 @@ void ImportCard(const CardLines& lines, CardImportContext& context) {
     PropertyScratch& scratch = context.scratch;
     // The exact-name steps read only the lines that start with their name.
     SummarizeLineHeads(lines, scratch.heads);
-    WString uid;
+    WString& uid = context.uid;
+    uid.clear();
     const bool hasUid = FirstPropertyValue(TEXT("UID"), lines, scratch, uid);
     Presence presence = EnsureContact(uid, hasUid && context.fromUtf8File);
     if (presence == Presence::NoIdentifier) return;
-    WString formattedName = ReadFormattedName(lines, scratch);
+    WString& formattedName = context.formattedName;
+    ReadFormattedName(lines, scratch, formattedName);
     if (presence == Presence::Existing && !ConfirmOverwrite(uid, formattedName, lines, scratch))
         return;
     AddinZamo_Contact_SetTitle(uid.c_str(), formattedName.c_str());

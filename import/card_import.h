@@ -16,6 +16,7 @@ struct CardImportContext {
     PropertyScratch scratch;
     KnownCommunications communications;
     bool fromUtf8File = false;
+    WString uid, formattedName;  // the card's, their room kept for the next
 };
 
 /* Imports one card into the host. The first line containing "UID" names the

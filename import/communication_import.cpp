@@ -295,12 +295,13 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
             const WCHAR* kind = StepKind(step, parts.parameters);
             // The host keeps the value up to a NUL; compare that part.
             const WCHAR* value = ComponentValue(parts, 0, scratch.value);
+            const WStringView kindText(kind), valueText(value);
             ReadOnce(uid, card, scratch.heads, known);
             // HasCommunication's answer from what is known, remembering a new value at once.
             const uint32_t line = scratch.line < kNoLine ? static_cast<uint32_t>(scratch.line) : kNoLine;
-            if (!RememberKey(known, kind, value, line)) return;
+            if (!RememberKey(known, kindText, valueText, line)) return;
             AddinZamo_Contact_AddCommunication(uid.c_str(), kind, value, step.subKind);
-            RememberShortened(known, kind, value);
+            RememberShortened(known, kindText, valueText);
         });
     }
     if (known.read) Forget(known);
