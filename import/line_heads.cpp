@@ -123,17 +123,32 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
     if (end - from < static_cast<std::ptrdiff_t>(kMarker.size())) return end;
     const unsigned char* const last = end - kMarker.size();  // the last place it fits
     const SixteenBytes equals = SixteenBytes{} + static_cast<uint8_t>('=');
-    const unsigned char* at = from;
-    for (; last - at >= 15; at += 16) {  // sixteen places, the last reading up to at + 21
-        const LaneWords hits((LoadSixteen(at) == equals) & (LoadSixteen(at + 3) == equals) &
-                             (LoadSixteen(at + 6) == equals));
-        if (!hits.Any()) continue;
+    // The places among sixteen from `at` where the first and the last "=" stand.
+    auto candidates = [&](const unsigned char* at) {
+        return SixteenBytes((LoadSixteen(at) == equals) & (LoadSixteen(at + 6) == equals));
+    };
+    // The first place among sixteen from `at` that starts the marker, or null.
+    auto check = [](const unsigned char* at, SixteenBytes places) -> const unsigned char* {
+        const LaneWords hits(places);
         for (size_t half = 0; half < 2; ++half)
             for (uint64_t lanes = hits.half[half]; lanes != 0;) {
                 const unsigned lane = static_cast<unsigned>(__builtin_ctzll(lanes)) / 8;
                 if (MarkerStartsAt(at + 8 * half + lane)) return at + 8 * half + lane;
                 lanes &= ~(uint64_t{0xFF} << (8 * lane));
             }
+        return nullptr;
+    };
+    const unsigned char* at = from;
+    for (; last - at >= 31; at += 32) {  // thirty-two places, the last reading up to at + 37
+        const SixteenBytes low = candidates(at), high = candidates(at + 16);
+        if (!LaneWords(low | high).Any()) continue;
+        if (const unsigned char* found = check(at, low)) return found;
+        if (const unsigned char* found = check(at + 16, high)) return found;
+    }
+    for (; last - at >= 15; at += 16) {  // sixteen places, the last reading up to at + 21
+        const SixteenBytes places = candidates(at);
+        if (!LaneWords(places).Any()) continue;
+        if (const unsigned char* found = check(at, places)) return found;
     }
     for (; at <= last; ++at)
         if (at[0] == '=' && at[3] == '=' && at[6] == '=' && MarkerStartsAt(at)) return at;
