@@ -14,7 +14,7 @@ namespace {
 using TextSetter = int (*)(const WCHAR* uid, const WCHAR* value);
 
 struct AddressKind {
-    const WCHAR* word;  // found anywhere in a parameter entry, case-sensitive
+    WStringView word;  // found anywhere in a parameter entry, case-sensitive
     TextSetter street, city, province, postalCode, country;
 };
 
@@ -33,10 +33,11 @@ const AddressKind kAddressKinds[] = {
 constexpr size_t kExtended = 1, kStreet = 2, kLocality = 3, kRegion = 4, kPostalCode = 5,
                  kCountry = 6;
 
+// The first kind whose word the first entry holding either word holds.
 const AddressKind* ChooseAddressKind(const std::vector<WStringView>& parameters) {
     for (WStringView entry : parameters)
         for (const AddressKind& kind : kAddressKinds)
-            if (ContainsText(entry, kind.word)) return &kind;
+            if (entry.size() >= kind.word.size() && ContainsText(entry, kind.word)) return &kind;
     return nullptr;
 }
 

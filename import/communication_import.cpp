@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -15,31 +16,40 @@ namespace {
 
 struct CommunicationStep {
     PropertyName property;
-    const WCHAR* kind;
-    const WCHAR* faxKind;  // the kind instead when a parameter entry holds "FAX"; null: none
+    WStringView kind;      // a literal, so a NUL follows it
+    WStringView faxKind;   // the kind instead when a parameter entry holds "FAX"; empty: none
     const WCHAR* subKind;  // null for all but messengers
 };
 
 const CommunicationStep kCommunicationSteps[] = {
     {TEXT("TEL"), TEXT("tel"), TEXT("fax"), nullptr},
-    {TEXT("URL"), TEXT("www"), nullptr, nullptr},
-    {TEXT("EMAIL"), TEXT("eml"), nullptr, nullptr},
-    {TEXT("X-ICQ"), TEXT("msg"), nullptr, TEXT("ICQ")},
-    {TEXT("X-GTALK"), TEXT("msg"), nullptr, TEXT("GTALK")},
-    {TEXT("X-AIM"), TEXT("msg"), nullptr, TEXT("AIM")},
-    {TEXT("X-YAHOO"), TEXT("msg"), nullptr, TEXT("YAHOO")},
-    {TEXT("X-SKYPE"), TEXT("msg"), nullptr, TEXT("SKYPE")},
-    {TEXT("X-MSN"), TEXT("msg"), nullptr, TEXT("MSN")},
-    {TEXT("X-JABBER"), TEXT("msg"), nullptr, TEXT("JABBER")},
+    {TEXT("URL"), TEXT("www"), {}, nullptr},
+    {TEXT("EMAIL"), TEXT("eml"), {}, nullptr},
+    {TEXT("X-ICQ"), TEXT("msg"), {}, TEXT("ICQ")},
+    {TEXT("X-GTALK"), TEXT("msg"), {}, TEXT("GTALK")},
+    {TEXT("X-AIM"), TEXT("msg"), {}, TEXT("AIM")},
+    {TEXT("X-YAHOO"), TEXT("msg"), {}, TEXT("YAHOO")},
+    {TEXT("X-SKYPE"), TEXT("msg"), {}, TEXT("SKYPE")},
+    {TEXT("X-MSN"), TEXT("msg"), {}, TEXT("MSN")},
+    {TEXT("X-JABBER"), TEXT("msg"), {}, TEXT("JABBER")},
 };
 
-const WCHAR kFaxWord[] = TEXT("FAX");
+const WStringView kFaxWord = TEXT("FAX");
 
-const WCHAR* StepKind(const CommunicationStep& step, const std::vector<WStringView>& parameters) {
-    if (step.faxKind)
+WStringView StepKind(const CommunicationStep& step, const std::vector<WStringView>& parameters) {
+    if (!step.faxKind.empty())
         for (WStringView entry : parameters)
             if (ContainsText(entry, kFaxWord)) return step.faxKind;
     return step.kind;
+}
+
+// A line's first value component as the host keeps it: up to a NUL. The view
+// lives in `room` (or is a literal), a NUL right after it.
+WStringView LineValue(const PropertyParts& parts, WString& room) {
+    const WCHAR* value = ComponentValue(parts, 0, room);
+    if (value != room.c_str()) return WStringView(value);
+    const WStringView text(room);
+    return text.substr(0, FindUnitFrom(text, WCHAR(0), 0));
 }
 
 // The host may hand back null where it means "nothing": read it as empty.
@@ -62,13 +72,38 @@ constexpr uint32_t kNoLine = UINT32_MAX;
 
 using Known = KnownCommunications;
 
-// FNV-1a over kind, a separator unlike any unit and value, then mixed so that
-// the top half (the slot) and the low bits (the tag) both depend on every unit.
+constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+
+uint64_t Fold(uint64_t hash, uint64_t word) {
+    hash = (hash ^ word) * kMultiplier;
+    return hash ^ hash >> 32;
+}
+
+// Folds `text` into `hash` four units at a time (a short last four read as the
+// text's last four again, a text of fewer than four filled with zeros), then
+// its length, which tells those readings apart.
+uint64_t FoldText(uint64_t hash, WStringView text) {
+    static_assert(sizeof(WCHAR) == 2, "four units to a word");
+    const WCHAR* units = text.data();
+    const size_t size = text.size();
+    uint64_t word = 0;
+    if (size < 4) {
+        for (size_t i = 0; i < size; ++i) word |= static_cast<uint64_t>(units[i]) << (16 * i);
+        return Fold(hash, word ^ static_cast<uint64_t>(size) << 48);
+    }
+    size_t i = 0;
+    for (; i + 4 < size; i += 4) {
+        std::memcpy(&word, units + i, sizeof word);
+        hash = Fold(hash, word);
+    }
+    std::memcpy(&word, units + size - 4, sizeof word);
+    return Fold(Fold(hash, word), size);
+}
+
+// The key's hash, mixed at the end so that the top half (the slot) and the low
+// bits (the tag) both depend on every unit.
 uint64_t HashKey(WStringView kind, WStringView value) {
-    uint64_t hash = 0xCBF29CE484222325ull;
-    for (WCHAR unit : kind) hash = (hash ^ unit) * 0x100000001B3ull;
-    hash = (hash ^ 0x10000u) * 0x100000001B3ull;
-    for (WCHAR unit : value) hash = (hash ^ unit) * 0x100000001B3ull;
+    uint64_t hash = FoldText(FoldText(0xCBF29CE484222325ull, kind), value);
     hash ^= hash >> 33;
     hash *= 0xFF51AFD7ED558CCDull;
     hash ^= hash >> 33;
@@ -76,7 +111,10 @@ uint64_t HashKey(WStringView kind, WStringView value) {
 }
 
 constexpr uint8_t kHashBits = 0x7F;
-uint8_t TagOf(uint64_t hash) { return static_cast<uint8_t>(hash % kHashBits + 1); }
+uint8_t TagOf(uint64_t hash) {
+    const uint8_t tag = static_cast<uint8_t>(hash & kHashBits);
+    return tag != 0 ? tag : 1;
+}
 
 size_t HomeSlot(const Known& known, uint64_t hash) {
     return static_cast<size_t>(((hash >> 32) * known.slots.size()) >> 32);
@@ -93,7 +131,7 @@ const CommunicationStep& StepNamed(WStringView name) {
 void ReadLineKey(Known& known, uint32_t line, WStringView& kind, WStringView& value) {
     SplitPropertyParts((*known.card)[line], known.parts);
     kind = StepKind(StepNamed(known.parts.name), known.parts.parameters);
-    value = ComponentValue(known.parts, 0, known.value);  // up to a NUL, as the host keeps it
+    value = LineValue(known.parts, known.value);
 }
 
 WStringView CopyText(const Known& known, const Known::Copy& copy) {
@@ -109,17 +147,22 @@ void KeyOf(Known& known, uint8_t tag, uint32_t number, WStringView& kind, WStrin
     value = text.substr(nul + 1);
 }
 
+// Whether the slot holding `held` is the key's; kept out of line, as a tag
+// seldom matches another key.
+__attribute__((noinline)) bool Holds(Known& known, size_t slot, uint8_t held, WStringView kind,
+                                     WStringView value) {
+    WStringView heldKind, heldValue;
+    KeyOf(known, held, known.slots[slot], heldKind, heldValue);
+    return heldKind == kind && heldValue == value;
+}
+
 // The slot holding the key, or the free slot where it would go.
-size_t SlotOf(Known& known, uint64_t hash, WStringView kind, WStringView value) {
-    const uint8_t tag = TagOf(hash);
+inline size_t SlotOf(Known& known, uint64_t hash, uint8_t tag, WStringView kind, WStringView value) {
     const size_t size = known.slots.size();
     for (size_t slot = HomeSlot(known, hash);; slot = slot + 1 == size ? 0 : slot + 1) {
         const uint8_t held = known.tags[slot];
         if (held == Known::kFree) return slot;
-        if ((held & kHashBits) != tag) continue;
-        WStringView heldKind, heldValue;
-        KeyOf(known, held, known.slots[slot], heldKind, heldValue);
-        if (heldKind == kind && heldValue == value) return slot;
+        if ((held & kHashBits) == tag && Holds(known, slot, held, kind, value)) return slot;
     }
 }
 
@@ -185,16 +228,17 @@ uint32_t Store(Known& known, WStringView kind, WStringView value) {
 // false when it was known already.
 bool RememberKey(Known& known, WStringView kind, WStringView value, uint32_t line = kNoLine) {
     const uint64_t hash = HashKey(kind, value);
-    size_t slot = SlotOf(known, hash, kind, value);
+    const uint8_t tag = TagOf(hash);
+    size_t slot = SlotOf(known, hash, tag, kind, value);
     if (known.tags[slot] != Known::kFree) return false;
     if ((known.used + 1) * 4 > known.slots.size() * 3) {
         Grow(known);
-        slot = SlotOf(known, hash, kind, value);
+        slot = SlotOf(known, hash, tag, kind, value);
     }
     if (line != kNoLine)
-        Put(known, slot, TagOf(hash), line);
+        Put(known, slot, tag, line);
     else
-        Put(known, slot, static_cast<uint8_t>(TagOf(hash) | Known::kCopyTag), Store(known, kind, value));
+        Put(known, slot, static_cast<uint8_t>(tag | Known::kCopyTag), Store(known, kind, value));
     return true;
 }
 
@@ -292,16 +336,15 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
     known.read = false;
     for (const CommunicationStep& step : kCommunicationSteps) {
         ForEachNamedProperty(step.property, card, scratch, [&](const PropertyParts& parts) {
-            const WCHAR* kind = StepKind(step, parts.parameters);
-            // The host keeps the value up to a NUL; compare that part.
-            const WCHAR* value = ComponentValue(parts, 0, scratch.value);
-            const WStringView kindText(kind), valueText(value);
+            const WStringView kind = StepKind(step, parts.parameters);
+            const WStringView value = LineValue(parts, scratch.value);
             ReadOnce(uid, card, scratch.heads, known);
             // HasCommunication's answer from what is known, remembering a new value at once.
             const uint32_t line = scratch.line < kNoLine ? static_cast<uint32_t>(scratch.line) : kNoLine;
-            if (!RememberKey(known, kindText, valueText, line)) return;
-            AddinZamo_Contact_AddCommunication(uid.c_str(), kind, value, step.subKind);
-            RememberShortened(known, kindText, valueText);
+            if (!RememberKey(known, kind, value, line)) return;
+            // Both views end where a NUL follows, so the host reads them as they are.
+            AddinZamo_Contact_AddCommunication(uid.c_str(), kind.data(), value.data(), step.subKind);
+            RememberShortened(known, kind, value);
         });
     }
     if (known.read) Forget(known);
