@@ -34,11 +34,37 @@ constexpr size_t kExtended = 1, kStreet = 2, kLocality = 3, kRegion = 4, kPostal
                  kCountry = 6;
 
 // The first kind whose word the first entry holding either word holds.
-const AddressKind* ChooseAddressKind(const std::vector<WStringView>& parameters) {
+const AddressKind* KindOfFirstEntry(const std::vector<WStringView>& parameters) {
     for (WStringView entry : parameters)
         for (const AddressKind& kind : kAddressKinds)
             if (entry.size() >= kind.word.size() && ContainsText(entry, kind.word)) return &kind;
     return nullptr;
+}
+
+// The entries as one text when each follows the one before after a single
+// ";" (as the line has them); empty when they do not.
+WStringView EntriesText(const std::vector<WStringView>& parameters) {
+    if (parameters.empty()) return WStringView();
+    for (size_t i = 1; i < parameters.size(); ++i) {
+        const WCHAR* end = parameters[i - 1].data() + parameters[i - 1].size();
+        if (parameters[i].data() != end + 1 || *end != u';') return WStringView();
+    }
+    const WCHAR* start = parameters.front().data();
+    return WStringView(start, static_cast<size_t>(parameters.back().data() + parameters.back().size() - start));
+}
+
+// As KindOfFirstEntry. A word holds no ";", so in the entries' text it is found
+// inside an entry only: when just one word is found, its kind is the answer.
+const AddressKind* ChooseAddressKind(const std::vector<WStringView>& parameters) {
+    const WStringView text = EntriesText(parameters);
+    if (text.empty()) return KindOfFirstEntry(parameters);
+    const AddressKind* found = nullptr;
+    for (const AddressKind& kind : kAddressKinds) {
+        if (!ContainsText(text, kind.word)) continue;
+        if (found) return KindOfFirstEntry(parameters);  // both: the entries decide
+        found = &kind;
+    }
+    return found;
 }
 
 // A component the line lacks reads as empty; one value at a time lives in `room`.

@@ -97,6 +97,37 @@ TEST_F(CardAddress, LinesSetTheChosenAddressByPosition) {
     }
 }
 
+TEST_F(CardAddress, ChosenKindAgreesWithReadingEntryByEntryOnRandomLines) {
+    // Lines made of parameter entries the test knows (pieces of the words, an
+    // escaped ";" inside an entry, both words in one entry or in two), so the
+    // expected kind comes from the entries one by one: the first holding HOME or
+    // WORK decides, HOME winning within it.
+    const WString pieces[] = {TEXT("HOME"), TEXT("WORK"), TEXT("HO"), TEXT("ME"), TEXT("WO"),
+                              TEXT("RK"),   TEXT("TYPE="), TEXT(","), TEXT("\\;"), TEXT("H")};
+    unsigned seed = 11;
+    auto next = [&seed](unsigned below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % below;
+    };
+    for (int round = 0; round < 1000; ++round) {
+        WString line = TEXT("ADR");
+        std::vector<std::string> expected;
+        for (unsigned entries = next(4); entries > 0; --entries) {
+            WString entry;
+            for (unsigned n = next(3) + 1; n > 0; --n) entry += pieces[next(10)];
+            line += TEXT(";") + entry;
+            if (!expected.empty()) continue;
+            if (entry.find(TEXT("HOME")) != WString::npos)
+                expected = Home("S", "", "", "", "");
+            else if (entry.find(TEXT("WORK")) != WString::npos)
+                expected = Business("S", "", "", "", "");
+        }
+        line += TEXT(":;;S;;;;");
+        ImportCardOfU({line});
+        ASSERT_EQ(JoinLines(AddressCalls()), JoinLines(expected)) << Utf8(line);
+    }
+}
+
 TEST_F(CardAddress, ShortLinesSetWhatTheyHaveAndTakeTheRestAsEmpty) {
     // Never reading past the component list: the missing components are empty.
     struct Case {
