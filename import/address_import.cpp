@@ -41,23 +41,11 @@ const AddressKind* KindOfFirstEntry(const std::vector<WStringView>& parameters) 
     return nullptr;
 }
 
-// The entries as one text when each follows the one before after a single
-// ";" (as the line has them); empty when they do not.
-WStringView EntriesText(const std::vector<WStringView>& parameters) {
-    if (parameters.empty()) return WStringView();
-    for (size_t i = 1; i < parameters.size(); ++i) {
-        const WCHAR* end = parameters[i - 1].data() + parameters[i - 1].size();
-        if (parameters[i].data() != end + 1 || *end != u';') return WStringView();
-    }
-    const WCHAR* start = parameters.front().data();
-    return WStringView(start, static_cast<size_t>(parameters.back().data() + parameters.back().size() - start));
-}
-
-// As KindOfFirstEntry. A word holds no ";", so in the entries' text it is found
-// inside an entry only: when just one word is found, its kind is the answer.
+// As KindOfFirstEntry. A word holds no ";", so in the entries joined it is
+// found inside an entry only: when just one word is found, its kind is the answer.
 const AddressKind* ChooseAddressKind(const std::vector<WStringView>& parameters) {
-    const WStringView text = EntriesText(parameters);
-    if (text.empty()) return KindOfFirstEntry(parameters);
+    WStringView text;
+    if (!JoinedPieces(parameters.data(), parameters.size(), u';', text)) return KindOfFirstEntry(parameters);
     const AddressKind* found = nullptr;
     for (const AddressKind& kind : kAddressKinds) {
         if (!ContainsText(text, kind.word)) continue;

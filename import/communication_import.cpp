@@ -36,11 +36,18 @@ const CommunicationStep kCommunicationSteps[] = {
 
 const WStringView kFaxWord = TEXT("FAX");
 
+// Whether a parameter entry holds "FAX" (which holds no ";": the entries
+// joined are searched at once when they lie so).
+bool HoldsFax(const std::vector<WStringView>& parameters) {
+    WStringView text;
+    if (JoinedPieces(parameters.data(), parameters.size(), u';', text)) return ContainsText(text, kFaxWord);
+    for (WStringView entry : parameters)
+        if (ContainsText(entry, kFaxWord)) return true;
+    return false;
+}
+
 WStringView StepKind(const CommunicationStep& step, const std::vector<WStringView>& parameters) {
-    if (!step.faxKind.empty())
-        for (WStringView entry : parameters)
-            if (ContainsText(entry, kFaxWord)) return step.faxKind;
-    return step.kind;
+    return !step.faxKind.empty() && HoldsFax(parameters) ? step.faxKind : step.kind;
 }
 
 // A line's first value component as the host keeps it: up to a NUL. The view

@@ -1,6 +1,6 @@
 /* Substring search over UTF-16 text for the reader and the property lookup,
- * which test every line for a marker or a name. Exports ContainsText, SameText,
- * FindUnitFrom and FindEitherUnitFrom. */
+ * which test every line for a marker or a name. Exports ContainsText, JoinedPieces,
+ * SameText, FindUnitFrom, FindEitherUnitFrom and ForEachUnitOf. */
 #ifndef ZAMO_IMPORT_TEXT_SEARCH_H
 #define ZAMO_IMPORT_TEXT_SEARCH_H
 
@@ -13,6 +13,23 @@
  * occurs in every text. Same answer as WStringView::find, checking eight code
  * units at a time for the part's first two. */
 bool ContainsText(WStringView text, WStringView part);
+
+/* Puts into `text` the stretch from the first of `count` pieces to the last and
+ * returns true when each piece after the first starts right after a single
+ * `separator` that ends the one before (as pieces cut at single separators
+ * do): a part holding no separator is then in `text` exactly when it is in one
+ * of the pieces. False, `text` left alone, when there are none or they lie
+ * otherwise. */
+inline bool JoinedPieces(const WStringView* pieces, size_t count, WCHAR separator, WStringView& text) {
+    if (count == 0) return false;
+    for (size_t i = 1; i < count; ++i) {
+        const WCHAR* end = pieces[i - 1].data() + pieces[i - 1].size();
+        if (pieces[i].data() != end + 1 || *end != separator) return false;
+    }
+    const WCHAR* start = pieces[0].data();
+    text = WStringView(start, static_cast<size_t>(pieces[count - 1].data() + pieces[count - 1].size() - start));
+    return true;
+}
 
 /* Whether `a` and `b` hold the same units: WStringView's == for the short
  * names compared per line, without its three-way compare. */
