@@ -1,5 +1,6 @@
 /* The line heads of a card (see line_heads.h): one pass over the card takes
- * each line's head and marker from its note or its text. The general lookup
+ * each line's head and marker from the note found on its bytes as it was cut,
+ * or else from its text. The general lookup
  * walks a bucket's chain and the marked lines together, in card order, since a
  * marked line that contains the name swallows the lines it joins whatever their
  * heads. */
@@ -119,7 +120,7 @@ static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three si
 const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned char* end) {
     static constexpr WStringView kMarker = LineBreakMarker();
     static_assert(kMarker.size() == 7 && kMarker[0] == u'=' && kMarker[3] == u'=' && kMarker[6] == u'=',
-                  "the marker is found by its three \"=\"");
+                  "the marker is found by its first and last \"=\", then compared whole");
     if (end - from < static_cast<std::ptrdiff_t>(kMarker.size())) return end;
     const unsigned char* const last = end - kMarker.size();  // the last place it fits
     const SixteenBytes equals = SixteenBytes{} + static_cast<uint8_t>('=');
@@ -168,7 +169,6 @@ uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked) {
     if (marked) note |= kMarked;
     return note;
 }
-
 
 static_assert(CardLineHeads::kBuckets == 256, "a bucket is the top byte of a hash");
 
