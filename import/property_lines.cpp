@@ -125,7 +125,7 @@ bool CutPieces(WStringView line, size_t& start, std::vector<WStringView>& pieces
         for (; bits != 0; bits &= bits - 1) {
             const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
             if (i > 0 && units[i - 1] == u'\\') continue;  // escaped
-            pieces.push_back(WStringView(units + start, i - start));
+            pieces.emplace_back(units + start, i - start);
             start = i + 1;
             if (last(i)) return true;
         }
