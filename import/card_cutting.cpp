@@ -138,8 +138,11 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size, const Known
         if (marked) HandCardOver(c);
         return;
     }
-    size_t written = 0;
-    DecodeBytes(c.encoding, line, size, true, c.card.Room(size + 1), written);
+    size_t written = size;
+    if (c.encoding == TextEncoding::Windows1251)
+        DecodeWindows1251(line, size, c.card.Room(size + 1));
+    else
+        DecodeBytes(c.encoding, line, size, true, c.card.Room(size + 1), written);
     c.card.Grow(written);
     c.card.CloseLine(known ? LineNoteOfBytes(line, size, known->marked) : LineNoteOfBytes(line, size));
     if (!c.inCard) {

@@ -170,23 +170,18 @@ size_t DecodeUtf16Le(const unsigned char* in, size_t size, bool atEnd, WCHAR* ou
 
 namespace {
 
-// Every byte's character at once, for the decoding loop.
-struct Windows1251Table {
-    WCHAR units[256];
-};
-
-constexpr Windows1251Table MakeWindows1251Table() {
-    Windows1251Table table{};
+constexpr Windows1251Units MakeWindows1251Units() {
+    Windows1251Units table{};
     for (unsigned byte = 0; byte < 256; ++byte)
-        table.units[byte] = byte < 0x80 ? static_cast<WCHAR>(byte) : kWindows1251Upper[byte - 0x80];
+        table.of[byte] = byte < 0x80 ? static_cast<WCHAR>(byte) : kWindows1251Upper[byte - 0x80];
     return table;
 }
 
-constexpr Windows1251Table kWindows1251Table = MakeWindows1251Table();
-
 }  // namespace
 
-WCHAR Windows1251Character(unsigned char byte) { return kWindows1251Table.units[byte]; }
+extern constexpr Windows1251Units kWindows1251Units = MakeWindows1251Units();
+
+WCHAR Windows1251Character(unsigned char byte) { return kWindows1251Units.of[byte]; }
 
 TextEncoding EncodingAfterMark(const unsigned char* start, size_t size, size_t& markLength) {
     if (size >= 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF) {
@@ -212,13 +207,7 @@ size_t DecodeBytes(TextEncoding encoding, const unsigned char* in, size_t size, 
         case TextEncoding::Windows1251:
             break;
     }
-    const Windows1251Table& table = kWindows1251Table;
-    size_t i = 0, n = 0;
-    while (i < size) {
-        CopyAsciiWords(in, size, i, out, n);  // ASCII is the same in code page 1251
-        const size_t stop = i + 8 < size ? i + 8 : size;  // then the next eight through the table
-        for (; i < stop; ++i) out[n++] = table.units[in[i]];
-    }
+    DecodeWindows1251(in, size, out);
     written = size;
     return size;
 }

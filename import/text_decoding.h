@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 enum class TextEncoding { Utf8, Utf16Le, Windows1251 };
 
@@ -26,5 +28,27 @@ TextEncoding EncodingAfterMark(const unsigned char* start, size_t size, size_t& 
  * unpaired surrogates and an odd last byte of UTF-16 become U+FFFD. */
 size_t DecodeBytes(TextEncoding encoding, const unsigned char* in, size_t size, bool atEnd,
                    WCHAR* out, size_t& written);
+
+/* Code page 1251 for every byte, and DecodeBytes' windows-1251 loop itself:
+ * in[0, size) into out[0, size), eight ASCII bytes at a time where they come
+ * so, else eight through the table. Inline, so that a caller decoding line by
+ * line pays no call per line. */
+struct Windows1251Units {
+    WCHAR of[256];
+};
+extern const Windows1251Units kWindows1251Units;
+inline void DecodeWindows1251(const unsigned char* in, size_t size, WCHAR* out) {
+    size_t i = 0;
+    while (i < size) {
+        for (; i + 8 <= size; i += 8) {  // ASCII is the same in code page 1251
+            uint64_t word;
+            std::memcpy(&word, in + i, sizeof word);
+            if (word & 0x8080808080808080ULL) break;
+            for (size_t k = 0; k < 8; ++k) out[i + k] = in[i + k];
+        }
+        const size_t stop = i + 8 < size ? i + 8 : size;  // then the next eight through the table
+        for (; i < stop; ++i) out[i] = kWindows1251Units.of[in[i]];
+    }
+}
 
 #endif
