@@ -11,26 +11,6 @@
 
 namespace {
 
-typedef uint16_t EightUnits __attribute__((vector_size(16)));
-static_assert(sizeof(WCHAR) == 2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
-              "lane k of eight units is bits 16k to 16k + 15 of two words");
-
-EightUnits Load(const WCHAR* at) {
-    EightUnits units;
-    std::memcpy(&units, at, sizeof units);
-    return units;
-}
-
-// Eight units all equal to `unit`.
-EightUnits Spread(WCHAR unit) { return EightUnits{} + static_cast<uint16_t>(unit); }
-
-// Whether some lane of `lanes` (each all ones or all zeros) is set.
-bool AnyLane(EightUnits lanes) {
-    uint64_t halves[2];
-    std::memcpy(halves, &lanes, sizeof halves);
-    return (halves[0] | halves[1]) != 0;
-}
-
 // The lanes of `lanes` (each all ones or all zeros) as bits 0 to 7, lane k as
 // bit k: each lane narrowed to a byte, then the multiplication moves bit 8k to
 // bit 56 + k, no two of its products meeting.
@@ -46,17 +26,17 @@ unsigned Bits(EightUnits lanes) {
 // all ones where found).
 struct Separators {  // ";" or ":": 0x3B and 0x3A differ in the lowest bit only
     static bool Found(WCHAR unit) { return (unit | 1) == u';'; }
-    static EightUnits Found(EightUnits units) { return (units | Spread(1)) == Spread(u';'); }
+    static EightUnits Found(EightUnits units) { return (units | SpreadUnit(1)) == SpreadUnit(u';'); }
 };
 struct Semicolons {
     static bool Found(WCHAR unit) { return unit == u';'; }
-    static EightUnits Found(EightUnits units) { return units == Spread(u';'); }
+    static EightUnits Found(EightUnits units) { return units == SpreadUnit(u';'); }
 };
 
 struct EscapeStarts {  // "\" or "?", what may start an escape or a placeholder
     static bool Found(WCHAR unit) { return unit == u'\\' || unit == u'?'; }
     static EightUnits Found(EightUnits units) {
-        return (units == Spread(u'\\')) | (units == Spread(u'?'));
+        return (units == SpreadUnit(u'\\')) | (units == SpreadUnit(u'?'));
     }
 };
 
@@ -71,8 +51,8 @@ public:
      * are found (unit from + k as bit k); false when no block is left. */
     bool Next(size_t& from, unsigned& bits) {
         for (; next_ + 16 <= size_; next_ += 16) {
-            const EightUnits first = Wanted::Found(Load(units_ + next_));
-            const EightUnits second = Wanted::Found(Load(units_ + next_ + 8));
+            const EightUnits first = Wanted::Found(LoadEightUnits(units_ + next_));
+            const EightUnits second = Wanted::Found(LoadEightUnits(units_ + next_ + 8));
             if (!AnyLane(first | second)) continue;
             from = next_;
             bits = Bits(first) | Bits(second) << 8;
@@ -80,7 +60,7 @@ public:
             return true;
         }
         if (next_ + 8 <= size_) {
-            const EightUnits eight = Wanted::Found(Load(units_ + next_));
+            const EightUnits eight = Wanted::Found(LoadEightUnits(units_ + next_));
             from = next_;
             next_ += 8;
             if (AnyLane(eight)) {
@@ -101,7 +81,7 @@ public:
         from = size_ - 8;
         const unsigned seen = static_cast<unsigned>(next_ - from);
         next_ = size_;
-        const EightUnits eight = Wanted::Found(Load(units_ + from));
+        const EightUnits eight = Wanted::Found(LoadEightUnits(units_ + from));
         if (!AnyLane(eight)) return false;
         bits = Bits(eight) >> seen << seen;
         return bits != 0;
@@ -152,8 +132,8 @@ inline bool MayHoldEscapes(WStringView piece) {
         std::memcpy(&seen, &words, sizeof seen);
         return AnyLane(EscapeStarts::Found(seen));
     }
-    seen = EscapeStarts::Found(Load(units + size - 8));
-    for (size_t i = 0; i + 8 < size; i += 8) seen |= EscapeStarts::Found(Load(units + i));
+    seen = EscapeStarts::Found(LoadEightUnits(units + size - 8));
+    for (size_t i = 0; i + 8 < size; i += 8) seen |= EscapeStarts::Found(LoadEightUnits(units + i));
     return AnyLane(seen);
 }
 

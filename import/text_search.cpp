@@ -8,23 +8,6 @@
 
 namespace {
 
-// Eight code units compared at once (one SSE2 comparison where the target has
-// it; the compiler splits it up elsewhere).
-typedef uint16_t EightUnits __attribute__((vector_size(16)));
-static_assert(sizeof(WCHAR) == 2, "eight code units per comparison");
-
-EightUnits Load(const WCHAR* at) {
-    EightUnits units;
-    std::memcpy(&units, at, sizeof units);
-    return units;
-}
-
-EightUnits Spread(WCHAR unit) { return EightUnits{} + static_cast<uint16_t>(unit); }
-
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "lane 0 is the low bits of a word");
-
-// The first position below `size` at which `at(i)` holds, or `size`; `lanes(i)`
-// tells for positions i to i + 7 at once which hold (a lane of all ones).
 // The first position of the eight from `i` whose lane is set, or npos.
 template <typename Hits>
 size_t FirstLane(size_t i, Hits hits) {
@@ -64,11 +47,11 @@ bool ContainsText(WStringView text, WStringView part) {
     if (part.size() == 1) return FindUnitFrom(text, part[0], 0) != WStringView::npos;
     // Positions where the part fits; at each, two units can be read.
     const size_t starts = text.size() - part.size() + 1;
-    const EightUnits first = Spread(part[0]), second = Spread(part[1]);
+    const EightUnits first = SpreadUnit(part[0]), second = SpreadUnit(part[1]);
     for (size_t pos = 0; pos < starts; ++pos) {
         pos += FindFirst(
             starts - pos,
-            [&](size_t i) { return (Load(units + pos + i) == first) & (Load(units + pos + i + 1) == second); },
+            [&](size_t i) { return (LoadEightUnits(units + pos + i) == first) & (LoadEightUnits(units + pos + i + 1) == second); },
             [&](size_t i) { return units[pos + i] == part[0] && units[pos + i + 1] == part[1]; });
         if (pos == starts) return false;
         size_t k = 2;  // parts are names and markers: a plain loop beats a library call
@@ -81,9 +64,9 @@ bool ContainsText(WStringView text, WStringView part) {
 size_t FindUnitFrom(WStringView text, WCHAR unit, size_t from) {
     if (from >= text.size()) return WStringView::npos;
     const WCHAR* units = text.data() + from;
-    const EightUnits wanted = Spread(unit);
+    const EightUnits wanted = SpreadUnit(unit);
     const size_t pos = from + FindFirst(
-                                  text.size() - from, [&](size_t i) { return Load(units + i) == wanted; },
+                                  text.size() - from, [&](size_t i) { return LoadEightUnits(units + i) == wanted; },
                                   [&](size_t i) { return units[i] == unit; });
     return pos == text.size() ? WStringView::npos : pos;
 }
@@ -91,11 +74,11 @@ size_t FindUnitFrom(WStringView text, WCHAR unit, size_t from) {
 size_t FindEitherUnitFrom(WStringView text, WCHAR one, WCHAR other, size_t from) {
     if (from >= text.size()) return WStringView::npos;
     const WCHAR* units = text.data() + from;
-    const EightUnits wantedOne = Spread(one), wantedOther = Spread(other);
+    const EightUnits wantedOne = SpreadUnit(one), wantedOther = SpreadUnit(other);
     const size_t pos =
         from + FindFirst(
                    text.size() - from,
-                   [&](size_t i) { return (Load(units + i) == wantedOne) | (Load(units + i) == wantedOther); },
+                   [&](size_t i) { return (LoadEightUnits(units + i) == wantedOne) | (LoadEightUnits(units + i) == wantedOther); },
                    [&](size_t i) { return units[i] == one || units[i] == other; });
     return pos == text.size() ? WStringView::npos : pos;
 }

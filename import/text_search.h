@@ -1,6 +1,7 @@
 /* Substring search over UTF-16 text for the reader and the property lookup,
  * which test every line for a marker or a name. Exports ContainsText, JoinedPieces,
- * SameText, FindUnitFrom, FindEitherUnitFrom and ForEachUnitOf. */
+ * SameText, FindUnitFrom, FindEitherUnitFrom and ForEachUnitOf, and the eight-unit
+ * comparisons they are made of. */
 #ifndef ZAMO_IMPORT_TEXT_SEARCH_H
 #define ZAMO_IMPORT_TEXT_SEARCH_H
 
@@ -8,6 +9,29 @@
 #include <cstring>
 
 #include "wide_text.h"
+
+/* Eight code units compared at once (one SSE2 comparison where the target has
+ * it; the compiler splits it up elsewhere); lane k is bits 16k to 16k + 15 of
+ * its two words. */
+typedef uint16_t EightUnits __attribute__((vector_size(16)));
+static_assert(sizeof(WCHAR) == 2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "lane k of eight units is bits 16k to 16k + 15 of two words");
+
+inline EightUnits LoadEightUnits(const WCHAR* at) {
+    EightUnits units;
+    std::memcpy(&units, at, sizeof units);
+    return units;
+}
+
+/* Eight units all equal to `unit`. */
+inline EightUnits SpreadUnit(WCHAR unit) { return EightUnits{} + static_cast<uint16_t>(unit); }
+
+/* Whether some lane of `lanes` (each all ones or all zeros) is set. */
+inline bool AnyLane(EightUnits lanes) {
+    uint64_t halves[2];
+    std::memcpy(halves, &lanes, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
 
 /* Whether `part` occurs in `text` (exact, case-sensitive); an empty part
  * occurs in every text. Same answer as WStringView::find, checking eight code
@@ -53,22 +77,18 @@ size_t FindEitherUnitFrom(WStringView text, WCHAR one, WCHAR other, size_t from)
  * per unit found. */
 template <typename Found>
 void ForEachUnitOf(WStringView text, WCHAR one, WCHAR other, Found&& found) {
-    typedef uint16_t EightUnits __attribute__((vector_size(16)));
-    static_assert(sizeof(WCHAR) == 2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
-                  "lane k of eight units is bits 16k to 16k + 15 of two words");
     const WCHAR* units = text.data();
     if (text.size() < 8) {
         for (size_t i = 0; i < text.size(); ++i)
             if ((units[i] == one || units[i] == other) && !found(i)) return;
         return;
     }
-    const EightUnits wantedOne = EightUnits{} + static_cast<uint16_t>(one);
-    const EightUnits wantedOther = EightUnits{} + static_cast<uint16_t>(other);
+    const EightUnits wantedOne = SpreadUnit(one);
+    const EightUnits wantedOther = SpreadUnit(other);
     // Reports the hits among the eight units from `start` that lie at or after
     // `from`; false once found has said stop.
     auto eight = [&](size_t start, size_t from) {
-        EightUnits chunk;
-        std::memcpy(&chunk, units + start, sizeof chunk);
+        const EightUnits chunk = LoadEightUnits(units + start);
         const auto hits = (chunk == wantedOne) | (chunk == wantedOther);
         uint64_t halves[2];
         std::memcpy(halves, &hits, sizeof halves);

@@ -13,6 +13,7 @@
 #include "card_cutting.h"
 #include "fake_host.h"
 #include "line_heads.h"
+#include "random_below.h"
 
 namespace {
 
@@ -32,15 +33,6 @@ std::vector<uint32_t> SummaryOf(const CardLines& lines) {
     }
     return all;
 }
-
-// A fixed sequence of pseudo-random numbers: next(n) is below n.
-struct RandomBelow {
-    uint64_t state;
-    size_t operator()(uint64_t below) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<size_t>((state >> 33) % below);
-    }
-};
 
 bool IsHigh(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLow(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }

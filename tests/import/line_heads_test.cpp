@@ -11,6 +11,7 @@
 #include "line_heads.h"
 #include "named_property_lines.h"
 #include "property_lines.h"
+#include "random_below.h"
 
 namespace {
 
@@ -19,15 +20,6 @@ std::vector<std::string> Utf8List(const std::vector<WString>& list) {
     for (const WString& s : list) out.push_back(Utf8(s));
     return out;
 }
-
-// A fixed sequence of pseudo-random numbers: next(n) is below n.
-struct RandomBelow {
-    uint64_t state;
-    size_t operator()(uint64_t below) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<size_t>((state >> 33) % below);
-    }
-};
 
 // A card of `count` lines "X-FILLER:n", with `at` lines replaced by `text`.
 std::vector<WString> Filler(size_t count, std::vector<std::pair<size_t, WString>> at) {
