@@ -89,8 +89,7 @@ void SetSingleTexts(const WString& uid, const CardLines& card, PropertyScratch& 
 // Every BDAY line in card order; a text of no known form sets the all-zero time.
 void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
     ForEachNamedProperty(kBirthday, card, scratch, [&](const PropertyParts& parts) {
-        ComponentValue(parts, 0, scratch.value);
-        SYSTEMTIME time = ParseVCardDate(scratch.value);
+        SYSTEMTIME time = ParseVCardDate(ComponentView(parts, 0, scratch.value));
         double date = AddinZamo_GetOleDateFromSystemTime(time);
         AddinZamo_Contact_SetBirthDate(uid.c_str(), date);
     });

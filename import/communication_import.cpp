@@ -51,12 +51,11 @@ WStringView StepKind(const CommunicationStep& step, const std::vector<WStringVie
 }
 
 // A line's first value component as the host keeps it: up to a NUL. The view
-// lives in `room` (or is a literal), a NUL right after it.
+// lives in `room` or in `parts`, a NUL right after it.
 WStringView LineValue(const PropertyParts& parts, WString& room) {
-    const WCHAR* value = ComponentValue(parts, 0, room);
-    if (value != room.c_str()) return WStringView(value);
-    const WStringView text(room);
-    return text.substr(0, FindUnitFrom(text, WCHAR(0), 0));
+    const WStringView value = ComponentView(parts, 0, room);
+    if (!parts.Restored(0)) return value;  // one holding a NUL is restored
+    return value.substr(0, FindUnitFrom(value, WCHAR(0), 0));
 }
 
 // The host may hand back null where it means "nothing": read it as empty.
@@ -107,15 +106,34 @@ uint64_t FoldText(uint64_t hash, WStringView text) {
     return Fold(Fold(hash, word), size);
 }
 
-// The key's hash, mixed at the end so that the top half (the slot) and the low
-// bits (the tag) both depend on every unit.
-uint64_t HashKey(WStringView kind, WStringView value) {
-    uint64_t hash = FoldText(FoldText(0xCBF29CE484222325ull, kind), value);
+// A key's hash so far when its kind is `kind`.
+uint64_t KindHash(WStringView kind) { return FoldText(0xCBF29CE484222325ull, kind); }
+
+// The key's hash from its kind's, mixed at the end so that the top half (the
+// slot) and the low bits (the tag) both depend on every unit.
+uint64_t HashKey(uint64_t kindHash, WStringView value) {
+    uint64_t hash = FoldText(kindHash, value);
     hash ^= hash >> 33;
     hash *= 0xFF51AFD7ED558CCDull;
     hash ^= hash >> 33;
     return hash;
 }
+
+uint64_t HashKey(WStringView kind, WStringView value) { return HashKey(KindHash(kind), value); }
+
+// The kinds' hashes of each step, in the order of the steps: its kind's, and
+// its fax kind's.
+struct StepKindHashes {
+    uint64_t kind[sizeof kCommunicationSteps / sizeof kCommunicationSteps[0]];
+    uint64_t faxKind[sizeof kCommunicationSteps / sizeof kCommunicationSteps[0]];
+    StepKindHashes() {
+        for (size_t i = 0; i < sizeof kind / sizeof kind[0]; ++i) {
+            kind[i] = KindHash(kCommunicationSteps[i].kind);
+            faxKind[i] = KindHash(kCommunicationSteps[i].faxKind);
+        }
+    }
+};
+const StepKindHashes kStepKindHashes;
 
 constexpr uint8_t kHashBits = 0x7F;
 uint8_t TagOf(uint64_t hash) {
@@ -231,10 +249,9 @@ uint32_t Store(Known& known, WStringView kind, WStringView value) {
     return static_cast<uint32_t>(known.copies.size() - 1);
 }
 
-// Remembers the key, as card line `line` when it is one (kNoLine: as a copy);
-// false when it was known already.
-bool RememberKey(Known& known, WStringView kind, WStringView value, uint32_t line = kNoLine) {
-    const uint64_t hash = HashKey(kind, value);
+// Remembers the key, whose HashKey is `hash`, as card line `line` when it is
+// one (kNoLine: as a copy); false when it was known already.
+bool RememberKey(Known& known, WStringView kind, WStringView value, uint64_t hash, uint32_t line = kNoLine) {
     const uint8_t tag = TagOf(hash);
     size_t slot = SlotOf(known, hash, tag, kind, value);
     if (known.tags[slot] != Known::kFree) return false;
@@ -254,11 +271,11 @@ bool RememberKey(Known& known, WStringView kind, WStringView value, uint32_t lin
 void RememberShortened(Known& known, WStringView kind, WStringView value) {
     if (value.empty() || value.back() != TEXT('\n')) return;
     value.remove_suffix(1);
-    RememberKey(known, kind, value);
+    RememberKey(known, kind, value, HashKey(kind, value));
 }
 
 void Remember(Known& known, WStringView kind, WStringView value) {
-    RememberKey(known, kind, value);
+    RememberKey(known, kind, value, HashKey(kind, value));
     RememberShortened(known, kind, value);
 }
 
@@ -343,12 +360,15 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
     known.read = false;
     for (const CommunicationStep& step : kCommunicationSteps) {
         ForEachNamedProperty(step.property, card, scratch, [&](const PropertyParts& parts) {
-            const WStringView kind = StepKind(step, parts.parameters);
+            const bool fax = !step.faxKind.empty() && HoldsFax(parts.parameters);
+            const WStringView kind = fax ? step.faxKind : step.kind;
+            const size_t stepIndex = static_cast<size_t>(&step - kCommunicationSteps);
+            const uint64_t kindHash = (fax ? kStepKindHashes.faxKind : kStepKindHashes.kind)[stepIndex];
             const WStringView value = LineValue(parts, scratch.value);
             ReadOnce(uid, card, scratch.heads, known);
             // HasCommunication's answer from what is known, remembering a new value at once.
             const uint32_t line = scratch.line < kNoLine ? static_cast<uint32_t>(scratch.line) : kNoLine;
-            if (!RememberKey(known, kind, value, line)) return;
+            if (!RememberKey(known, kind, value, HashKey(kindHash, value), line)) return;
             // Both views end where a NUL follows, so the host reads them as they are.
             AddinZamo_Contact_AddCommunication(uid.c_str(), kind.data(), value.data(), step.subKind);
             RememberShortened(known, kind, value);

@@ -4,6 +4,16 @@
 
 #include "text_search.h"
 
+namespace {
+
+// The first component's value into `value`, beyond any NUL too.
+void AssignFirstValue(const PropertyParts& parts, WString& value) {
+    const WStringView text = ComponentView(parts, 0, value);
+    if (text.data() != value.data()) value.assign(text.data(), text.size());
+}
+
+}  // namespace
+
 bool IsPlainPropertyName(WStringView name) {
     for (WCHAR unit : name)
         if (unit == u'\\' || unit == u'?' || unit == u':' || unit == u';') return false;
@@ -15,7 +25,7 @@ bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch
     bool found = false;
     ForEachPropertyLine(name, card, scratch.joined, [&](WStringView line) {
         SplitPropertyParts(line, scratch.parts);
-        ComponentValue(scratch.parts, 0, value);
+        AssignFirstValue(scratch.parts, value);
         found = true;
         return false;
     });
@@ -26,7 +36,7 @@ bool FirstNamedValue(const PropertyName& name, const CardLines& card, PropertySc
                      WString& value) {
     bool found = false;
     VisitNamedProperties(name, card, scratch, [&]() {
-        ComponentValue(scratch.parts, 0, value);
+        AssignFirstValue(scratch.parts, value);
         found = true;
         return false;
     });

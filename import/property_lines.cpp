@@ -28,9 +28,15 @@ struct Separators {  // ";" or ":": 0x3B and 0x3A differ in the lowest bit only
     static bool Found(WCHAR unit) { return (unit | 1) == u';'; }
     static EightUnits Found(EightUnits units) { return (units | SpreadUnit(1)) == SpreadUnit(u';'); }
 };
-struct Semicolons {
-    static bool Found(WCHAR unit) { return unit == u';'; }
-    static EightUnits Found(EightUnits units) { return units == SpreadUnit(u';'); }
+
+// ";", and "\", "?" or NUL, which may make a value differ from its text; ":"
+// and ">" come along (0x3A, 0x3B, 0x3E and 0x3F are the units that or'ed with 5 give 0x3F).
+struct ValueStops {
+    static bool Found(WCHAR unit) { return (unit | 5) == 0x3F || unit == u'\\' || unit == 0; }
+    static EightUnits Found(EightUnits units) {
+        return ((units | SpreadUnit(5)) == SpreadUnit(0x3F)) | (units == SpreadUnit(u'\\')) |
+               (units == SpreadUnit(0));
+    }
 };
 
 struct EscapeStarts {  // "\" or "?", what may start an escape or a placeholder
@@ -233,28 +239,69 @@ void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WSt
     });
 }
 
-void SplitPropertyParts(WStringView line, PropertyParts& parts) {
+namespace {
+
+// Cuts the value of `line`, from `start` on, into parts.components at each ";"
+// that no backslash escapes, copying it into parts.values with a NUL where each
+// component ends, and notes in parts.restored the components that hold "\",
+// "?" or a NUL.
+void CutValue(WStringView line, size_t start, PropertyParts& parts) {
+    const WCHAR* units = line.data();
+    const size_t length = line.size() - start;
+    WCHAR* copy = nullptr;  // position i of the line at copy[i - start]
+    uint64_t restored = 0;
+    if (length <= PropertyParts::kLongestCopiedValue) {
+        if (parts.values.size() <= length) parts.values.resize(length + 1);
+        copy = parts.values.data();
+        if (length != 0) std::memcpy(copy, units + start, length * sizeof(WCHAR));
+        copy[length] = 0;
+    } else {
+        restored = ~uint64_t{0};
+    }
+    size_t piece = start;
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<ValueStops> blocks(line, start); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            const WCHAR unit = units[i];
+            if (unit == u';') {
+                if (units[i - 1] == u'\\') continue;  // escaped (the value starts after the colon)
+                parts.components.emplace_back(units + piece, i - piece);
+                if (copy) copy[i - start] = 0;
+                piece = i + 1;
+            } else if (unit != u':' && unit != u'>') {
+                const size_t k = parts.components.size();
+                restored |= uint64_t{1} << (k < 63 ? k : 63);
+            }
+        }
+    parts.components.emplace_back(units + piece, line.size() - piece);
+    parts.restored = restored;
+}
+
+}  // namespace
+
+__attribute__((flatten)) void SplitPropertyParts(WStringView line, PropertyParts& parts) {
     parts.parameters.clear();
     parts.components.clear();
     const WCHAR* units = line.data();
     size_t start = 0;  // of the piece being cut
     const bool colon = CutPieces<Separators>(line, start, parts.parameters,
                                              [units](size_t i) { return units[i] == u':'; });
-    if (!colon) {  // no colon: the whole line is name, parameter and value
+    if (!colon) {  // no colon: the whole line is name, parameter and value, made on demand
         parts.name = line;
         parts.parameters.assign(1, line);
         parts.components.assign(1, line);
+        parts.restored = 1;
         return;
     }
-    CutPieces<Semicolons>(line, start, parts.components, [](size_t) { return false; });
-    parts.components.push_back(WStringView(units + start, line.size() - start));
+    CutValue(line, start, parts);
     parts.name = parts.parameters.front();
 }
 
-const WCHAR* ComponentValue(const PropertyParts& parts, size_t index, WString& room) {
-    if (index >= parts.components.size()) return TEXT("");
+WStringView RestoredComponent(const PropertyParts& parts, size_t index, WString& room) {
     AssignRestored(room, parts.components[index]);
-    return room.c_str();
+    return room;
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,
