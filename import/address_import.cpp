@@ -55,19 +55,18 @@ const AddressKind* ChooseAddressKind(const std::vector<WStringView>& parameters)
     return found;
 }
 
-// A component the line lacks reads as empty; one value at a time lives in `room`.
-void SetAddress(const WString& uid, const AddressKind& kind, const PropertyParts& parts,
-                WString& room) {
+// A component the line lacks reads as empty.
+void SetAddress(const WString& uid, const AddressKind& kind, const PropertyParts& parts) {
     const WCHAR* id = uid.c_str();
-    kind.street(id, ComponentValue(parts, kStreet, room));
-    kind.city(id, ComponentValue(parts, kLocality, room));
-    kind.province(id, ComponentValue(parts, kRegion, room));
-    kind.postalCode(id, ComponentValue(parts, kPostalCode, room));
-    kind.country(id, ComponentValue(parts, kCountry, room));
+    kind.street(id, ComponentValue(parts, kStreet));
+    kind.city(id, ComponentValue(parts, kLocality));
+    kind.province(id, ComponentValue(parts, kRegion));
+    kind.postalCode(id, ComponentValue(parts, kPostalCode));
+    kind.country(id, ComponentValue(parts, kCountry));
     bool allEmpty = true;  // a component is empty exactly when its value is
     for (size_t i = kStreet; i <= kCountry && i < parts.components.size(); ++i)
         if (!parts.components[i].empty()) allEmpty = false;
-    if (allEmpty) kind.street(id, ComponentValue(parts, kExtended, room));
+    if (allEmpty) kind.street(id, ComponentValue(parts, kExtended));
 }
 
 }  // namespace
@@ -76,6 +75,6 @@ void ImportAddresses(const WString& uid, const CardLines& card, PropertyScratch&
     static const PropertyName kAddress(TEXT("ADR"));
     ForEachNamedProperty(kAddress, card, scratch, [&](const PropertyParts& parts) {
         if (const AddressKind* kind = ChooseAddressKind(parts.parameters))
-            SetAddress(uid, *kind, parts, scratch.value);
+            SetAddress(uid, *kind, parts);
     });
 }

@@ -66,13 +66,12 @@ void ReadFormattedName(const CardLines& card, PropertyScratch& scratch, WString&
 void SetNames(const WString& uid, const WString& formattedName, const CardLines& card,
               PropertyScratch& scratch) {
     const WCHAR* id = uid.c_str();
-    WString& room = scratch.value;
     ForEachNamedProperty(kName, card, scratch, [&](const PropertyParts& parts) {
         const std::vector<WStringView>& names = parts.components;
-        AddinZamo_Contact_SetLastName(id, ComponentValue(parts, 0, room));
-        if (names.size() >= 2) AddinZamo_Contact_SetFirstName(id, ComponentValue(parts, 1, room));
+        AddinZamo_Contact_SetLastName(id, ComponentValue(parts, 0));
+        if (names.size() >= 2) AddinZamo_Contact_SetFirstName(id, ComponentValue(parts, 1));
         if (names.size() < 3) return;
-        AddinZamo_Contact_SetMiddleName(id, ComponentValue(parts, 2, room));
+        AddinZamo_Contact_SetMiddleName(id, ComponentValue(parts, 2));
         // A component is empty exactly when its value is.
         if (names[0].empty() && names[1].empty() && names[2].empty())
             AddinZamo_Contact_SetLastName(id, formattedName.c_str());
@@ -82,14 +81,14 @@ void SetNames(const WString& uid, const WString& formattedName, const CardLines&
 void SetSingleTexts(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
     for (const SingleText& text : kSingleTexts)
         ForEachNamedProperty(text.property, card, scratch, [&](const PropertyParts& parts) {
-            text.setter(uid.c_str(), ComponentValue(parts, 0, scratch.value));
+            text.setter(uid.c_str(), ComponentValue(parts, 0));
         });
 }
 
 // Every BDAY line in card order; a text of no known form sets the all-zero time.
 void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
     ForEachNamedProperty(kBirthday, card, scratch, [&](const PropertyParts& parts) {
-        SYSTEMTIME time = ParseVCardDate(ComponentView(parts, 0, scratch.value));
+        SYSTEMTIME time = ParseVCardDate(ComponentView(parts, 0));
         double date = AddinZamo_GetOleDateFromSystemTime(time);
         AddinZamo_Contact_SetBirthDate(uid.c_str(), date);
     });

@@ -51,9 +51,9 @@ WStringView StepKind(const CommunicationStep& step, const std::vector<WStringVie
 }
 
 // A line's first value component as the host keeps it: up to a NUL. The view
-// lives in `room` or in `parts`, a NUL right after it.
-WStringView LineValue(const PropertyParts& parts, WString& room) {
-    const WStringView value = ComponentView(parts, 0, room);
+// lives in `parts`, a NUL right after it.
+WStringView LineValue(const PropertyParts& parts) {
+    const WStringView value = ComponentView(parts, 0);
     if (!parts.Restored(0)) return value;  // one holding a NUL is restored
     return value.substr(0, FindUnitFrom(value, WCHAR(0), 0));
 }
@@ -156,7 +156,7 @@ const CommunicationStep& StepNamed(WStringView name) {
 void ReadLineKey(Known& known, uint32_t line, WStringView& kind, WStringView& value) {
     SplitPropertyParts((*known.card)[line], known.parts);
     kind = StepKind(StepNamed(known.parts.name), known.parts.parameters);
-    value = LineValue(known.parts, known.value);
+    value = LineValue(known.parts);
 }
 
 WStringView CopyText(const Known& known, const Known::Copy& copy) {
@@ -364,7 +364,7 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
             const WStringView kind = fax ? step.faxKind : step.kind;
             const size_t stepIndex = static_cast<size_t>(&step - kCommunicationSteps);
             const uint64_t kindHash = (fax ? kStepKindHashes.faxKind : kStepKindHashes.kind)[stepIndex];
-            const WStringView value = LineValue(parts, scratch.value);
+            const WStringView value = LineValue(parts);
             ReadOnce(uid, card, scratch.heads, known);
             // HasCommunication's answer from what is known, remembering a new value at once.
             const uint32_t line = scratch.line < kNoLine ? static_cast<uint32_t>(scratch.line) : kNoLine;

@@ -46,7 +46,6 @@ struct KnownCommunications {
     std::vector<uint8_t> tags;
     size_t used = 0;  // slots taken, at most three quarters of them
     PropertyParts parts;  // a line key read again
-    WString value;
 };
 
 /* Runs the ten steps in order: TEL ("fax" when a parameter entry contains "FAX",

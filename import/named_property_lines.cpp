@@ -8,8 +8,8 @@ namespace {
 
 // The first component's value into `value`, beyond any NUL too.
 void AssignFirstValue(const PropertyParts& parts, WString& value) {
-    const WStringView text = ComponentView(parts, 0, value);
-    if (text.data() != value.data()) value.assign(text.data(), text.size());
+    const WStringView text = ComponentView(parts, 0);
+    value.assign(text.data(), text.size());
 }
 
 }  // namespace

@@ -24,7 +24,6 @@ struct PropertyScratch {
     WString joined;  // a property line joined with its continuations
     PropertyParts parts;
     size_t line = kJoinedLine;  // the card line `parts` was cut from; kJoinedLine: a joined one
-    WString value;  // room for one value component at a time
     CardLineHeads heads;
 };
 
@@ -67,8 +66,7 @@ void VisitNamedProperties(const PropertyName& name, const CardLines& card, Prope
 }
 
 /* Exact-name rule: calls visit(parts) for every property line of the card whose
- * name equals `name` exactly, in card order. `visit` may use `scratch.value`
- * only. */
+ * name equals `name` exactly, in card order. `visit` may not use `scratch`. */
 template <typename Visit>
 void ForEachNamedProperty(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                           Visit&& visit) {

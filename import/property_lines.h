@@ -44,41 +44,36 @@ void ForEachPropertyLine(WStringView name, const CardLines& lines, WString& join
  * name, the parameter list (the name first) and the value components (never
  * empty), each as written, escapes and placeholders in place. The name and
  * parameters equal SplitPropertyLine's wherever they hold no "\" (its escapes
- * become placeholders there); a component becomes a value through ComponentValue.
- * The split also keeps the value copied with a NUL after each component, and
- * notes the components holding "\", "?" or a NUL (bit min(k, 63) for component
- * k), whose values are made again on demand; a value of more than
- * kLongestCopiedValue units is not copied and all its components count as such. */
+ * become placeholders there). The split also makes the components' values
+ * (ComponentView), in a copy of the value: a NUL after each component, and
+ * those holding "\", "?" or a NUL (noted in `restored`, bit min(k, 63) for
+ * component k) restored in place, their lengths in `sizes`. */
 struct PropertyParts {
-    static constexpr size_t kLongestCopiedValue = size_t{1} << 16;
-
     WStringView name;
     std::vector<WStringView> parameters;
     std::vector<WStringView> components;
-    std::vector<WCHAR> values;  // component k at the offset its view has from the first
-    uint64_t restored = 0;      // the components whose values are made on demand
+    std::vector<WCHAR> values;  // component k's value at the offset its view has from the first's
+    uint64_t restored = 0;
+    std::vector<size_t> sizes;  // the values' lengths, when any is restored
 
     bool Restored(size_t index) const { return restored >> (index < 63 ? index : 63) & 1; }
 };
 void SplitPropertyParts(WStringView line, PropertyParts& parts);
 
-/* The value of a component noted as holding "\", "?" or a NUL, made in `room`. */
-WStringView RestoredComponent(const PropertyParts& parts, size_t index, WString& room);
-
 /* Component `index` of `parts` with "\;", "\:", "\," and "?>", "?<", "?/" turned
- * into the separators they stand for, with a NUL right after it (and any NUL
- * of the line within it): in `room` (reused) or in `parts`, lasting until either
- * changes; the empty text when the line has fewer components. */
-inline WStringView ComponentView(const PropertyParts& parts, size_t index, WString& room) {
+ * into the separators they stand for, a NUL right after it (and any NUL of the
+ * line within it), lasting until `parts` changes; the empty text when the line
+ * has fewer components. */
+inline WStringView ComponentView(const PropertyParts& parts, size_t index) {
     if (index >= parts.components.size()) return WStringView(TEXT(""), 0);
-    if (parts.Restored(index)) return RestoredComponent(parts, index, room);
     const WStringView piece = parts.components[index];
-    return WStringView(parts.values.data() + (piece.data() - parts.components.front().data()), piece.size());
+    const WCHAR* value = parts.values.data() + (piece.data() - parts.components.front().data());
+    return WStringView(value, parts.Restored(index) ? parts.sizes[index] : piece.size());
 }
 
 /* ComponentView as a NUL-terminated text. */
-inline const WCHAR* ComponentValue(const PropertyParts& parts, size_t index, WString& room) {
-    return ComponentView(parts, index, room).data();
+inline const WCHAR* ComponentValue(const PropertyParts& parts, size_t index) {
+    return ComponentView(parts, index).data();
 }
 
 /* Splits a property line at its first unescaped ":" into name and parameters

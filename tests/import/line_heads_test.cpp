@@ -88,7 +88,7 @@ TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
             for (WStringView p : parts.parameters) text += Utf8(WString(p)) + ",";
             text += "|";
             for (size_t c = 0; c < parts.components.size(); ++c)
-                text += Utf8(ComponentValue(parts, c, value)) + ",";
+                text += Utf8(ComponentValue(parts, c)) + ",";
             found.push_back(text);
         });
         return found;
