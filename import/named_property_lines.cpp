@@ -23,12 +23,17 @@ bool IsPlainPropertyName(WStringView name) {
 bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch& scratch,
                         WString& value) {
     bool found = false;
-    ForEachPropertyLine(name, card, scratch.joined, [&](WStringView line) {
-        SplitPropertyParts(line, scratch.parts);
-        AssignFirstValue(scratch.parts, value);
-        found = true;
-        return false;
-    });
+    const CardLineHeads& heads = scratch.heads;
+    const bool described = heads.lines == &card && heads.count == card.size();
+    ForEachPropertyLine(
+        name, card, scratch.joined,
+        [&](WStringView line) {
+            SplitPropertyParts(line, scratch.parts);
+            AssignFirstValue(scratch.parts, value);
+            found = true;
+            return false;
+        },
+        described ? &heads.marked : nullptr);
     return found;
 }
 

@@ -238,11 +238,17 @@ void CutValue(WStringView line, size_t start, PropertyParts& parts) {
 }  // namespace
 
 void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joined,
-                        LineVisitor visit, void* context) {
+                        LineVisitor visit, void* context, const std::vector<uint32_t>* marked) {
+    size_t m = 0;  // the first of `marked` not passed yet
+    auto isMarked = [&](size_t i) {
+        if (!marked) return ContainsText(lines[i], kLineBreakMarker);
+        while (m < marked->size() && (*marked)[m] < i) ++m;
+        return m < marked->size() && (*marked)[m] == i;
+    };
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!ContainsText(lines[i], name)) continue;
         const size_t first = i;
-        while (i + 1 < lines.size() && ContainsText(lines[i], kLineBreakMarker)) ++i;
+        while (i + 1 < lines.size() && isMarked(i)) ++i;
         WStringView line = lines[first];
         if (i != first) {
             joined.clear();

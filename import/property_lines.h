@@ -23,21 +23,23 @@ void FindPropertyLines(WStringView name, const CardLines& lines, std::vector<WSt
  * FindPropertyLines would give, in card order, until visit returns false; the
  * line is made of card lines first to last. A line taken alone (first == last)
  * is the card's own line; one joined with its continuation lines is built in
- * `joined` (reused). Each view lasts until visit returns. */
+ * `joined` (reused). Each view lasts until visit returns. `marked`, when given,
+ * lists the lines that contain "=0D=0A=" in card order, so they need no search. */
 using LineVisitor = bool (*)(void* context, WStringView line, size_t first, size_t last);
 void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joined,
-                        LineVisitor visit, void* context);
+                        LineVisitor visit, void* context, const std::vector<uint32_t>* marked = nullptr);
 
 /* VisitPropertyLines with any callable `visit(WStringView) -> bool`. */
 template <typename Visit>
-void ForEachPropertyLine(WStringView name, const CardLines& lines, WString& joined, Visit&& visit) {
+void ForEachPropertyLine(WStringView name, const CardLines& lines, WString& joined, Visit&& visit,
+                         const std::vector<uint32_t>* marked = nullptr) {
     using Callable = std::remove_reference_t<Visit>;
     VisitPropertyLines(
         name, lines, joined,
         [](void* context, WStringView line, size_t, size_t) {
             return (*static_cast<Callable*>(context))(line);
         },
-        const_cast<void*>(static_cast<const void*>(&visit)));
+        const_cast<void*>(static_cast<const void*>(&visit)), marked);
 }
 
 /* A property line cut as SplitPropertyLine cuts it, into views of the line: the

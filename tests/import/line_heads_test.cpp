@@ -72,7 +72,8 @@ TEST(PropertyLookup, FindsTheLinesWrittenOutByHand) {
 
 // Random cards through the exact-name rule: walking only the lines
 // that start with the name (the line heads) must give the properties that
-// reading every line gives, joins and swallowed lines included.
+// reading every line gives, joins and swallowed lines included; and the
+// first-line rule must join as it does when it searches every line for the marker.
 TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
     const WString pieces[] = {TEXT("=0D=0A="), TEXT("TEL"), TEXT("N"), TEXT(":"), TEXT(";"),
                               TEXT("\\"), TEXT("E"), TEXT("="), TEXT("\u0418"), TEXT("x")};
@@ -109,6 +110,9 @@ TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
             FirstNamedValue(name, lines, headed, first);
             FirstNamedValue(name, lines, plain, firstPlain);
             ASSERT_EQ(Utf8(first), Utf8(firstPlain)) << "round " << round << ", first " << Utf8(name);
+            FirstPropertyValue(name, lines, headed, first);
+            FirstPropertyValue(name, lines, plain, firstPlain);
+            ASSERT_EQ(Utf8(first), Utf8(firstPlain)) << "round " << round << ", first line " << Utf8(name);
         }
     }
 }
