@@ -56,12 +56,26 @@ inline bool JoinedPieces(const WStringView* pieces, size_t count, WCHAR separato
 }
 
 /* Whether `a` and `b` hold the same units: WStringView's == for the short
- * names compared per line, without its three-way compare. */
+ * names compared per line, without its three-way compare, four units (or two)
+ * at a time, the last ones read again where they overlap. */
 inline bool SameText(WStringView a, WStringView b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i]) return false;
-    return true;
+    const size_t size = a.size();
+    if (size != b.size()) return false;
+    const WCHAR* x = a.data();
+    const WCHAR* y = b.data();
+    auto same = [x, y](size_t at, auto word) {
+        std::memcpy(&word, x + at, sizeof word);
+        decltype(word) other;
+        std::memcpy(&other, y + at, sizeof other);
+        return word == other;
+    };
+    if (size < 4) {
+        if (size < 2) return size == 0 || x[0] == y[0];
+        return same(0, uint32_t{}) && same(size - 2, uint32_t{});
+    }
+    for (size_t i = 0; i + 4 < size; i += 4)
+        if (!same(i, uint64_t{})) return false;
+    return same(size - 4, uint64_t{});
 }
 
 /* The first position at or after `from` of `unit` in `text`, or npos; same

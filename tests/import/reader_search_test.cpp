@@ -1,6 +1,7 @@
-// Substring search used by the reader and the property lookup: hand-picked
-// cases at every lane of a four-unit word and at the ends of the text, then a
-// sweep checked against the standard library's own search.
+// Substring search used by the reader and the property lookup, and the
+// comparison of names: hand-picked cases at every lane of a four-unit word and
+// at the ends of the text, then a sweep checked against the standard library's
+// own search and comparison.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -35,9 +36,10 @@ TEST(ContainsText, FindsPartsAnywhere) {
 
 TEST(ContainsText, AgreesWithTheStandardSearch) {
     // Every placement of a part in texts of 0 to 12 units, over a small alphabet
-    // that includes units differing by one from the sought one.
+    // that includes units differing by one from the sought one; the text's start
+    // compared with the part as the standard comparison does.
     const WCHAR alphabet[] = {u'A', u'B', u'@', 0x0141, 0x4100};
-    const WString parts[] = {TEXT("A"), TEXT("AB"), TEXT("BA@"), TEXT("AAAAB")};
+    const WString parts[] = {TEXT("A"), TEXT("AB"), TEXT("BA@"), TEXT("AAAAB"), TEXT("AAAAAAAB")};
     unsigned seed = 7;
     for (int round = 0; round < 4000; ++round) {
         WString text;
@@ -49,6 +51,8 @@ TEST(ContainsText, AgreesWithTheStandardSearch) {
         for (const WString& part : parts) {
             bool expected = WStringView(text).find(part) != WStringView::npos;
             ASSERT_EQ(ContainsText(text, part), expected) << Utf8(text) << " / " << Utf8(part);
+            const WString start = text.substr(0, part.size());
+            ASSERT_EQ(SameText(start, part), start == part) << Utf8(start) << " = " << Utf8(part);
         }
     }
 }
