@@ -184,12 +184,41 @@ size_t RestoreInto(WCHAR* slot, WStringView piece) {
     return out;
 }
 
+// Copies `count` units from `from` to `to`, which do not overlap, sixteen at a
+// time and the rest as the last eight (or four, or two) again: most values are
+// short, and this takes no call.
+inline void CopyUnits(WCHAR* to, const WCHAR* from, size_t count) {
+    auto copy = [to, from](size_t at, auto word) {
+        std::memcpy(&word, from + at, sizeof word);
+        std::memcpy(to + at, &word, sizeof word);
+    };
+    if (count < 8) {
+        if (count >= 4) {
+            copy(0, uint64_t{});
+            copy(count - 4, uint64_t{});
+        } else if (count >= 2) {
+            copy(0, uint32_t{});
+            copy(count - 2, uint32_t{});
+        } else if (count == 1) {
+            to[0] = from[0];
+        }
+        return;
+    }
+    size_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        copy(i, EightUnits{});
+        copy(i + 8, EightUnits{});
+    }
+    if (i + 8 <= count) copy(i, EightUnits{});
+    copy(count - 8, EightUnits{});
+}
+
 // Copies the value of `line` from `start` on into parts.values, a NUL after it.
 WCHAR* CopyValue(WStringView line, size_t start, PropertyParts& parts) {
     const size_t length = line.size() - start;
     if (parts.values.size() <= length) parts.values.resize(length + 1);
     WCHAR* const copy = parts.values.data();
-    if (length != 0) std::memcpy(copy, line.data() + start, length * sizeof(WCHAR));
+    CopyUnits(copy, line.data() + start, length);
     copy[length] = 0;
     return copy;
 }
