@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -45,8 +46,81 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
  * a byte above ASCII comes before its head ends, so the text must be read. */
 uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size);
 
+/* The bucket of a head of 1 to kLongestHead units, from its length and its
+ * first and last two units (heads that share all of these share a bucket). */
+template <typename Unit>
+inline uint32_t HeadBucketOf(const Unit* head, size_t size) {
+    uint32_t hash = static_cast<uint32_t>(size) * 0x9E3779B1u;
+    hash = (hash ^ head[0]) * 0x85EBCA77u;
+    hash = (hash ^ head[size - 1]) * 0xC2B2AE3Du;
+    if (size > 1) hash = (hash ^ head[1] ^ (static_cast<uint32_t>(head[size - 2]) << 16)) * 0x27D4EB2Fu;
+    return (hash * 0x9E3779B1u) >> 24;
+}
+
+/* Sixteen bytes, and each lane of a comparison of them (all ones or nothing)
+ * as one byte of two words. */
+typedef uint8_t SixteenBytes __attribute__((vector_size(16)));
+inline SixteenBytes LoadSixteen(const unsigned char* at) {
+    SixteenBytes bytes;
+    std::memcpy(&bytes, at, sizeof bytes);
+    return bytes;
+}
+struct LaneWords {
+    uint64_t half[2];
+    explicit LaneWords(SixteenBytes lanes) { std::memcpy(half, &lanes, sizeof half); }
+    bool Any() const { return (half[0] | half[1]) != 0; }
+    // The first lane set, or 16.
+    size_t First() const {
+        if (half[0] != 0) return static_cast<size_t>(__builtin_ctzll(half[0])) / 8;
+        if (half[1] != 0) return 8 + static_cast<size_t>(__builtin_ctzll(half[1])) / 8;
+        return 16;
+    }
+};
+
+/* A line note: kNoted, kMarked, the head's bucket and its length (0: no head text). */
+namespace line_note {
+constexpr uint16_t kNoted = 0x8000, kMarked = 0x4000;
+constexpr unsigned kBucketShift = 6;
+constexpr uint16_t kLengthMask = (1u << kBucketShift) - 1;
+static_assert(CardLineHeads::kLongestHead <= kLengthMask && CardLineHeads::kBuckets == 256 &&
+                  kBucketShift + 8 <= 14,
+              "a note holds a length, a bucket and two flags");
+static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
+
+/* The head length LineNoteOfBytes gives (kNone: unknown), sixteen bytes at a
+ * time while sixteen can be read: the first ":", ";" or byte above ASCII decides. */
+inline size_t HeadOfBytes(const unsigned char* bytes, size_t size) {
+    constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
+    const size_t reach = size < kReach ? size : kReach;
+    const SixteenBytes colon = SixteenBytes{} + static_cast<uint8_t>(':');
+    const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
+    const SixteenBytes high = SixteenBytes{} + static_cast<uint8_t>(0x7F);
+    size_t k = 0;
+    for (; k + 16 <= size && k < reach; k += 16) {
+        const SixteenBytes chunk = LoadSixteen(bytes + k);
+        const size_t stop = LaneWords((chunk == colon) | (chunk == semicolon) | (chunk > high)).First();
+        if (stop == 16) continue;
+        if (bytes[k + stop] >= 0x80) return k + stop < reach ? CardLineHeads::kNone : reach;
+        return k + stop;
+    }
+    for (; k < reach; ++k) {
+        if (bytes[k] >= 0x80) return CardLineHeads::kNone;  // its units may be fewer than its bytes
+        if (bytes[k] == ':' || bytes[k] == ';') return k;
+    }
+    return reach;
+}
+}  // namespace line_note
+
 /* LineNoteOfBytes for bytes known to hold the marker or not. */
-uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked);
+inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked) {
+    using namespace line_note;
+    size_t head = HeadOfBytes(bytes, size);
+    if (head == CardLineHeads::kNone) return 0;
+    if (head > CardLineHeads::kLongestHead) head = 0;
+    uint16_t note = kNoted | static_cast<uint16_t>(head) | (marked ? kMarked : 0);
+    if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(bytes, head) << kBucketShift);
+    return note;
+}
 
 /* Where the marker's bytes first start in [from, end), or `end`. */
 const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned char* end);
