@@ -144,7 +144,7 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size, const Known
     else
         DecodeBytes(c.encoding, line, size, true, c.card.Room(size + 1), written);
     c.card.Grow(written);
-    c.card.CloseLine(known ? LineNoteOfBytes(line, size, known->marked) : LineNoteOfBytes(line, size));
+    c.card.CloseLine(known ? LineNoteOfBytes(line, size, known->marked, size) : LineNoteOfBytes(line, size));
     if (!c.inCard) {
         c.inCard = true;
         if (HoldsMarker(line, size, kCardEnd)) HandCardOver(c);
@@ -193,7 +193,7 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
             DecodeWindows1251(bytes, size, room);
         else
             DecodeBytes(encoding, bytes, size, true, room, written);
-        note = LineNoteOfBytes(bytes, size, marker < feed);
+        note = LineNoteOfBytes(bytes, size, marker < feed, static_cast<size_t>(end - bytes));
         bytes = feed + 1;
         if (v < bytes) v = NextV(bytes, end);
         if (marker < bytes) marker = FindMarkerBytes(bytes, end);

@@ -119,6 +119,13 @@ public:
     }
     /* The note kept with line i (i < size()); what it means is the reader's. */
     uint16_t Note(size_t i) const { return notes_[i >> kStartBits][i & (kStartsPerBlock - 1)]; }
+    /* The notes of lines i, i + 1, ... (i < size()) as far as they lie together:
+     * `count` of them, at least one. */
+    const uint16_t* NotesFrom(size_t i, size_t& count) const {
+        const size_t together = kStartsPerBlock - (i & (kStartsPerBlock - 1));
+        count = lines_ - i < together ? lines_ - i : together;
+        return notes_[i >> kStartBits].get() + (i & (kStartsPerBlock - 1));
+    }
     /* Forgets the open line's last `units` units, or all of its text. */
     void TrimOpenLine(size_t units) { end_ -= units; }
     void DropOpenLine() { end_ = Start(lines_); }

@@ -26,23 +26,6 @@ size_t HeadLength(WStringView line) {
 
 using namespace line_note;
 
-// What the summary reads of one line.
-struct LineFacts {
-    size_t head;  // HeadLength
-    uint32_t bucket;
-    bool marked;
-};
-
-LineFacts FactsOf(const CardLines& lines, size_t i, WStringView marker) {
-    const uint16_t note = lines.Note(i);
-    if (note & kNoted)
-        return {static_cast<size_t>(note & kLengthMask), static_cast<uint32_t>(note >> kBucketShift) & 0xFF,
-                (note & kMarked) != 0};
-    const WStringView text = lines[i];
-    const size_t head = HeadLength(text);
-    return {head, head != 0 ? HeadBucketOf(text.data(), head) : 0, ContainsText(text, marker)};
-}
-
 // Whether the marker's bytes start at `at`.
 bool MarkerStartsAt(const unsigned char* at) {
     static constexpr WStringView kMarker = LineBreakMarker();
@@ -93,7 +76,7 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
 }
 
 uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size) {
-    return LineNoteOfBytes(bytes, size, FindMarkerBytes(bytes, bytes + size) != bytes + size);
+    return LineNoteOfBytes(bytes, size, FindMarkerBytes(bytes, bytes + size) != bytes + size, size);
 }
 
 static_assert(CardLineHeads::kBuckets == 256, "a bucket is the top byte of a hash");
@@ -113,29 +96,44 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.count = 0;
     heads.next.clear();
     heads.marked.clear();
-    if (lines.size() >= CardLineHeads::kNone) return;
-    std::fill(std::begin(heads.first), std::end(heads.first), CardLineHeads::kNone);
-    std::fill(std::begin(heads.followsMarked), std::end(heads.followsMarked), 0);
-    heads.next.assign(lines.size(), CardLineHeads::kNone);
+    const size_t count = lines.size();
+    if (count >= CardLineHeads::kNone) return;
+    static_assert(CardLineHeads::kNone == UINT32_MAX, "kNone is all one bytes");
+    std::memset(heads.first, 0xFF, sizeof heads.first);
+    heads.next.resize(count);
+    if (count > 0) std::memset(heads.next.data(), 0xFF, count * sizeof(uint32_t));
+    uint32_t* const first = heads.first;
+    uint32_t* const last = heads.last;
+    uint32_t* const next = heads.next.data();
+    uint64_t followsMarked[CardLineHeads::kBuckets / 64] = {};
     const WStringView marker = LineBreakMarker();
     bool afterMarked = false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const uint32_t line = static_cast<uint32_t>(i);
-        const LineFacts facts = FactsOf(lines, i, marker);
-        if (facts.head != 0) {
-            const uint32_t bucket = facts.bucket;
-            if (heads.first[bucket] == CardLineHeads::kNone)
-                heads.first[bucket] = line;
-            else
-                heads.next[heads.last[bucket]] = line;
-            heads.last[bucket] = line;
-            if (afterMarked) heads.followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
+    for (size_t i = 0; i < count;) {
+        size_t together = 0;
+        const uint16_t* const notes = lines.NotesFrom(i, together) - i;
+        for (const size_t stop = i + together; i < stop; ++i) {
+            const uint32_t line = static_cast<uint32_t>(i);
+            uint16_t note = notes[i];
+            if (!(note & kNoted)) {  // read from the text, into a note of its own
+                const WStringView text = lines[i];
+                const size_t head = HeadLength(text);
+                note = static_cast<uint16_t>(head | (ContainsText(text, marker) ? kMarked : 0));
+                if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(text.data(), head) << kBucketShift);
+            }
+            if (note & kLengthMask) {
+                const uint32_t bucket = static_cast<uint32_t>(note >> kBucketShift) & 0xFF;
+                uint32_t* const link = first[bucket] == CardLineHeads::kNone ? &first[bucket] : &next[last[bucket]];
+                *link = line;
+                last[bucket] = line;
+                if (afterMarked) followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
+            }
+            afterMarked = (note & kMarked) != 0;
+            if (afterMarked) heads.marked.push_back(line);
         }
-        afterMarked = facts.marked;
-        if (afterMarked) heads.marked.push_back(line);
     }
+    std::copy(std::begin(followsMarked), std::end(followsMarked), heads.followsMarked);
     heads.lines = &lines;
-    heads.count = lines.size();
+    heads.count = count;
 }
 
 size_t CountLinesHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads) {

@@ -88,20 +88,22 @@ static_assert(CardLineHeads::kLongestHead <= kLengthMask && CardLineHeads::kBuck
 static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
 
 /* The head length LineNoteOfBytes gives (kNone: unknown), sixteen bytes at a
- * time while sixteen can be read: the first ":", ";" or byte above ASCII decides. */
-inline size_t HeadOfBytes(const unsigned char* bytes, size_t size) {
+ * time while sixteen can be read (`readable` >= `size` bytes from `bytes`): the
+ * first ":", ";" or byte above ASCII in the line decides. */
+inline size_t HeadOfBytes(const unsigned char* bytes, size_t size, size_t readable) {
     constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
     const size_t reach = size < kReach ? size : kReach;
     const SixteenBytes colon = SixteenBytes{} + static_cast<uint8_t>(':');
     const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
     const SixteenBytes high = SixteenBytes{} + static_cast<uint8_t>(0x7F);
     size_t k = 0;
-    for (; k + 16 <= size && k < reach; k += 16) {
+    for (; k + 16 <= readable && k < reach; k += 16) {
         const SixteenBytes chunk = LoadSixteen(bytes + k);
-        const size_t stop = LaneWords((chunk == colon) | (chunk == semicolon) | (chunk > high)).First();
-        if (stop == 16) continue;
-        if (bytes[k + stop] >= 0x80) return k + stop < reach ? CardLineHeads::kNone : reach;
-        return k + stop;
+        const size_t stop = k + LaneWords((chunk == colon) | (chunk == semicolon) | (chunk > high)).First();
+        if (stop >= size) return reach;  // none in the line
+        if (stop == k + 16) continue;
+        if (bytes[stop] >= 0x80) return stop < reach ? CardLineHeads::kNone : reach;
+        return stop;
     }
     for (; k < reach; ++k) {
         if (bytes[k] >= 0x80) return CardLineHeads::kNone;  // its units may be fewer than its bytes
@@ -111,10 +113,11 @@ inline size_t HeadOfBytes(const unsigned char* bytes, size_t size) {
 }
 }  // namespace line_note
 
-/* LineNoteOfBytes for bytes known to hold the marker or not. */
-inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked) {
+/* LineNoteOfBytes for bytes known to hold the marker or not, of which
+ * `readable` >= `size` may be read. */
+inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked, size_t readable) {
     using namespace line_note;
-    size_t head = HeadOfBytes(bytes, size);
+    size_t head = HeadOfBytes(bytes, size, readable);
     if (head == CardLineHeads::kNone) return 0;
     if (head > CardLineHeads::kLongestHead) head = 0;
     uint16_t note = kNoted | static_cast<uint16_t>(head) | (marked ? kMarked : 0);
