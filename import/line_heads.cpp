@@ -59,6 +59,15 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
         return nullptr;
     };
     const unsigned char* at = from;
+    for (; last - at >= 63; at += 64) {  // sixty-four places, the last reading up to at + 69
+        const SixteenBytes a = candidates(at), b = candidates(at + 16), c = candidates(at + 32),
+                           d = candidates(at + 48);
+        if (!LaneWords((a | b) | (c | d)).Any()) continue;
+        if (const unsigned char* found = check(at, a)) return found;
+        if (const unsigned char* found = check(at + 16, b)) return found;
+        if (const unsigned char* found = check(at + 32, c)) return found;
+        if (const unsigned char* found = check(at + 48, d)) return found;
+    }
     for (; last - at >= 31; at += 32) {  // thirty-two places, the last reading up to at + 37
         const SixteenBytes low = candidates(at), high = candidates(at + 16);
         if (!LaneWords(low | high).Any()) continue;
