@@ -93,13 +93,15 @@ static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three si
 inline size_t HeadOfBytes(const unsigned char* bytes, size_t size, size_t readable) {
     constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
     const size_t reach = size < kReach ? size : kReach;
-    const SixteenBytes colon = SixteenBytes{} + static_cast<uint8_t>(':');
+    typedef int8_t SignedSixteen __attribute__((vector_size(16)));
+    static_assert((':' | 1) == ';', "\":\" and \";\" are the two bytes that give \";\" with the lowest bit set");
+    const SixteenBytes one = SixteenBytes{} + static_cast<uint8_t>(1);
     const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
-    const SixteenBytes high = SixteenBytes{} + static_cast<uint8_t>(0x7F);
     size_t k = 0;
     for (; k + 16 <= readable && k < reach; k += 16) {
         const SixteenBytes chunk = LoadSixteen(bytes + k);
-        const size_t stop = k + LaneWords((chunk == colon) | (chunk == semicolon) | (chunk > high)).First();
+        const SixteenBytes above = reinterpret_cast<SixteenBytes>(reinterpret_cast<SignedSixteen>(chunk) < 0);
+        const size_t stop = k + LaneWords(((chunk | one) == semicolon) | above).First();
         if (stop >= size) return reach;  // none in the line
         if (stop == k + 16) continue;
         if (bytes[stop] >= 0x80) return stop < reach ? CardLineHeads::kNone : reach;
