@@ -173,11 +173,12 @@ const unsigned char* NextV(const unsigned char* from, const unsigned char* end) 
 }
 
 // The run of a card's lines from `bytes` that lie whole before `end` and do not
-// end the card, put into the card in one loop; returns where the run stops.
-// `v` and `marker` are the next "V" and line-break marker at or after `bytes`
-// (end: none), and are kept so.
+// end the card, put into the card in one loop, and the line after them when it
+// ends the card (`endsCard`: the card is then complete, its end line passed);
+// returns where the run stops. `v` and `marker` are the next "V" and
+// line-break marker at or after `bytes` (end: none), and are kept so.
 const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, const unsigned char* end,
-                                  const unsigned char*& v, const unsigned char*& marker) {
+                                  const unsigned char*& v, const unsigned char*& marker, bool& endsCard) {
     const bool windows1251 = c.encoding == TextEncoding::Windows1251;
     const TextEncoding encoding = c.encoding;
     const size_t pieceLimit = c.pieceLimit;
@@ -187,7 +188,13 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
         if (!feed) return CardLines::kNoLine;
         const size_t size = WithoutCarriageReturn(bytes, static_cast<size_t>(feed - bytes));
         if (size >= units || size > pieceLimit) return CardLines::kNoLine;
-        if (v < feed && HoldsMarker(bytes, size, kCardEnd)) return CardLines::kNoLine;
+        if (v < feed && HoldsMarker(bytes, size, kCardEnd)) {
+            endsCard = true;
+            bytes = feed + 1;
+            v = NextV(bytes, end);
+            if (marker < bytes) marker = FindMarkerBytes(bytes, end);
+            return CardLines::kNoLine;
+        }
         size_t written = size;
         if (windows1251)
             DecodeWindows1251(bytes, size, room);
@@ -212,9 +219,14 @@ void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
     const unsigned char* marker = FindMarkerBytes(bytes, end);
     while (size > 0) {
         if (c.inCard && c.carry.empty() && !c.longLine) {
-            const unsigned char* const stop = CutCardLines(c, bytes, end, v, marker);
+            bool endsCard = false;
+            const unsigned char* const stop = CutCardLines(c, bytes, end, v, marker, endsCard);
             size -= static_cast<size_t>(stop - bytes);
             bytes = stop;
+            if (endsCard) {
+                HandCardOver(c);
+                continue;
+            }
             if (size == 0) return;
         }
         const auto* feed = static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, size));
