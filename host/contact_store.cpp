@@ -23,6 +23,10 @@ constexpr int kUnkeyedSchemaVersion = 1;
 // About 16 MB of page cache for a writer: the UID key index of a million
 // contacts stays in it, and a job's peak memory stays far under 32 MB.
 constexpr int kWriterCacheKb = 16384;
+// Look-ups in one command before the store's UID keys are read into bits (1 MB):
+// a job of a few cards never pays for them.
+constexpr long kKeysAfterLookups = 4096;
+constexpr unsigned kKeyBitsLog2 = 23;
 constexpr int kFirstFieldColumn = 6;  // id, uid, parent, created, modified, birth, fields...
 const WCHAR kRoot[] = TEXT("root");
 
@@ -403,6 +407,8 @@ bool ContactStore::EndCommand(std::string* error) {
     childrenLoaded_ = false;
     nextId_ = 0;
     absentUid_.clear();
+    keyBits_ = std::vector<uint64_t>();
+    lookups_ = 0;
     bool ok = error_.empty();
     if (!ok && error) *error = error_;
     error_.clear();
@@ -438,6 +444,7 @@ ContactRecord* ContactStore::Find(WStringView uid) {
     if (current_.id != 0 && current_.uid == uid) return &current_;
     WString key(uid);  // the argument may point into the record replaced below
     if (!Flush()) return nullptr;
+    if (keyedUids_ && !readOnly_ && !MayHoldKey(UidKey(key))) return nullptr;
     BindUid(selectByUid_, key);
     int rc = selectByUid_.Step();
     ContactRecord* found = nullptr;
@@ -559,8 +566,11 @@ bool ContactStore::Flush() {
         // A contact inserted since the last write-back goes in whole, in one row.
         insertContact_.BindInt(1, current_.id);
         insertContact_.BindText(2, current_.uid);
-        if (keyedUids_)
-            insertContact_.BindInt(8 + static_cast<int>(kContactFieldCount), UidKey(current_.uid));
+        if (keyedUids_) {
+            const int64_t key = UidKey(current_.uid);
+            insertContact_.BindInt(8 + static_cast<int>(kContactFieldCount), key);
+            NoteKey(key);
+        }
         insertContact_.BindInt(3, current_.parentId);
         insertContact_.BindText(4, pendingText_);
         insertContact_.BindDouble(5, current_.created);
@@ -610,6 +620,39 @@ bool ContactStore::UidTaken(WStringView uid) {
     selectIdByUid_.Reset();
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail("read contact", rc);
     return rc != SQLITE_DONE;
+}
+
+namespace {
+size_t KeyBit(int64_t key) {
+    return (static_cast<uint32_t>(key) * 0x9E3779B1u) >> (32 - kKeyBitsLog2);
+}
+}  // namespace
+
+bool ContactStore::MayHoldKey(int64_t key) {
+    if (keyBits_.empty()) {
+        if (++lookups_ < kKeysAfterLookups) return true;
+        Statement keys;
+        if (!keys.Prepare(db_, "SELECT uid_key FROM contact")) return true;
+        std::vector<uint64_t> bits(size_t{1} << (kKeyBitsLog2 - 6));
+        int rc;
+        while ((rc = keys.Step()) == SQLITE_ROW) {
+            const size_t bit = KeyBit(keys.Int(0));
+            bits[bit >> 6] |= uint64_t{1} << (bit & 63);
+        }
+        if (rc != SQLITE_DONE) {  // the look-ups go on through the index, not read again
+            lookups_ = LONG_MIN;
+            return true;
+        }
+        keyBits_ = std::move(bits);
+    }
+    const size_t bit = KeyBit(key);
+    return (keyBits_[bit >> 6] >> (bit & 63)) & 1;
+}
+
+void ContactStore::NoteKey(int64_t key) {
+    if (keyBits_.empty()) return;  // the bits, once read, will hold it
+    const size_t bit = KeyBit(key);
+    keyBits_[bit >> 6] |= uint64_t{1} << (bit & 63);
 }
 
 WString ContactStore::FreshUid() {

@@ -181,6 +181,11 @@ private:
     /* Drops the open transaction and the caches that may hold its changes. */
     void DropTransaction();
     bool UidTaken(WStringView uid);
+    /* False when no contact of the store can have this UID's key: only once a
+     * writing command has looked up kKeysAfterLookups UIDs, in a keyed database. */
+    bool MayHoldKey(int64_t key);
+    /* Notes that a contact of this key was written. */
+    void NoteKey(int64_t key);
     WString FreshUid();
     /* Binds a by-UID statement: ?1 the UID, and ?2 its key in a keyed database. */
     void BindUid(Statement& statement, WStringView uid);
@@ -217,6 +222,13 @@ private:
     WString pendingText_;   // the insert text of that row
     int64_t nextId_ = 0;    // the id the next inserted row takes; 0: not yet read
     WString absentUid_;     // the UID IsPresent last reported absent, until an insert
+    // One bit per bucket of UID keys, set for every key the store holds; read
+    // from the store once a command makes many look-ups, so that the look-up of
+    // a new UID need not search the key index. Bits are never cleared within a
+    // command (a removed or rolled-back contact leaves its bit): a set bit only
+    // means "look".
+    std::vector<uint64_t> keyBits_;
+    long lookups_ = 0;  // by-UID look-ups of the command so far
     std::unordered_map<int64_t, int> childCounts_;  // parents with children only
     bool childrenLoaded_ = false;
     // A walk over a parent's children reads them in order through one cursor;

@@ -447,6 +447,40 @@ TEST_F(StoreTest, AKilledProcessKeepsWhatWasCommitted) {
     EXPECT_EQ(tree[0].firstName, u"Ann");
 }
 
+TEST_F(StoreTest, PresenceStaysRightThroughAJobOfManyLookUps) {
+    // A long job answers from the UID keys it has read after its first few
+    // thousand look-ups: contacts of earlier jobs, of this job before and after
+    // that point, and of a rolled-back bracket must still be told apart.
+    const int kEarlier = 3000, kThisJob = 6000;
+    auto uid = [](const char* kind, int i) {
+        std::string s = std::string(kind) + std::to_string(i);
+        return WString(s.begin(), s.end());
+    };
+    for (int i = 0; i < kEarlier; ++i) Add(uid("earlier-", i));
+    ZamoStore_EndCommand(nullptr);
+    AddinZamo_ChangesStart();
+    Add(uid("rolled-back-", 0));
+    ZamoStore_FailChanges();
+    AddinZamo_ChangesEnd();
+    for (int i = 0; i < kThisJob; ++i) {
+        struct Case {
+            WString uid;
+            bool present;
+            const char* why;
+        } cases[] = {
+            {uid("earlier-", i), i < kEarlier, "a contact of an earlier job, or none"},
+            {uid("new-", i), false, "not yet added"},
+            {uid("new-", i / 2), true, "added in this job"},
+            {uid("rolled-back-", 0), false, "its bracket was rolled back"},
+        };
+        for (const Case& c : cases) {
+            ASSERT_EQ(AddinZamo_Contact_IsPresent(c.uid.c_str()) != 0, c.present)
+                << c.why << ", look-up " << i << ": " << Narrow(c.uid);
+            if (c.uid == uid("new-", i)) Add(c.uid);
+        }
+    }
+}
+
 TEST_F(StoreTest, CountersOfAnImport) {
     // One card per IsPresent: new, new, present and saved, present and skipped.
     Add(u"old1");
