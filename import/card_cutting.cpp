@@ -1,9 +1,10 @@
 /* Line and card cutting (see card_cutting.h). A line that lies whole in the
  * bytes at hand is tested for the markers on its bytes and decoded only when a
  * card keeps it; the next "V" and the next line-break marker are looked for
- * across all those bytes, so a line before them is not searched at all. A line
- * that runs past the bytes at hand is carried, and once it is long it is
- * decoded as it comes and cut into pieces on its units. */
+ * across all those bytes, so a line before them is not searched at all; a run
+ * of a card's lines that need nothing more is cut in one loop straight into the
+ * card. A line that runs past the bytes at hand is carried, and once it is long
+ * it is decoded as it comes and cut into pieces on its units. */
 #include "card_cutting.h"
 
 #include <cstring>

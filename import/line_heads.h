@@ -1,9 +1,10 @@
 /* What each line of a card starts with, so that a lookup by exact property name
  * reads only the lines that start with it: each line's head (its text up to the
  * first ":" or ";") hashed into buckets chained in card order, and the lines that
- * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, IsHeadText, HeadName,
- * CountLinesHeadedBy, VisitLinesHeadedBy and ForEachLineHeadedBy; knows no property
- * names. */
+ * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, the
+ * line notes (LineNoteOfBytes, inline for the cutting loop, with the sixteen-byte
+ * helpers it uses), IsHeadText, HeadName, CountLinesHeadedBy, VisitLinesHeadedBy
+ * and ForEachLineHeadedBy; knows no property names. */
 #ifndef ZAMO_IMPORT_LINE_HEADS_H
 #define ZAMO_IMPORT_LINE_HEADS_H
 
