@@ -1,9 +1,10 @@
 /* Line and card cutting (see card_cutting.h). A line that lies whole in the
  * bytes at hand is tested for the markers on its bytes and decoded only when a
  * card keeps it; the next "V" and the next line-break marker are looked for
- * across all those bytes, so a line before them is not searched at all. A line
- * that runs past the bytes at hand is carried, and once it is long it is
- * decoded as it comes and cut into pieces on its units. */
+ * across all those bytes, so a line before them is not searched at all; a run
+ * of a card's lines that need nothing more is cut in one loop straight into the
+ * card. A line that runs past the bytes at hand is carried, and once it is long
+ * it is decoded as it comes and cut into pieces on its units. */
 #include "card_cutting.h"
 
 #include <cstring>
@@ -144,7 +145,7 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size, const Known
     else
         DecodeBytes(c.encoding, line, size, true, c.card.Room(size + 1), written);
     c.card.Grow(written);
-    c.card.CloseLine(known ? LineNoteOfBytes(line, size, known->marked) : LineNoteOfBytes(line, size));
+    c.card.CloseLine(known ? LineNoteOfBytes(line, size, known->marked, size) : LineNoteOfBytes(line, size));
     if (!c.inCard) {
         c.inCard = true;
         if (HoldsMarker(line, size, kCardEnd)) HandCardOver(c);
@@ -166,19 +167,69 @@ void EndCarriedLine(CardCutting& c, bool atLineFeed) {
     c.carry.clear();
 }
 
+// The first "V" in [from, end) (every card marker holds one), or end.
+const unsigned char* NextV(const unsigned char* from, const unsigned char* end) {
+    const void* at = std::memchr(from, 'V', static_cast<size_t>(end - from));
+    return at ? static_cast<const unsigned char*>(at) : end;
+}
+
+// The run of a card's lines from `bytes` that lie whole before `end` and do not
+// end the card, put into the card in one loop, and the line after them when it
+// ends the card (`endsCard`: the card is then complete, its end line passed);
+// returns where the run stops. `v` and `marker` are the next "V" and
+// line-break marker at or after `bytes` (end: none), and are kept so.
+const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, const unsigned char* end,
+                                  const unsigned char*& v, const unsigned char*& marker, bool& endsCard) {
+    const bool windows1251 = c.encoding == TextEncoding::Windows1251;
+    const TextEncoding encoding = c.encoding;
+    const size_t pieceLimit = c.pieceLimit;
+    c.card.CloseLines([&](WCHAR* room, size_t units, uint16_t& note) -> size_t {
+        const auto* feed =
+            static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, static_cast<size_t>(end - bytes)));
+        if (!feed) return CardLines::kNoLine;
+        const size_t size = WithoutCarriageReturn(bytes, static_cast<size_t>(feed - bytes));
+        if (size >= units || size > pieceLimit) return CardLines::kNoLine;
+        if (v < feed && HoldsMarker(bytes, size, kCardEnd)) {
+            endsCard = true;
+            bytes = feed + 1;
+            v = NextV(bytes, end);
+            if (marker < bytes) marker = FindMarkerBytes(bytes, end);
+            return CardLines::kNoLine;
+        }
+        size_t written = size;
+        if (windows1251)
+            DecodeWindows1251(bytes, size, room);
+        else
+            DecodeBytes(encoding, bytes, size, true, room, written);
+        note = LineNoteOfBytes(bytes, size, marker < feed, static_cast<size_t>(end - bytes));
+        bytes = feed + 1;
+        if (v < bytes) v = NextV(bytes, end);
+        if (marker < bytes) marker = FindMarkerBytes(bytes, end);
+        return written;
+    });
+    return bytes;
+}
+
 }  // namespace
 
 void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
     const unsigned char* const end = bytes + size;
-    // The next "V" (which every card marker holds) and the next line-break
-    // marker in these bytes, at or after the line being cut; end: none.
-    auto nextV = [end](const unsigned char* from) {
-        const void* at = std::memchr(from, 'V', static_cast<size_t>(end - from));
-        return at ? static_cast<const unsigned char*>(at) : end;
-    };
-    const unsigned char* v = nextV(bytes);
+    // The next "V" and the next line-break marker in these bytes, at or after
+    // the line being cut; end: none.
+    const unsigned char* v = NextV(bytes, end);
     const unsigned char* marker = FindMarkerBytes(bytes, end);
     while (size > 0) {
+        if (c.inCard && c.carry.empty() && !c.longLine) {
+            bool endsCard = false;
+            const unsigned char* const stop = CutCardLines(c, bytes, end, v, marker, endsCard);
+            size -= static_cast<size_t>(stop - bytes);
+            bytes = stop;
+            if (endsCard) {
+                HandCardOver(c);
+                continue;
+            }
+            if (size == 0) return;
+        }
         const auto* feed = static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, size));
         const size_t length = feed ? static_cast<size_t>(feed - bytes) : size;
         if (feed && c.carry.empty() && !c.longLine) {
@@ -196,7 +247,7 @@ void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
         if (!feed) return;
         bytes += length + 1;
         size -= length + 1;
-        if (v < bytes) v = nextV(bytes);
+        if (v < bytes) v = NextV(bytes, end);
         if (marker < bytes) marker = FindMarkerBytes(bytes, end);
     }
 }

@@ -88,8 +88,44 @@ public:
             starts_[next >> kStartBits][next & (kStartsPerBlock - 1)] = static_cast<uint32_t>(end_);
         lines_ = next;
     }
+    /* Closes whole lines one after another without a call per line, for as
+     * long as `next` gives them, the open line being empty: next(room, units,
+     * note) either puts a line's text at `room` (which has `units` units free,
+     * at least 1), sets `note` and returns the line's length (less than
+     * `units`), or returns kNoLine when it has no such line to give, or its line
+     * needs more room. Also ends where the lines' starts fill a block; the
+     * caller then goes on line by line. */
+    static constexpr size_t kNoLine = static_cast<size_t>(-1);
+    template <typename Next>
+    void CloseLines(Next&& next) {
+        if (end_ >= limit_ || Start(lines_) != end_) return;
+        uint32_t* const starts = starts_[lines_ >> kStartBits].get();
+        uint16_t* const notes = notes_[lines_ >> kStartBits].get();
+        size_t at = lines_ & (kStartsPerBlock - 1);
+        WCHAR* const room = slots_[end_ >> kSlotBits] + (end_ & (kSlotUnits - 1));
+        size_t used = 0;
+        const size_t free = limit_ - end_;
+        const size_t base = end_;
+        while (at + 1 < kStartsPerBlock) {
+            uint16_t note = 0;
+            const size_t length = next(room + used, free - used, note);
+            if (length == kNoLine) break;
+            used += length;
+            notes[at] = note;
+            starts[++at] = static_cast<uint32_t>(base + used);
+        }
+        lines_ = (lines_ & ~(kStartsPerBlock - 1)) + at;
+        end_ = base + used;
+    }
     /* The note kept with line i (i < size()); what it means is the reader's. */
     uint16_t Note(size_t i) const { return notes_[i >> kStartBits][i & (kStartsPerBlock - 1)]; }
+    /* The notes of lines i, i + 1, ... (i < size()) as far as they lie together:
+     * `count` of them, at least one. */
+    const uint16_t* NotesFrom(size_t i, size_t& count) const {
+        const size_t together = kStartsPerBlock - (i & (kStartsPerBlock - 1));
+        count = lines_ - i < together ? lines_ - i : together;
+        return notes_[i >> kStartBits].get() + (i & (kStartsPerBlock - 1));
+    }
     /* Forgets the open line's last `units` units, or all of its text. */
     void TrimOpenLine(size_t units) { end_ -= units; }
     void DropOpenLine() { end_ = Start(lines_); }

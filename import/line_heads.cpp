@@ -13,17 +13,6 @@
 
 namespace {
 
-// The bucket of a head of 1 to kLongestHead units, from its length and its
-// first and last two units (heads that share all of these share a bucket).
-template <typename Unit>
-uint32_t BucketOf(const Unit* head, size_t size) {
-    uint32_t hash = static_cast<uint32_t>(size) * 0x9E3779B1u;
-    hash = (hash ^ head[0]) * 0x85EBCA77u;
-    hash = (hash ^ head[size - 1]) * 0xC2B2AE3Du;
-    if (size > 1) hash = (hash ^ head[1] ^ (static_cast<uint32_t>(head[size - 2]) << 16)) * 0x27D4EB2Fu;
-    return (hash * 0x9E3779B1u) >> 24;
-}
-
 // The length of the head of `line` when it is a head text, else 0.
 size_t HeadLength(WStringView line) {
     const WStringView start = line.substr(0, CardLineHeads::kLongestHead + 1);
@@ -35,51 +24,7 @@ size_t HeadLength(WStringView line) {
     return length <= CardLineHeads::kLongestHead ? length : 0;
 }
 
-// A line note: kNoted, kMarked, the head's bucket and its length (0: no head text).
-constexpr uint16_t kNoted = 0x8000, kMarked = 0x4000;
-constexpr unsigned kBucketShift = 6;
-constexpr uint16_t kLengthMask = (1u << kBucketShift) - 1;
-static_assert(CardLineHeads::kLongestHead <= kLengthMask && CardLineHeads::kBuckets == 256 &&
-                  kBucketShift + 8 <= 14,
-              "a note holds a length, a bucket and two flags");
-
-// What the summary reads of one line.
-struct LineFacts {
-    size_t head;  // HeadLength
-    uint32_t bucket;
-    bool marked;
-};
-
-LineFacts FactsOf(const CardLines& lines, size_t i, WStringView marker) {
-    const uint16_t note = lines.Note(i);
-    if (note & kNoted)
-        return {static_cast<size_t>(note & kLengthMask), static_cast<uint32_t>(note >> kBucketShift) & 0xFF,
-                (note & kMarked) != 0};
-    const WStringView text = lines[i];
-    const size_t head = HeadLength(text);
-    return {head, head != 0 ? BucketOf(text.data(), head) : 0, ContainsText(text, marker)};
-}
-
-typedef uint8_t SixteenBytes __attribute__((vector_size(16)));
-
-SixteenBytes LoadSixteen(const unsigned char* at) {
-    SixteenBytes bytes;
-    std::memcpy(&bytes, at, sizeof bytes);
-    return bytes;
-}
-
-// Each lane of `lanes` (all ones or nothing) as one byte of two words.
-struct LaneWords {
-    uint64_t half[2];
-    explicit LaneWords(SixteenBytes lanes) { std::memcpy(half, &lanes, sizeof half); }
-    bool Any() const { return (half[0] | half[1]) != 0; }
-    // The first lane set, or 16.
-    size_t First() const {
-        if (half[0] != 0) return static_cast<size_t>(__builtin_ctzll(half[0])) / 8;
-        if (half[1] != 0) return 8 + static_cast<size_t>(__builtin_ctzll(half[1])) / 8;
-        return 16;
-    }
-};
+using namespace line_note;
 
 // Whether the marker's bytes start at `at`.
 bool MarkerStartsAt(const unsigned char* at) {
@@ -89,33 +34,7 @@ bool MarkerStartsAt(const unsigned char* at) {
     return true;
 }
 
-// The head length LineNoteOfBytes gives (kNone: unknown), sixteen bytes at a
-// time while sixteen can be read.
-size_t HeadOfBytes(const unsigned char* bytes, size_t size) {
-    constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
-    const size_t reach = size < kReach ? size : kReach;
-    const SixteenBytes colon = SixteenBytes{} + static_cast<uint8_t>(':');
-    const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
-    const SixteenBytes high = SixteenBytes{} + static_cast<uint8_t>(0x80);
-    size_t k = 0;
-    for (; k + 16 <= size && k < reach; k += 16) {
-        const SixteenBytes chunk = LoadSixteen(bytes + k);
-        const LaneWords stops((chunk == colon) | (chunk == semicolon));
-        const LaneWords above((chunk & high) == high);
-        const size_t stop = stops.First();
-        if (above.First() < stop) return k + above.First() < reach ? CardLineHeads::kNone : reach;
-        if (stop < 16) return k + stop;
-    }
-    for (; k < reach; ++k) {
-        if (bytes[k] >= 0x80) return CardLineHeads::kNone;  // its units may be fewer than its bytes
-        if (bytes[k] == ':' || bytes[k] == ';') return k;
-    }
-    return reach;
-}
-
 }  // namespace
-
-static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
 
 const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned char* end) {
     static constexpr WStringView kMarker = LineBreakMarker();
@@ -140,6 +59,15 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
         return nullptr;
     };
     const unsigned char* at = from;
+    for (; last - at >= 63; at += 64) {  // sixty-four places, the last reading up to at + 69
+        const SixteenBytes a = candidates(at), b = candidates(at + 16), c = candidates(at + 32),
+                           d = candidates(at + 48);
+        if (!LaneWords((a | b) | (c | d)).Any()) continue;
+        if (const unsigned char* found = check(at, a)) return found;
+        if (const unsigned char* found = check(at + 16, b)) return found;
+        if (const unsigned char* found = check(at + 32, c)) return found;
+        if (const unsigned char* found = check(at + 48, d)) return found;
+    }
     for (; last - at >= 31; at += 32) {  // thirty-two places, the last reading up to at + 37
         const SixteenBytes low = candidates(at), high = candidates(at + 16);
         if (!LaneWords(low | high).Any()) continue;
@@ -157,17 +85,7 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
 }
 
 uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size) {
-    return LineNoteOfBytes(bytes, size, FindMarkerBytes(bytes, bytes + size) != bytes + size);
-}
-
-uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked) {
-    size_t head = HeadOfBytes(bytes, size);
-    if (head == CardLineHeads::kNone) return 0;
-    if (head > CardLineHeads::kLongestHead) head = 0;
-    uint16_t note = kNoted | static_cast<uint16_t>(head);
-    if (head != 0) note |= static_cast<uint16_t>(BucketOf(bytes, head) << kBucketShift);
-    if (marked) note |= kMarked;
-    return note;
+    return LineNoteOfBytes(bytes, size, FindMarkerBytes(bytes, bytes + size) != bytes + size, size);
 }
 
 static_assert(CardLineHeads::kBuckets == 256, "a bucket is the top byte of a hash");
@@ -180,36 +98,51 @@ bool IsHeadText(WStringView text) {
 }
 
 HeadName::HeadName(WStringView name)
-    : text(name), isHead(IsHeadText(name)), bucket(isHead ? BucketOf(name.data(), name.size()) : 0) {}
+    : text(name), isHead(IsHeadText(name)), bucket(isHead ? HeadBucketOf(name.data(), name.size()) : 0) {}
 
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.lines = nullptr;
     heads.count = 0;
     heads.next.clear();
     heads.marked.clear();
-    if (lines.size() >= CardLineHeads::kNone) return;
-    std::fill(std::begin(heads.first), std::end(heads.first), CardLineHeads::kNone);
-    std::fill(std::begin(heads.followsMarked), std::end(heads.followsMarked), 0);
-    heads.next.assign(lines.size(), CardLineHeads::kNone);
+    const size_t count = lines.size();
+    if (count >= CardLineHeads::kNone) return;
+    static_assert(CardLineHeads::kNone == UINT32_MAX, "kNone is all one bytes");
+    std::memset(heads.first, 0xFF, sizeof heads.first);
+    heads.next.resize(count);
+    if (count > 0) std::memset(heads.next.data(), 0xFF, count * sizeof(uint32_t));
+    uint32_t* const first = heads.first;
+    uint32_t* const last = heads.last;
+    uint32_t* const next = heads.next.data();
+    uint64_t followsMarked[CardLineHeads::kBuckets / 64] = {};
     const WStringView marker = LineBreakMarker();
     bool afterMarked = false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const uint32_t line = static_cast<uint32_t>(i);
-        const LineFacts facts = FactsOf(lines, i, marker);
-        if (facts.head != 0) {
-            const uint32_t bucket = facts.bucket;
-            if (heads.first[bucket] == CardLineHeads::kNone)
-                heads.first[bucket] = line;
-            else
-                heads.next[heads.last[bucket]] = line;
-            heads.last[bucket] = line;
-            if (afterMarked) heads.followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
+    for (size_t i = 0; i < count;) {
+        size_t together = 0;
+        const uint16_t* const notes = lines.NotesFrom(i, together) - i;
+        for (const size_t stop = i + together; i < stop; ++i) {
+            const uint32_t line = static_cast<uint32_t>(i);
+            uint16_t note = notes[i];
+            if (!(note & kNoted)) {  // read from the text, into a note of its own
+                const WStringView text = lines[i];
+                const size_t head = HeadLength(text);
+                note = static_cast<uint16_t>(head | (ContainsText(text, marker) ? kMarked : 0));
+                if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(text.data(), head) << kBucketShift);
+            }
+            if (note & kLengthMask) {
+                const uint32_t bucket = static_cast<uint32_t>(note >> kBucketShift) & 0xFF;
+                uint32_t* const link = first[bucket] == CardLineHeads::kNone ? &first[bucket] : &next[last[bucket]];
+                *link = line;
+                last[bucket] = line;
+                if (afterMarked) followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
+            }
+            afterMarked = (note & kMarked) != 0;
+            if (afterMarked) heads.marked.push_back(line);
         }
-        afterMarked = facts.marked;
-        if (afterMarked) heads.marked.push_back(line);
     }
+    std::copy(std::begin(followsMarked), std::end(followsMarked), heads.followsMarked);
     heads.lines = &lines;
-    heads.count = lines.size();
+    heads.count = count;
 }
 
 size_t CountLinesHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads) {

@@ -1,14 +1,16 @@
 /* What each line of a card starts with, so that a lookup by exact property name
  * reads only the lines that start with it: each line's head (its text up to the
  * first ":" or ";") hashed into buckets chained in card order, and the lines that
- * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, IsHeadText, HeadName,
- * CountLinesHeadedBy, VisitLinesHeadedBy and ForEachLineHeadedBy; knows no property
- * names. */
+ * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, the
+ * line notes (LineNoteOfBytes, inline for the cutting loop, with the sixteen-byte
+ * helpers it uses), IsHeadText, HeadName, CountLinesHeadedBy, VisitLinesHeadedBy
+ * and ForEachLineHeadedBy; knows no property names. */
 #ifndef ZAMO_IMPORT_LINE_HEADS_H
 #define ZAMO_IMPORT_LINE_HEADS_H
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -45,8 +47,86 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
  * a byte above ASCII comes before its head ends, so the text must be read. */
 uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size);
 
-/* LineNoteOfBytes for bytes known to hold the marker or not. */
-uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked);
+/* The bucket of a head of 1 to kLongestHead units, from its length and its
+ * first and last two units (heads that share all of these share a bucket). */
+template <typename Unit>
+inline uint32_t HeadBucketOf(const Unit* head, size_t size) {
+    uint32_t hash = static_cast<uint32_t>(size) * 0x9E3779B1u;
+    hash = (hash ^ head[0]) * 0x85EBCA77u;
+    hash = (hash ^ head[size - 1]) * 0xC2B2AE3Du;
+    if (size > 1) hash = (hash ^ head[1] ^ (static_cast<uint32_t>(head[size - 2]) << 16)) * 0x27D4EB2Fu;
+    return (hash * 0x9E3779B1u) >> 24;
+}
+
+/* Sixteen bytes, and each lane of a comparison of them (all ones or nothing)
+ * as one byte of two words. */
+typedef uint8_t SixteenBytes __attribute__((vector_size(16)));
+inline SixteenBytes LoadSixteen(const unsigned char* at) {
+    SixteenBytes bytes;
+    std::memcpy(&bytes, at, sizeof bytes);
+    return bytes;
+}
+struct LaneWords {
+    uint64_t half[2];
+    explicit LaneWords(SixteenBytes lanes) { std::memcpy(half, &lanes, sizeof half); }
+    bool Any() const { return (half[0] | half[1]) != 0; }
+    // The first lane set, or 16.
+    size_t First() const {
+        if (half[0] != 0) return static_cast<size_t>(__builtin_ctzll(half[0])) / 8;
+        if (half[1] != 0) return 8 + static_cast<size_t>(__builtin_ctzll(half[1])) / 8;
+        return 16;
+    }
+};
+
+/* A line note: kNoted, kMarked, the head's bucket and its length (0: no head text). */
+namespace line_note {
+constexpr uint16_t kNoted = 0x8000, kMarked = 0x4000;
+constexpr unsigned kBucketShift = 6;
+constexpr uint16_t kLengthMask = (1u << kBucketShift) - 1;
+static_assert(CardLineHeads::kLongestHead <= kLengthMask && CardLineHeads::kBuckets == 256 &&
+                  kBucketShift + 8 <= 14,
+              "a note holds a length, a bucket and two flags");
+static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
+
+/* The head length LineNoteOfBytes gives (kNone: unknown), sixteen bytes at a
+ * time while sixteen can be read (`readable` >= `size` bytes from `bytes`): the
+ * first ":", ";" or byte above ASCII in the line decides. */
+inline size_t HeadOfBytes(const unsigned char* bytes, size_t size, size_t readable) {
+    constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
+    const size_t reach = size < kReach ? size : kReach;
+    typedef int8_t SignedSixteen __attribute__((vector_size(16)));
+    static_assert((':' | 1) == ';', "\":\" and \";\" are the two bytes that give \";\" with the lowest bit set");
+    const SixteenBytes one = SixteenBytes{} + static_cast<uint8_t>(1);
+    const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
+    size_t k = 0;
+    for (; k + 16 <= readable && k < reach; k += 16) {
+        const SixteenBytes chunk = LoadSixteen(bytes + k);
+        const SixteenBytes above = reinterpret_cast<SixteenBytes>(reinterpret_cast<SignedSixteen>(chunk) < 0);
+        const size_t stop = k + LaneWords(((chunk | one) == semicolon) | above).First();
+        if (stop >= size) return reach;  // none in the line
+        if (stop == k + 16) continue;
+        if (bytes[stop] >= 0x80) return stop < reach ? CardLineHeads::kNone : reach;
+        return stop;
+    }
+    for (; k < reach; ++k) {
+        if (bytes[k] >= 0x80) return CardLineHeads::kNone;  // its units may be fewer than its bytes
+        if (bytes[k] == ':' || bytes[k] == ';') return k;
+    }
+    return reach;
+}
+}  // namespace line_note
+
+/* LineNoteOfBytes for bytes known to hold the marker or not, of which
+ * `readable` >= `size` may be read. */
+inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked, size_t readable) {
+    using namespace line_note;
+    size_t head = HeadOfBytes(bytes, size, readable);
+    if (head == CardLineHeads::kNone) return 0;
+    if (head > CardLineHeads::kLongestHead) head = 0;
+    uint16_t note = kNoted | static_cast<uint16_t>(head) | (marked ? kMarked : 0);
+    if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(bytes, head) << kBucketShift);
+    return note;
+}
 
 /* Where the marker's bytes first start in [from, end), or `end`. */
 const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned char* end);
