@@ -161,9 +161,20 @@ size_t JoinEnd(const CardLines& lines, const std::vector<uint32_t>& marked, size
 }
 
 WStringView JoinLines(const CardLines& lines, size_t first, size_t last, WString& joined) {
-    if (last == first) return lines[first];
+    const WStringView head = lines[first];
+    if (last == first) return head;
+    // Lines lie back to back unless one moved to a new block: then they are the join.
+    const WCHAR* end = head.data() + head.size();
+    size_t j = first + 1;
+    for (; j <= last; ++j) {
+        const WStringView line = lines[j];
+        if (line.empty()) continue;
+        if (line.data() != end || head.empty()) break;
+        end += line.size();
+    }
+    if (j > last) return head.empty() ? WStringView() : WStringView(head.data(), static_cast<size_t>(end - head.data()));
     joined.clear();
-    for (size_t j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
+    for (j = first; j <= last; ++j) joined.append(lines[j].data(), lines[j].size());
     return joined;
 }
 

@@ -163,8 +163,8 @@ inline bool HeadIs(WStringView line, WStringView name) {
  * run of marked lines from it, and the line that ends the run. */
 size_t JoinEnd(const CardLines& lines, const std::vector<uint32_t>& marked, size_t k);
 
-/* Lines first to last as one: the card's own line when first == last, else
- * built in `joined`. */
+/* Lines first to last as one: a view of the card's own text when they lie back
+ * to back there (one line always does), else built in `joined`. */
 WStringView JoinLines(const CardLines& lines, size_t first, size_t last, WString& joined);
 
 /* For a head text `name` and a summary made for `lines`: calls visit(line) for every line VisitPropertyLines(name, ...) would
