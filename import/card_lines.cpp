@@ -65,6 +65,8 @@ WCHAR* CardLines::RoomElsewhere(size_t units) {
             blocks_.push_back(std::move(block));
         lastBase_ = base;
         limit_ = base + size;
+        firstText_ = blocks_.front().get();
+        direct_ = blocks_.size() == 1 ? kStartsPerBlock - 1 : 0;
         if (!alone && lines_ > 0) breaks_.emplace_back(lines_ - 1, static_cast<uint32_t>(start));
         SetStart(lines_, base);
         end_ = base + length;
@@ -87,7 +89,9 @@ void CardLines::Clear(size_t keptUnits) {
         blocks_.clear();
         slots_.clear();
         lastBase_ = limit_ = 0;
+        firstText_ = nullptr;
     }
+    direct_ = kStartsPerBlock - 1;
     if (starts_.size() > 1) {
         starts_.resize(1);
         notes_.resize(1);

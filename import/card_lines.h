@@ -40,7 +40,10 @@ public:
         size_t at_;
     };
 
-    CardLines() { SetStart(0, 0); }
+    CardLines() {
+        SetStart(0, 0);
+        firstStarts_ = starts_[0].get();
+    }
     CardLines(const CardLines& other) : CardLines() { *this = other; }
     CardLines& operator=(const CardLines& other);
     /* The lines of [first, last), each anything a WStringView can be made of. */
@@ -52,6 +55,7 @@ public:
     size_t size() const { return lines_; }
     bool empty() const { return size() == 0; }
     WStringView operator[](size_t i) const {
+        if (i < direct_) return WStringView(firstText_ + firstStarts_[i], firstStarts_[i + 1] - firstStarts_[i]);
         size_t to = Start(i + 1);
         if ((to & (kSlotUnits - 1)) == 0 && !breaks_.empty()) to = EndAtBreak(i, to);
         return Text(Start(i), to);
@@ -164,6 +168,11 @@ private:
     std::vector<std::unique_ptr<uint16_t[]>> notes_;   // line i's note, in blocks alike
     size_t lines_ = 0;                                 // whole lines; Start(lines_) opens the next
     std::vector<std::pair<size_t, uint32_t>> breaks_;  // (line, its end) where the next line moved
+    // While all text lies in one block: lines below direct_ are read straight
+    // from the first block of starts and the text block; else direct_ is 0.
+    size_t direct_ = kStartsPerBlock - 1;
+    const uint32_t* firstStarts_ = nullptr;
+    const WCHAR* firstText_ = nullptr;
 };
 
 #endif

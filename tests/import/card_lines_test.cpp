@@ -44,6 +44,7 @@ TEST(CardLines, KeepWhatAPlainListKeepsAcrossBlocks) {
                 lines.AppendToOpenLine(piece.data(), piece.size());
                 lines.CloseLine();
                 expected.push_back(open + piece);
+                ASSERT_EQ(lines[lines.size() - 1], WStringView(expected.back()));  // read while in one block too
                 open.clear();
                 total += expected.back().size();
                 continue;
