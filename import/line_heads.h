@@ -154,8 +154,14 @@ size_t CountLinesHeadedBy(const HeadName& name, const CardLines& lines, const Ca
 inline bool HeadIs(WStringView line, WStringView name) {
     const size_t size = name.size();
     if (line.size() < size) return false;
-    for (size_t k = 0; k < size; ++k)
-        if (line[k] != name[k]) return false;
+    size_t k = 0;
+    for (; k + 2 <= size; k += 2) {  // two units at a time
+        uint32_t a, b;
+        std::memcpy(&a, line.data() + k, sizeof a);
+        std::memcpy(&b, name.data() + k, sizeof b);
+        if (a != b) return false;
+    }
+    if (k < size && line[k] != name[k]) return false;
     return line.size() == size || line[size] == u':' || line[size] == u';';
 }
 
