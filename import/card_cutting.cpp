@@ -148,7 +148,9 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size, const Known
     c.card.CloseLine(known ? LineNoteOfBytes(line, size, known->marked, size) : LineNoteOfBytes(line, size));
     if (!c.inCard) {
         c.inCard = true;
-        if (HoldsMarker(line, size, kCardEnd)) HandCardOver(c);
+        // The two markers cannot overlap (no end of one starts the other), so a
+        // line holding both is at least as long as the two together.
+        if (size >= kCardStart.size + kCardEnd.size && HoldsMarker(line, size, kCardEnd)) HandCardOver(c);
     }
 }
 
