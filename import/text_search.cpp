@@ -40,11 +40,11 @@ size_t FindFirst(size_t size, Lanes lanes, At at) {
 
 }  // namespace
 
-bool ContainsText(WStringView text, WStringView part) {
-    if (part.empty()) return true;
-    if (part.size() > text.size()) return false;
+size_t FindText(WStringView text, WStringView part) {
+    if (part.empty()) return 0;
+    if (part.size() > text.size()) return WStringView::npos;
     const WCHAR* units = text.data();
-    if (part.size() == 1) return FindUnitFrom(text, part[0], 0) != WStringView::npos;
+    if (part.size() == 1) return FindUnitFrom(text, part[0], 0);
     // Positions where the part fits; at each, two units can be read.
     const size_t starts = text.size() - part.size() + 1;
     const EightUnits first = SpreadUnit(part[0]), second = SpreadUnit(part[1]);
@@ -53,12 +53,12 @@ bool ContainsText(WStringView text, WStringView part) {
             starts - pos,
             [&](size_t i) { return (LoadEightUnits(units + pos + i) == first) & (LoadEightUnits(units + pos + i + 1) == second); },
             [&](size_t i) { return units[pos + i] == part[0] && units[pos + i + 1] == part[1]; });
-        if (pos == starts) return false;
+        if (pos == starts) return WStringView::npos;
         size_t k = 2;  // parts are names and markers: a plain loop beats a library call
         while (k < part.size() && units[pos + k] == part[k]) ++k;
-        if (k == part.size()) return true;
+        if (k == part.size()) return pos;
     }
-    return false;
+    return WStringView::npos;
 }
 
 size_t FindUnitFrom(WStringView text, WCHAR unit, size_t from) {
