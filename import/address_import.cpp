@@ -58,8 +58,10 @@ unsigned KindsIn(WStringView text) {
     static const WordBits kWords;
     constexpr unsigned kAll = (1u << kKinds) - 1;
     unsigned found = 0;
-    for (size_t at = FindUnitFrom(text, kSecondOfWords, 1); at != WStringView::npos && at + 3 <= text.size();
-         at = FindUnitFrom(text, kSecondOfWords, at + 1)) {
+    if (text.size() < 4) return 0;
+    const WStringView seconds = text.substr(0, text.size() - 2);  // where a word's "O" can stand
+    for (size_t at = FindUnitFrom(seconds, kSecondOfWords, 1); at != WStringView::npos;
+         at = FindUnitFrom(seconds, kSecondOfWords, at + 1)) {
         uint64_t four;
         std::memcpy(&four, text.data() + at - 1, sizeof four);
         for (size_t k = 0; k < kKinds; ++k)
