@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "text_search.h"
@@ -14,11 +16,12 @@ namespace {
 using TextSetter = int (*)(const WCHAR* uid, const WCHAR* value);
 
 struct AddressKind {
-    WStringView word;  // found anywhere in a parameter entry, case-sensitive
+    WStringView word;  // found anywhere in a parameter entry, case-sensitive; four units
     TextSetter street, city, province, postalCode, country;
 };
 
-// In the order of preference within one parameter entry.
+// In the order of preference within one parameter entry. Each word has "O"
+// second: KindsIn finds the words by it.
 const AddressKind kAddressKinds[] = {
     {TEXT("HOME"), AddinZamo_Contact_SetHomeAddressStreet, AddinZamo_Contact_SetHomeAddressCity,
      AddinZamo_Contact_SetHomeAddressProvince, AddinZamo_Contact_SetHomeAddressPostalCode,
@@ -41,18 +44,42 @@ const AddressKind* KindOfFirstEntry(const std::vector<WStringView>& parameters) 
     return nullptr;
 }
 
+// The kinds whose word `text` holds, kind k as bit k. Every word is four units
+// with "O" second, so one scan for "O" finds them all, each compared as a word.
+constexpr WCHAR kSecondOfWords = u'O';
+constexpr size_t kKinds = sizeof kAddressKinds / sizeof kAddressKinds[0];
+struct WordBits {
+    uint64_t of[kKinds];
+    WordBits() {
+        for (size_t k = 0; k < kKinds; ++k) std::memcpy(&of[k], kAddressKinds[k].word.data(), sizeof of[k]);
+    }
+};
+unsigned KindsIn(WStringView text) {
+    static const WordBits kWords;
+    constexpr unsigned kAll = (1u << kKinds) - 1;
+    unsigned found = 0;
+    if (text.size() < 4) return 0;
+    const WStringView seconds = text.substr(0, text.size() - 2);  // where a word's "O" can stand
+    for (size_t at = FindUnitFrom(seconds, kSecondOfWords, 1); at != WStringView::npos;
+         at = FindUnitFrom(seconds, kSecondOfWords, at + 1)) {
+        uint64_t four;
+        std::memcpy(&four, text.data() + at - 1, sizeof four);
+        for (size_t k = 0; k < kKinds; ++k)
+            if (four == kWords.of[k]) found |= 1u << k;
+        if (found == kAll) break;
+    }
+    return found;
+}
+
 // As KindOfFirstEntry. A word holds no ";", so in the entries joined it is
 // found inside an entry only: when just one word is found, its kind is the answer.
 const AddressKind* ChooseAddressKind(const std::vector<WStringView>& parameters) {
     WStringView text;
     if (!JoinedPieces(parameters.data(), parameters.size(), u';', text)) return KindOfFirstEntry(parameters);
-    const AddressKind* found = nullptr;
-    for (const AddressKind& kind : kAddressKinds) {
-        if (!ContainsText(text, kind.word)) continue;
-        if (found) return KindOfFirstEntry(parameters);  // both: the entries decide
-        found = &kind;
-    }
-    return found;
+    const unsigned kinds = KindsIn(text);
+    if (kinds == 0) return nullptr;
+    if (kinds & (kinds - 1)) return KindOfFirstEntry(parameters);  // more than one: the entries decide
+    return &kAddressKinds[__builtin_ctz(kinds)];
 }
 
 // A component the line lacks reads as empty.

@@ -36,13 +36,23 @@ const CommunicationStep kCommunicationSteps[] = {
 
 const WStringView kFaxWord = TEXT("FAX");
 
+// Whether `text` holds "FAX", found by its last unit, which is rarer in
+// parameters than its first.
+bool ContainsFax(WStringView text) {
+    const size_t last = kFaxWord.size() - 1;
+    for (size_t at = FindUnitFrom(text, kFaxWord[last], last); at != WStringView::npos;
+         at = FindUnitFrom(text, kFaxWord[last], at + 1))
+        if (SameText(text.substr(at - last, last), kFaxWord.substr(0, last))) return true;
+    return false;
+}
+
 // Whether a parameter entry holds "FAX" (which holds no ";": the entries
 // joined are searched at once when they lie so).
 bool HoldsFax(const std::vector<WStringView>& parameters) {
     WStringView text;
-    if (JoinedPieces(parameters.data(), parameters.size(), u';', text)) return ContainsText(text, kFaxWord);
+    if (JoinedPieces(parameters.data(), parameters.size(), u';', text)) return ContainsFax(text);
     for (WStringView entry : parameters)
-        if (ContainsText(entry, kFaxWord)) return true;
+        if (ContainsFax(entry)) return true;
     return false;
 }
 

@@ -42,6 +42,14 @@ struct PropertyName {
     PropertyName(const WString& name) : PropertyName(WStringView(name)) {}             // NOLINT
 };
 
+/* Whether ForEachLineHeadedBy(head, card, heads, ...) gives only lines whose
+ * head is `head`: the summary describes `card`, the name is a head text and no
+ * line of its bucket follows a marked line. */
+inline bool HeadsGiveOnlyHead(const HeadName& head, const CardLines& card, const CardLineHeads& heads) {
+    return heads.lines == &card && heads.count == card.size() && head.isHead &&
+           !(heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1);
+}
+
 /* Exact-name rule, the walk beneath the two below: for a name without "\\" or
  * "?", for every property line of the card whose name equals `name` exactly, in card order, splits it into
  * scratch.parts (scratch.line telling which card line it is) and calls found(),
@@ -51,12 +59,26 @@ struct PropertyName {
 template <typename Found>
 void VisitNamedProperties(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                           Found&& found) {
-    auto take = [&](WStringView line, size_t first, size_t last) {
+    auto split = [&scratch](WStringView line, size_t first, size_t last) {
         SplitPropertyParts(line, scratch.parts);
         scratch.line = first == last ? first : PropertyScratch::kJoinedLine;
+    };
+    auto take = [&](WStringView line, size_t first, size_t last) {
+        split(line, first, last);
         if (!SameText(scratch.parts.name, name.head.text)) return true;
         return found();
     };
+    if (name.plain && HeadsGiveOnlyHead(name.head, card, scratch.heads)) {
+        // A line that starts with the name, then ":", ";" or its end, splits into
+        // the name (it holds no ":", ";" or "\\" to cut or escape sooner) or,
+        // lacking a colon, into the whole line: their sizes tell which.
+        ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined,
+                            [&](WStringView line, size_t first, size_t last) {
+                                split(line, first, last);
+                                return scratch.parts.name.size() != name.head.text.size() || found();
+                            });
+        return;
+    }
     if (name.plain && ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined, take)) return;
     using Take = decltype(take);
     auto call = [](void* context, WStringView line, size_t first, size_t last) {

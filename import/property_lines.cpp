@@ -264,6 +264,47 @@ void CutValue(WStringView line, size_t start, PropertyParts& parts) {
     if (restored != 0) RestoreNoted(units + start, parts);
 }
 
+// Lines searched as one text: while they lie back to back, up to this many
+// lines or until they hold this many units (fewer at first: names are often
+// found near the start).
+constexpr size_t kGroupLines = 16;
+constexpr size_t kFirstGroupUnits = 64;
+constexpr size_t kGroupUnits = 512;
+
+// The first line from `from` on that contains `name` (not empty), or
+// lines.size(). Lines that lie back to back in the text are searched as one
+// text, a few at a time: a hit inside one line is that line, no line before it
+// in the text holding the name; a hit across the end of a line means that line
+// holds none, and the search goes on from the next.
+size_t NextLineContaining(WStringView name, const CardLines& lines, size_t from) {
+    const size_t count = lines.size();
+    size_t ends[kGroupLines];  // the end of each line of the group, from the group's start
+    size_t units = kFirstGroupUnits;
+    for (size_t i = from; i < count; units = kGroupUnits) {
+        const WStringView line = lines[i];
+        const WCHAR* const begin = line.data();
+        size_t size = line.size();
+        size_t taken = 1;
+        ends[0] = size;
+        for (; taken < kGroupLines && i + taken < count && size < units; ++taken) {
+            const WStringView next = lines[i + taken];
+            if (next.data() != begin + size && !next.empty()) break;  // an empty line holds nothing
+            size += next.size();
+            ends[taken] = size;
+        }
+        const size_t at = FindText(WStringView(begin, size), name);
+        if (at == WStringView::npos) {
+            i += taken;
+            continue;
+        }
+        size_t k = 0;
+        while (ends[k] <= at) ++k;  // the line the hit starts in
+        if (at + name.size() <= ends[k]) return i + k;
+        i += k + 1;
+    }
+    return count;
+}
+
 }  // namespace
 
 void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joined,
@@ -274,8 +315,12 @@ void VisitPropertyLines(WStringView name, const CardLines& lines, WString& joine
         while (m < marked->size() && (*marked)[m] < i) ++m;
         return m < marked->size() && (*marked)[m] == i;
     };
+    const bool grouped = !name.empty();
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (!ContainsText(lines[i], name)) continue;
+        if (grouped) {
+            i = NextLineContaining(name, lines, i);
+            if (i == lines.size()) return;
+        }
         const size_t first = i;
         while (i + 1 < lines.size() && isMarked(i)) ++i;
         WStringView line = lines[first];

@@ -40,25 +40,31 @@ size_t FindFirst(size_t size, Lanes lanes, At at) {
 
 }  // namespace
 
-bool ContainsText(WStringView text, WStringView part) {
-    if (part.empty()) return true;
-    if (part.size() > text.size()) return false;
+size_t FindText(WStringView text, WStringView part) {
+    if (part.empty()) return 0;
+    if (part.size() > text.size()) return WStringView::npos;
     const WCHAR* units = text.data();
-    if (part.size() == 1) return FindUnitFrom(text, part[0], 0) != WStringView::npos;
+    if (part.size() == 1) return FindUnitFrom(text, part[0], 0);
     // Positions where the part fits; at each, two units can be read.
     const size_t starts = text.size() - part.size() + 1;
     const EightUnits first = SpreadUnit(part[0]), second = SpreadUnit(part[1]);
+    auto pairs = [&](size_t at) {  // the positions from `at` on where the part's first two units stand
+        return reinterpret_cast<EightUnits>((LoadEightUnits(units + at) == first) &
+                                            (LoadEightUnits(units + at + 1) == second));
+    };
     for (size_t pos = 0; pos < starts; ++pos) {
+        // Sixteen positions at a time are passed over while none holds the pair.
+        while (pos + 16 <= starts && !AnyLane(pairs(pos) | pairs(pos + 8))) pos += 16;
         pos += FindFirst(
             starts - pos,
-            [&](size_t i) { return (LoadEightUnits(units + pos + i) == first) & (LoadEightUnits(units + pos + i + 1) == second); },
+            [&](size_t i) { return pairs(pos + i); },
             [&](size_t i) { return units[pos + i] == part[0] && units[pos + i + 1] == part[1]; });
-        if (pos == starts) return false;
+        if (pos == starts) return WStringView::npos;
         size_t k = 2;  // parts are names and markers: a plain loop beats a library call
         while (k < part.size() && units[pos + k] == part[k]) ++k;
-        if (k == part.size()) return true;
+        if (k == part.size()) return pos;
     }
-    return false;
+    return WStringView::npos;
 }
 
 size_t FindUnitFrom(WStringView text, WCHAR unit, size_t from) {

@@ -1,5 +1,5 @@
 /* Substring search over UTF-16 text for the reader and the property lookup,
- * which test every line for a marker or a name. Exports ContainsText, JoinedPieces,
+ * which test every line for a marker or a name. Exports FindText, ContainsText, JoinedPieces,
  * SameText, FindUnitFrom, FindEitherUnitFrom and ForEachUnitOf, and the eight-unit
  * comparisons they are made of. */
 #ifndef ZAMO_IMPORT_TEXT_SEARCH_H
@@ -33,10 +33,13 @@ inline bool AnyLane(EightUnits lanes) {
     return (halves[0] | halves[1]) != 0;
 }
 
-/* Whether `part` occurs in `text` (exact, case-sensitive); an empty part
- * occurs in every text. Same answer as WStringView::find, checking eight code
+/* Where `part` first occurs in `text` (exact, case-sensitive), or npos; an
+ * empty part occurs at 0. Same answer as WStringView::find, checking eight code
  * units at a time for the part's first two. */
-bool ContainsText(WStringView text, WStringView part);
+size_t FindText(WStringView text, WStringView part);
+
+/* Whether `part` occurs in `text`, as FindText finds it. */
+inline bool ContainsText(WStringView text, WStringView part) { return FindText(text, part) != WStringView::npos; }
 
 /* Puts into `text` the stretch from the first of `count` pieces to the last and
  * returns true when each piece after the first starts right after a single

@@ -41,7 +41,12 @@ bool IsLeadingSpace(WCHAR c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 WORD ReadField(WStringView text, size_t position, size_t length) {
     if (position >= text.size()) return 0;
     WStringView piece = text.substr(position, length);
+    // The usual field starts with a digit: no blanks or sign to pass.
+    unsigned digits = 0;
     size_t i = 0;
+    for (unsigned digit; i < piece.size() && (digit = static_cast<unsigned>(piece[i] - u'0')) <= 9; ++i)
+        digits = digits * 10 + digit;
+    if (i != 0) return static_cast<WORD>(digits);
     while (i < piece.size() && IsLeadingSpace(piece[i])) ++i;
     bool negative = false;
     if (i < piece.size() && (piece[i] == u'+' || piece[i] == u'-')) negative = piece[i++] == u'-';
@@ -66,8 +71,13 @@ void AppendNumber(WString& out, unsigned value) {
 SYSTEMTIME ParseVCardDate(WStringView text) {
     SYSTEMTIME time{};
     if (text.size() == 8 || text.size() == 9) ReadFields(text, kBasicDate, time);
-    if (text.find(u'-') != WStringView::npos) ReadFields(text, kExtendedDate, time);
-    if (text.find(u'T') != WStringView::npos) {
+    bool dash = false, t = false;  // one pass for both
+    for (WCHAR unit : text) {
+        dash |= unit == u'-';
+        t |= unit == u'T';
+    }
+    if (dash) ReadFields(text, kExtendedDate, time);
+    if (t) {
         ReadFields(text, kBasicDateTime, time);
         SYSTEMTIME local{};
         if (SystemTimeToTzSpecificLocalTime(nullptr, &time, &local)) time = local;

@@ -83,6 +83,44 @@ TEST(FindPropertyLines, ReusedResultsHoldOnlyTheNewLines) {
     EXPECT_EQ(Utf8List(result), std::vector<std::string>{"EMAIL:e"});
 }
 
+// FindPropertyLines as a line-by-line search for the name and the marker.
+std::vector<WString> PlainFind(const std::vector<WString>& card, const WString& name) {
+    const WString marker(LineBreakMarker());
+    std::vector<WString> found;
+    for (size_t i = 0; i < card.size(); ++i) {
+        if (card[i].find(name) == WString::npos) continue;
+        WString line = card[i];
+        while (i + 1 < card.size() && card[i].find(marker) != WString::npos) line += card[++i];
+        found.push_back(line);
+    }
+    return found;
+}
+
+// Random cards of lines made of the name's units, the marker and text, empty
+// lines among them, so that names run across the ends of lines that lie back
+// to back, and cards of long lines and many lines (which are searched a few at
+// a time) occur.
+TEST(FindPropertyLines, AgreesWithALineByLineSearchOnRandomCards) {
+    const WString pieces[] = {TEXT("U"), TEXT("I"), TEXT("D"), TEXT("UID"), TEXT("x"),
+                              TEXT("=0D=0A="), TEXT("abcdefghijklmnopqrstuvwxyz0123456789")};
+    const WString names[] = {TEXT("UID"), TEXT("D"), TEXT("ID=")};
+    std::mt19937 random(20261208);
+    std::vector<WString> result;
+    for (int round = 0; round < 5000; ++round) {
+        std::vector<WString> card(random() % 48);
+        for (WString& line : card) {
+            const size_t count = random() % 4 == 0 ? 0 : random() % (random() % 8 == 0 ? 60 : 6);
+            for (size_t k = 0; k < count; ++k) line += pieces[random() % 7];
+        }
+        const WString& name = names[random() % 3];
+        const CardLines lines = Views(card);
+        FindPropertyLines(name, lines, result);
+        std::string trace = "round " + std::to_string(round) + ", " + Utf8(name) + " in";
+        for (const WString& line : card) trace += " [" + Utf8(line) + "]";
+        ASSERT_EQ(Utf8List(result), Utf8List(PlainFind(card, name))) << trace;
+    }
+}
+
 struct SplitCase {
     WString line;
     WString name;

@@ -35,22 +35,24 @@ TEST(ContainsText, FindsPartsAnywhere) {
 }
 
 TEST(ContainsText, AgreesWithTheStandardSearch) {
-    // Every placement of a part in texts of 0 to 12 units, over a small alphabet
-    // that includes units differing by one from the sought one; the text's start
+    // Every placement of a part in texts of 0 to 12 units, and texts of up to 62
+    // (passed over sixteen positions at a time), over a small alphabet that
+    // includes units differing by one from the sought one; the text's start
     // compared with the part as the standard comparison does.
     const WCHAR alphabet[] = {u'A', u'B', u'@', 0x0141, 0x4100};
     const WString parts[] = {TEXT("A"), TEXT("AB"), TEXT("BA@"), TEXT("AAAAB"), TEXT("AAAAAAAB")};
     unsigned seed = 7;
     for (int round = 0; round < 4000; ++round) {
         WString text;
-        size_t length = round % 13;
+        size_t length = round % 4 == 3 ? 13 + round % 50 : round % 13;
         for (size_t i = 0; i < length; ++i) {
             seed = seed * 1103515245u + 12345u;
             text.push_back(alphabet[(seed >> 16) % 5]);
         }
         for (const WString& part : parts) {
-            bool expected = WStringView(text).find(part) != WStringView::npos;
-            ASSERT_EQ(ContainsText(text, part), expected) << Utf8(text) << " / " << Utf8(part);
+            const size_t at = WStringView(text).find(part);
+            ASSERT_EQ(FindText(text, part), at) << Utf8(text) << " / " << Utf8(part);
+            ASSERT_EQ(ContainsText(text, part), at != WStringView::npos) << Utf8(text) << " / " << Utf8(part);
             const WString start = text.substr(0, part.size());
             ASSERT_EQ(SameText(start, part), start == part) << Utf8(start) << " = " << Utf8(part);
         }
