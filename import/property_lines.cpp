@@ -11,16 +11,20 @@
 
 namespace {
 
-// The lanes of `lanes` (each all ones or all zeros) as bits 0 to 7, lane k as
-// bit k: each lane narrowed to a byte, then the multiplication moves bit 8k to
-// bit 56 + k, no two of its products meeting.
-typedef uint8_t EightBytes __attribute__((vector_size(8)));
-unsigned Bits(EightUnits lanes) {
-    const EightBytes bytes = __builtin_convertvector(lanes, EightBytes);
-    uint64_t word;
-    std::memcpy(&word, &bytes, sizeof word);
-    return static_cast<unsigned>(((word & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+// The lanes of `low` and `high` (each all ones or all zeros) spread over one
+// word, lane j + 4k of low at bit 16j + 4k and of high at bit 16j + 4k + 8 (k
+// the lane's half): zero exactly when no lane is set.
+uint64_t Spread(EightUnits low, EightUnits high = EightUnits{}) {
+    const EightUnits marks = (low & SpreadUnit(1)) | (high & SpreadUnit(0x100));
+    uint64_t halves[2];
+    std::memcpy(halves, &marks, sizeof halves);
+    return halves[0] | halves[1] << 4;
 }
+
+// A spread word as bits 0 to 15, lane k of low as bit k and of high as bit
+// 8 + k: the multiplication moves bit 16j + m (m < 16) to bit 48 + m + j, no
+// two of its products meeting.
+unsigned Gather(uint64_t spread) { return static_cast<unsigned>(spread * 0x0001000200040008ull >> 48); }
 
 // What the splitting looks for, on one unit and on eight at once (a lane of
 // all ones where found).
@@ -59,9 +63,10 @@ public:
         for (; next_ + 16 <= size_; next_ += 16) {
             const EightUnits first = Wanted::Found(LoadEightUnits(units_ + next_));
             const EightUnits second = Wanted::Found(LoadEightUnits(units_ + next_ + 8));
-            if (!AnyLane(first | second)) continue;
+            const uint64_t spread = Spread(first, second);
+            if (spread == 0) continue;
             from = next_;
-            bits = Bits(first) | Bits(second) << 8;
+            bits = Gather(spread);
             next_ += 16;
             return true;
         }
@@ -69,8 +74,8 @@ public:
             const EightUnits eight = Wanted::Found(LoadEightUnits(units_ + next_));
             from = next_;
             next_ += 8;
-            if (AnyLane(eight)) {
-                bits = Bits(eight);
+            if (const uint64_t spread = Spread(eight)) {
+                bits = Gather(spread);
                 return true;
             }
         }
@@ -88,8 +93,9 @@ public:
         const unsigned seen = static_cast<unsigned>(next_ - from);
         next_ = size_;
         const EightUnits eight = Wanted::Found(LoadEightUnits(units_ + from));
-        if (!AnyLane(eight)) return false;
-        bits = Bits(eight) >> seen << seen;
+        const uint64_t spread = Spread(eight);
+        if (spread == 0) return false;
+        bits = Gather(spread) >> seen << seen;
         return bits != 0;
     }
 
