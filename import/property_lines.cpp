@@ -33,12 +33,12 @@ struct Separators {  // ";" or ":": 0x3B and 0x3A differ in the lowest bit only
     static EightUnits Found(EightUnits units) { return (units | SpreadUnit(1)) == SpreadUnit(u';'); }
 };
 
-// ";", and "\", "?" or NUL, which may make a value differ from its text; ":"
-// and ">" come along (0x3A, 0x3B, 0x3E and 0x3F are the units that or'ed with 5 give 0x3F).
+// ";", and "\", "?" or NUL, which may make a value differ from its text (0x3B
+// and 0x3F are the units that or'ed with 4 give 0x3F).
 struct ValueStops {
-    static bool Found(WCHAR unit) { return (unit | 5) == 0x3F || unit == u'\\' || unit == 0; }
+    static bool Found(WCHAR unit) { return (unit | 4) == 0x3F || unit == u'\\' || unit == 0; }
     static EightUnits Found(EightUnits units) {
-        return ((units | SpreadUnit(5)) == SpreadUnit(0x3F)) | (units == SpreadUnit(u'\\')) |
+        return ((units | SpreadUnit(4)) == SpreadUnit(0x3F)) | (units == SpreadUnit(u'\\')) |
                (units == SpreadUnit(0));
     }
 };
@@ -260,7 +260,7 @@ void CutValue(WStringView line, size_t start, PropertyParts& parts) {
                 parts.components.emplace_back(units + piece, i - piece);
                 copy[i - start] = 0;
                 piece = i + 1;
-            } else if (unit != u':' && unit != u'>') {
+            } else {
                 const size_t k = parts.components.size();
                 restored |= uint64_t{1} << (k < 63 ? k : 63);
             }
