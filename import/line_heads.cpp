@@ -16,11 +16,8 @@ namespace {
 // The length of the head of `line` when it is a head text, else 0.
 size_t HeadLength(WStringView line) {
     const WStringView start = line.substr(0, CardLineHeads::kLongestHead + 1);
-    size_t length = start.size();
-    ForEachUnitOf(start, u':', u';', [&length](size_t at) {
-        length = at;
-        return false;
-    });
+    const size_t stop = FindEitherUnitFrom(start, u':', u';', 0);
+    const size_t length = stop == WStringView::npos ? start.size() : stop;
     return length <= CardLineHeads::kLongestHead ? length : 0;
 }
 

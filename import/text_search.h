@@ -1,6 +1,6 @@
 /* Substring search over UTF-16 text for the reader and the property lookup,
  * which test every line for a marker or a name. Exports FindText, ContainsText, JoinedPieces,
- * SameText, FindUnitFrom, FindEitherUnitFrom and ForEachUnitOf, and the eight-unit
+ * SameText, FindUnitFrom, FindEitherUnitFrom and the eight-unit
  * comparisons they are made of. */
 #ifndef ZAMO_IMPORT_TEXT_SEARCH_H
 #define ZAMO_IMPORT_TEXT_SEARCH_H
@@ -88,41 +88,5 @@ size_t FindUnitFrom(WStringView text, WCHAR unit, size_t from);
 /* The first position at or after `from` of `one` or `other` in `text`, or npos;
  * eight code units at a time. */
 size_t FindEitherUnitFrom(WStringView text, WCHAR one, WCHAR other, size_t from);
-
-/* Calls found(position) for each unit of `text` that is `one` or `other`, in
- * order, until found returns false; eight code units at a time, without a call
- * per unit found. */
-template <typename Found>
-void ForEachUnitOf(WStringView text, WCHAR one, WCHAR other, Found&& found) {
-    const WCHAR* units = text.data();
-    if (text.size() < 8) {
-        for (size_t i = 0; i < text.size(); ++i)
-            if ((units[i] == one || units[i] == other) && !found(i)) return;
-        return;
-    }
-    const EightUnits wantedOne = SpreadUnit(one);
-    const EightUnits wantedOther = SpreadUnit(other);
-    // Reports the hits among the eight units from `start` that lie at or after
-    // `from`; false once found has said stop.
-    auto eight = [&](size_t start, size_t from) {
-        const EightUnits chunk = LoadEightUnits(units + start);
-        const auto hits = (chunk == wantedOne) | (chunk == wantedOther);
-        uint64_t halves[2];
-        std::memcpy(halves, &hits, sizeof halves);
-        if ((halves[0] | halves[1]) == 0) return true;  // the usual eight: nothing
-        for (size_t half = 0; half < 2; ++half)
-            for (uint64_t lanes = halves[half]; lanes != 0;) {
-                const size_t lane = static_cast<size_t>(__builtin_ctzll(lanes)) / 16;
-                const size_t at = start + 4 * half + lane;
-                if (at >= from && !found(at)) return false;
-                lanes &= ~(uint64_t{0xFFFF} << (16 * lane));
-            }
-        return true;
-    };
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8)
-        if (!eight(i, i)) return;
-    if (i < text.size()) eight(text.size() - 8, i);  // the last few, read as the last eight
-}
 
 #endif
