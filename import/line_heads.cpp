@@ -97,6 +97,18 @@ bool IsHeadText(WStringView text) {
 HeadName::HeadName(WStringView name)
     : text(name), isHead(IsHeadText(name)), bucket(isHead ? HeadBucketOf(name.data(), name.size()) : 0) {}
 
+namespace {
+
+// The note of a line the cutting left without one, read from its text.
+__attribute__((noinline)) uint16_t NoteOfText(WStringView text) {
+    const size_t head = HeadLength(text);
+    uint16_t note = static_cast<uint16_t>(head | (ContainsText(text, LineBreakMarker()) ? kMarked : 0));
+    if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(text.data(), head) << kBucketShift);
+    return note;
+}
+
+}  // namespace
+
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.lines = nullptr;
     heads.count = 0;
@@ -108,33 +120,26 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     std::memset(heads.first, 0xFF, sizeof heads.first);
     heads.next.resize(count);
     if (count > 0) std::memset(heads.next.data(), 0xFF, count * sizeof(uint32_t));
-    uint32_t* const first = heads.first;
-    uint32_t* const last = heads.last;
     uint32_t* const next = heads.next.data();
     uint64_t followsMarked[CardLineHeads::kBuckets / 64] = {};
-    const WStringView marker = LineBreakMarker();
     bool afterMarked = false;
-    for (size_t i = 0; i < count;) {
+    for (uint32_t line = 0; line < count;) {
         size_t together = 0;
-        const uint16_t* const notes = lines.NotesFrom(i, together) - i;
-        for (const size_t stop = i + together; i < stop; ++i) {
-            const uint32_t line = static_cast<uint32_t>(i);
-            uint16_t note = notes[i];
-            if (!(note & kNoted)) {  // read from the text, into a note of its own
-                const WStringView text = lines[i];
-                const size_t head = HeadLength(text);
-                note = static_cast<uint16_t>(head | (ContainsText(text, marker) ? kMarked : 0));
-                if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(text.data(), head) << kBucketShift);
-            }
+        const uint16_t* notes = lines.NotesFrom(line, together);
+        for (const uint32_t stop = line + static_cast<uint32_t>(together); line < stop; ++line) {
+            uint16_t note = *notes++;
+            if (!(note & kNoted)) note = NoteOfText(lines[line]);
             if (note & kLengthMask) {
                 const uint32_t bucket = static_cast<uint32_t>(note >> kBucketShift) & 0xFF;
-                uint32_t* const link = first[bucket] == CardLineHeads::kNone ? &first[bucket] : &next[last[bucket]];
-                *link = line;
-                last[bucket] = line;
+                // The tables are read through `heads`, one register for both.
+                uint32_t& first = heads.first[bucket];
+                uint32_t& last = heads.last[bucket];
+                (first == CardLineHeads::kNone ? first : next[last]) = line;
+                last = line;
                 if (afterMarked) followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
             }
             afterMarked = (note & kMarked) != 0;
-            if (afterMarked) heads.marked.push_back(line);
+            if (afterMarked) heads.marked.push_back(uint32_t{line});  // a copy: `line` stays in a register
         }
     }
     std::copy(std::begin(followsMarked), std::end(followsMarked), heads.followsMarked);
