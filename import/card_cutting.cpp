@@ -180,9 +180,11 @@ const unsigned char* NextV(const unsigned char* from, const unsigned char* end) 
 // ends the card (`endsCard`: the card is then complete, its end line passed);
 // returns where the run stops. `v` and `marker` are the next "V" and
 // line-break marker at or after `bytes` (end: none), and are kept so.
+// Made once for windows-1251 files, whose lines are decoded inline, and once
+// for the others.
+template <bool windows1251>
 const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, const unsigned char* end,
                                   const unsigned char*& v, const unsigned char*& marker, bool& endsCard) {
-    const bool windows1251 = c.encoding == TextEncoding::Windows1251;
     const TextEncoding encoding = c.encoding;
     const size_t pieceLimit = c.pieceLimit;
     c.card.CloseLines([&](WCHAR* room, size_t units, uint16_t& note) -> size_t {
@@ -199,7 +201,7 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
             return CardLines::kNoLine;
         }
         size_t written = size;
-        if (windows1251)
+        if constexpr (windows1251)
             DecodeWindows1251(bytes, size, room);
         else
             DecodeBytes(encoding, bytes, size, true, room, written);
@@ -223,7 +225,9 @@ void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
     while (size > 0) {
         if (c.inCard && c.carry.empty() && !c.longLine) {
             bool endsCard = false;
-            const unsigned char* const stop = CutCardLines(c, bytes, end, v, marker, endsCard);
+            const unsigned char* const stop =
+                c.encoding == TextEncoding::Windows1251 ? CutCardLines<true>(c, bytes, end, v, marker, endsCard)
+                                                        : CutCardLines<false>(c, bytes, end, v, marker, endsCard);
             size -= static_cast<size_t>(stop - bytes);
             bytes = stop;
             if (endsCard) {
