@@ -95,7 +95,18 @@ bool IsHeadText(WStringView text) {
 }
 
 HeadName::HeadName(WStringView name)
-    : text(name), isHead(IsHeadText(name)), bucket(isHead ? HeadBucketOf(name.data(), name.size()) : 0) {}
+    : text(name),
+      isHead(IsHeadText(name)),
+      bucket(isHead ? HeadBucketOf(name.data(), name.size()) : 0),
+      shortUnits(0),
+      shortMask(0) {
+    if (name.empty() || name.size() > 4) return;
+    static_assert(sizeof(WCHAR) == 2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "unit k is bits 16k to 16k + 15");
+    for (size_t k = 0; k < name.size(); ++k) {
+        shortUnits |= uint64_t{name[k]} << (16 * k);
+        shortMask |= uint64_t{0xFFFF} << (16 * k);
+    }
+}
 
 namespace {
 
@@ -152,7 +163,7 @@ size_t CountLinesHeadedBy(const HeadName& head, const CardLines& lines, const Ca
         return static_cast<size_t>(-1);
     size_t count = 0;
     for (uint32_t line = heads.first[head.bucket]; line != CardLineHeads::kNone; line = heads.next[line])
-        count += HeadIs(lines[line], head.text);
+        count += HeadIs(lines[line], head);
     return count;
 }
 
@@ -198,7 +209,7 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
         const size_t first = chainFirst ? chained : marked[m];
         const bool isMarked = m < marked.size() && marked[m] == first;
         from = first + 1;
-        if (!chainFirst || !HeadIs(lines[first], name)) {
+        if (!chainFirst || !HeadIs(lines[first], head)) {
             // A line of another head gives nothing; one that is marked matters
             // only when it contains the name and would join a line of this head.
             if (!isMarked) continue;

@@ -150,11 +150,14 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
 bool IsHeadText(WStringView text);
 
 /* A name as the summary looks it up, worked out once: whether it is a head
- * text, and its bucket. */
+ * text, its bucket, and for a name of at most four units those units packed
+ * in a word with the mask that keeps them (else both 0). */
 struct HeadName {
     WStringView text;
     bool isHead;
     uint32_t bucket;
+    uint64_t shortUnits;
+    uint64_t shortMask;
     HeadName(WStringView name);  // NOLINT: a name converts implicitly
 };
 
@@ -176,6 +179,17 @@ inline bool HeadIs(WStringView line, WStringView name) {
     }
     if (k < size && line[k] != name[k]) return false;
     return line.size() == size || line[size] == u':' || line[size] == u';';
+}
+
+/* HeadIs for a name worked out once: a name of at most four units against a
+ * line of four or more is compared as one word. */
+inline bool HeadIs(WStringView line, const HeadName& name) {
+    const size_t size = name.text.size();
+    if (name.shortMask == 0 || line.size() < 4) return HeadIs(line, name.text);
+    uint64_t word;
+    std::memcpy(&word, line.data(), sizeof word);
+    if ((word & name.shortMask) != name.shortUnits) return false;
+    return line.size() == size || (line[size] | 1) == u';';  // ":" or ";" (they differ in the lowest bit only)
 }
 
 /* The last line joined to marked line marked[k] (`marked` in card order): the
@@ -218,7 +232,7 @@ bool ForEachLineHeadedBy(const HeadName& head, const CardLines& lines, const Car
     size_t m = 0;  // the first marked line not yet passed
     for (; chained != CardLineHeads::kNone; chained = heads.next[chained]) {
         const WStringView line = lines[chained];
-        if (!HeadIs(line, head.text)) continue;
+        if (!HeadIs(line, head)) continue;
         while (m < marked.size() && marked[m] < chained) ++m;
         if (m < marked.size() && marked[m] == chained) {
             const size_t last = JoinEnd(lines, marked, m);
