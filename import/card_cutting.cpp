@@ -1,7 +1,7 @@
 /* Line and card cutting (see card_cutting.h). A line that lies whole in the
  * bytes at hand is tested for the markers on its bytes and decoded only when a
- * card keeps it; the next "V" and the next line-break marker are looked for
- * across all those bytes, so a line before them is not searched at all; a run
+ * card keeps it; the next "VCARD" and the next line-break marker are looked
+ * for across all those bytes, so a line before them is not searched at all; a run
  * of a card's lines that need nothing more is cut in one loop straight into the
  * card. A line that runs past the bytes at hand is carried, and once it is long
  * it is decoded as it comes and cut into pieces on its units. */
@@ -169,17 +169,23 @@ void EndCarriedLine(CardCutting& c, bool atLineFeed) {
     c.carry.clear();
 }
 
-// The first "V" in [from, end) (every card marker holds one), or end.
+// The first "VCARD" in [from, end), which every card marker holds, or a "V"
+// too near the end to tell; end when there is none.
 const unsigned char* NextV(const unsigned char* from, const unsigned char* end) {
-    const void* at = std::memchr(from, 'V', static_cast<size_t>(end - from));
-    return at ? static_cast<const unsigned char*>(at) : end;
+    for (;;) {
+        const auto* v = static_cast<const unsigned char*>(std::memchr(from, 'V', static_cast<size_t>(end - from)));
+        if (!v) return end;
+        if (end - v < 5 || std::memcmp(v + 1, "CARD", 4) == 0) return v;
+        from = v + 1;
+    }
 }
 
 // The run of a card's lines from `bytes` that lie whole before `end` and do not
 // end the card, put into the card in one loop, and the line after them when it
 // ends the card (`endsCard`: the card is then complete, its end line passed);
-// returns where the run stops. `v` and `marker` are the next "V" and
-// line-break marker at or after `bytes` (end: none), and are kept so.
+// returns where the run stops. `v` and `marker` are the next "VCARD" (as
+// NextV finds it) and line-break marker at or after `bytes` (end: none), and
+// are kept so.
 // Made once for windows-1251 files, whose lines are decoded inline, and once
 // for the others.
 template <bool windows1251>
@@ -218,7 +224,7 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
 
 void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
     const unsigned char* const end = bytes + size;
-    // The next "V" and the next line-break marker in these bytes, at or after
+    // The next "VCARD" and the next line-break marker in these bytes, at or after
     // the line being cut; end: none.
     const unsigned char* v = NextV(bytes, end);
     const unsigned char* marker = FindMarkerBytes(bytes, end);
