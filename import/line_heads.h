@@ -88,9 +88,10 @@ static_assert(CardLineHeads::kLongestHead <= kLengthMask && CardLineHeads::kBuck
               "a note holds a length, a bucket and two flags");
 static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
 
-/* The head length LineNoteOfBytes gives (kNone: unknown), sixteen bytes at a
- * time while sixteen can be read (`readable` >= `size` bytes from `bytes`): the
- * first ":", ";" or byte above ASCII in the line decides. */
+/* The head length LineNoteOfBytes gives (kNone: unknown), the first eight
+ * bytes as one word and then sixteen at a time while they can be read
+ * (`readable` >= `size` bytes from `bytes`): the first ":", ";" or byte above
+ * ASCII in the line decides. */
 inline size_t HeadOfBytes(const unsigned char* bytes, size_t size, size_t readable) {
     constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
     const size_t reach = size < kReach ? size : kReach;

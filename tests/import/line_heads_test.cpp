@@ -77,8 +77,9 @@ TEST(PropertyLookup, FindsTheLinesWrittenOutByHand) {
 TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
     const WString pieces[] = {TEXT("=0D=0A="), TEXT("TEL"), TEXT("N"), TEXT(":"), TEXT(";"),
                               TEXT("\\"), TEXT("E"), TEXT("="), TEXT("\u0418"), TEXT("x")};
+    // Names of one to five units: those of four or fewer are compared as one word.
     const WString names[] = {TEXT("TEL"), TEXT("N"), TEXT("EL"), TEXT("E"), TEXT("\u0418"),
-                             TEXT("TEN")};
+                             TEXT("TEN"), TEXT("TELE"), TEXT("TELEN")};
     RandomBelow next{54321};
     // Every property the rule gives, as "parameters | components" texts.
     auto properties = [](WStringView name, const CardLines& lines, PropertyScratch& scratch) {
