@@ -106,20 +106,22 @@ public:
         uint32_t* const starts = starts_[lines_ >> kStartBits].get();
         uint16_t* const notes = notes_[lines_ >> kStartBits].get();
         size_t at = lines_ & (kStartsPerBlock - 1);
-        WCHAR* const room = slots_[end_ >> kSlotBits] + (end_ & (kSlotUnits - 1));
-        size_t used = 0;
-        const size_t free = limit_ - end_;
-        const size_t base = end_;
+        WCHAR* out = slots_[end_ >> kSlotBits] + (end_ & (kSlotUnits - 1));
+        size_t free = limit_ - end_;
+        // Where the next line starts: below limit_, since each line leaves room.
+        uint32_t start = static_cast<uint32_t>(end_);
         while (at + 1 < kStartsPerBlock) {
             uint16_t note = 0;
-            const size_t length = next(room + used, free - used, note);
+            const size_t length = next(out, free, note);
             if (length == kNoLine) break;
-            used += length;
+            out += length;
+            free -= length;
+            start += static_cast<uint32_t>(length);
             notes[at] = note;
-            starts[++at] = static_cast<uint32_t>(base + used);
+            starts[++at] = start;
         }
         lines_ = (lines_ & ~(kStartsPerBlock - 1)) + at;
-        end_ = base + used;
+        end_ = start;
     }
     /* The note kept with line i (i < size()); what it means is the reader's. */
     uint16_t Note(size_t i) const { return notes_[i >> kStartBits][i & (kStartsPerBlock - 1)]; }
