@@ -162,34 +162,6 @@ void AssignProtected(WString& out, WStringView piece) {
     }
 }
 
-// Writes component `piece` of a line as its value into `slot`, which holds a
-// copy of it: escapes and placeholders become the separator they stand for
-// ("\;" and "?>" -> ";"), the text between them moved up a run at a time, and
-// a NUL follows. Returns the value's length.
-size_t RestoreInto(WCHAR* slot, WStringView piece) {
-    size_t out = 0;  // the value's length so far
-    size_t run = 0;  // start of the text not yet in place
-    size_t from;
-    unsigned bits;
-    for (FoundBlocks<EscapeStarts> blocks(piece, 0); blocks.Next(from, bits);)
-        for (; bits != 0; bits &= bits - 1) {
-            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
-            // A last unit stands for itself; the second of a pair just restored starts none.
-            if (i + 1 >= piece.size() || i < run) continue;
-            const EscapeRule* rule = piece[i] == u'\\' ? RuleForEscaped(piece[i + 1])
-                                                       : RuleForPlaceholder(piece[i + 1]);
-            if (!rule) continue;
-            if (out != run) std::memmove(slot + out, piece.data() + run, (i - run) * sizeof(WCHAR));
-            out += i - run;
-            slot[out++] = rule->escaped;
-            run = i + 2;
-        }
-    if (out != run) std::memmove(slot + out, piece.data() + run, (piece.size() - run) * sizeof(WCHAR));
-    out += piece.size() - run;
-    slot[out] = 0;
-    return out;
-}
-
 // Copies `count` units from `from` to `to`, which do not overlap, sixteen at a
 // time and the rest as the last eight (or four, or two) again: most values are
 // short, and this takes no call.
@@ -219,26 +191,64 @@ inline void CopyUnits(WCHAR* to, const WCHAR* from, size_t count) {
     copy(count - 8, EightUnits{});
 }
 
-// Copies the value of `line` from `start` on into parts.values, a NUL after it.
-WCHAR* CopyValue(WStringView line, size_t start, PropertyParts& parts) {
-    const size_t length = line.size() - start;
-    if (parts.values.size() <= length) parts.values.resize(length + 1);
-    WCHAR* const copy = parts.values.data();
-    CopyUnits(copy, line.data() + start, length);
-    copy[length] = 0;
+// Writes component `piece` of a line as its value into `slot`, which holds a
+// copy of it apart from the line: escapes and placeholders become the
+// separator they stand for ("\;" and "?>" -> ";"), the text between them
+// copied up from the line a run at a time, and a NUL follows. Returns the
+// value's length.
+size_t RestoreInto(WCHAR* slot, WStringView piece) {
+    size_t out = 0;  // the value's length so far
+    size_t run = 0;  // start of the text not yet in place
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<EscapeStarts> blocks(piece, 0); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            // A last unit stands for itself; the second of a pair just restored starts none.
+            if (i + 1 >= piece.size() || i < run) continue;
+            const EscapeRule* rule = piece[i] == u'\\' ? RuleForEscaped(piece[i + 1])
+                                                       : RuleForPlaceholder(piece[i + 1]);
+            if (!rule) continue;
+            if (out != run) CopyUnits(slot + out, piece.data() + run, i - run);
+            out += i - run;
+            slot[out++] = rule->escaped;
+            run = i + 2;
+        }
+    if (out != run) CopyUnits(slot + out, piece.data() + run, piece.size() - run);
+    out += piece.size() - run;
+    slot[out] = 0;
+    return out;
+}
+
+// Copies `text` to the start of `values`, a NUL after it.
+WCHAR* CopyWithNul(WStringView text, std::vector<WCHAR>& values) {
+    if (values.size() <= text.size()) values.resize(text.size() + 1);
+    WCHAR* const copy = values.data();
+    CopyUnits(copy, text.data(), text.size());
+    copy[text.size()] = 0;
     return copy;
 }
 
+// Copies the value of `line` from `start` on into parts.values, a NUL after it.
+WCHAR* CopyValue(WStringView line, size_t start, PropertyParts& parts) {
+    return CopyWithNul(line.substr(start), parts.values);
+}
+
 // Restores in place the components of a value copied from `value` on that
-// parts.restored notes, and notes every value's length in parts.sizes.
+// parts.restored notes, and notes their lengths in parts.sizes (the others'
+// entries are not read).
 void RestoreNoted(const WCHAR* value, PropertyParts& parts) {
     const std::vector<WStringView>& components = parts.components;
     parts.sizes.resize(components.size());
-    for (size_t k = 0; k < components.size(); ++k) {
+    auto restore = [&](size_t k) {
         const WStringView piece = components[k];
-        parts.sizes[k] = parts.Restored(k) ? RestoreInto(parts.values.data() + (piece.data() - value), piece)
-                                           : piece.size();
-    }
+        parts.sizes[k] = RestoreInto(parts.values.data() + (piece.data() - value), piece);
+    };
+    constexpr uint64_t kFromLast = uint64_t{1} << 63;  // components 63 on, all of them
+    for (uint64_t noted = parts.restored & ~kFromLast; noted != 0; noted &= noted - 1)
+        restore(static_cast<size_t>(__builtin_ctzll(noted)));
+    if (parts.restored & kFromLast)
+        for (size_t k = 63; k < components.size(); ++k) restore(k);
 }
 
 // Cuts the value of `line`, from `start` on, into parts.components at each ";"
@@ -268,6 +278,42 @@ void CutValue(WStringView line, size_t start, PropertyParts& parts) {
     parts.components.emplace_back(units + piece, line.size() - piece);
     parts.restored = restored;
     if (restored != 0) RestoreNoted(units + start, parts);
+}
+
+// The first ":" of `line` that no backslash escapes, or npos; `nameEnd` becomes
+// the first such ";" or ":" (where the name ends) when there is a colon.
+size_t FirstColon(WStringView line, size_t& nameEnd) {
+    const WCHAR* units = line.data();
+    nameEnd = WStringView::npos;
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<Separators> blocks(line, 0); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            if (i > 0 && units[i - 1] == u'\\') continue;  // escaped
+            if (nameEnd == WStringView::npos) nameEnd = i;
+            if (units[i] == u':') return i;
+        }
+    return WStringView::npos;
+}
+
+// Where the first component of a value starting at `start` (after the colon)
+// ends: the first ";" from there on that no backslash escapes, or the line's
+// end; `restored` tells whether the component holds "\", "?" or a NUL.
+size_t FirstComponentEnd(WStringView line, size_t start, bool& restored) {
+    const WCHAR* units = line.data();
+    restored = false;
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<ValueStops> blocks(line, start); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            if (units[i] != u';')
+                restored = true;
+            else if (units[i - 1] != u'\\')  // the value starts after the colon
+                return i;
+        }
+    return line.size();
 }
 
 // Lines searched as one text: while they lie back to back, up to this many
@@ -368,6 +414,22 @@ __attribute__((flatten)) void SplitPropertyParts(WStringView line, PropertyParts
     }
     CutValue(line, start, parts);
     parts.name = parts.parameters.front();
+}
+
+__attribute__((flatten)) void SplitPropertyHead(WStringView line, PropertyHead& head) {
+    size_t nameEnd;
+    const size_t colon = FirstColon(line, nameEnd);
+    WStringView piece = line;  // no colon: the whole line is name, parameter and component
+    head.restored = true;
+    head.name = head.parameters = line;
+    if (colon != WStringView::npos) {
+        head.name = line.substr(0, nameEnd);
+        head.parameters = line.substr(0, colon);
+        const size_t end = FirstComponentEnd(line, colon + 1, head.restored);
+        piece = line.substr(colon + 1, end - colon - 1);
+    }
+    WCHAR* const value = CopyWithNul(piece, head.values);
+    head.value = WStringView(value, head.restored ? RestoreInto(value, piece) : piece.size());
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,

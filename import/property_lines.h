@@ -62,6 +62,20 @@ struct PropertyParts {
 };
 void SplitPropertyParts(WStringView line, PropertyParts& parts);
 
+/* A property line cut only as far as its first value component, for readers
+ * that want no more: the same name and first value as SplitPropertyParts gives
+ * (ComponentView(parts, 0), a NUL after it), and the parameter entries as one
+ * text (the line up to its first unescaped ":", the whole line without one).
+ * `value` lasts until the head changes. */
+struct PropertyHead {
+    WStringView name;
+    WStringView parameters;  // the entries as written, ";" between them
+    WStringView value;
+    bool restored = false;  // as PropertyParts::Restored(0): the component holds "\", "?" or a NUL
+    std::vector<WCHAR> values;  // the value's units
+};
+void SplitPropertyHead(WStringView line, PropertyHead& head);
+
 /* Component `index` of `parts` with "\;", "\:", "\," and "?>", "?<", "?/" turned
  * into the separators they stand for, a NUL right after it (and any NUL of the
  * line within it), lasting until `parts` changes; the empty text when the line

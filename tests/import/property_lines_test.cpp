@@ -247,12 +247,15 @@ WString PlainValue(WStringView piece) {
 // Random lines of separators, escapes, placeholders, NULs and text (a lone
 // surrogate among them), of every length from empty to several blocks, each in
 // a buffer of its own size so that a read past either end is caught under the
-// sanitizer; the first rounds give lines of more than 64 components.
+// sanitizer; the first rounds give lines of more than 64 components. The cut
+// only as far as the first component (SplitPropertyHead) must give the same
+// name, parameter entries and first value as the whole split.
 TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
     const WCHAR alphabet[] = {u';', u':', u'\\', u'?', u',', u'>', u'<', u'/', 0,
                               u' ', u'a', u'\u0418', static_cast<WCHAR>(0xD800)};
     std::mt19937 random(20261207);
     PropertyParts parts;
+    PropertyHead head;
     std::vector<WString> parameters, components;
     for (int round = 0; round < 20000; ++round) {
         const bool manyComponents = round < 20;
@@ -279,6 +282,14 @@ TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
             ASSERT_EQ(WString(value), PlainValue(components[i])) << trace << ", value " << i;
             ASSERT_EQ(value.data()[value.size()], WCHAR(0)) << trace << ", value " << i << " ends in a NUL";
         }
+        SplitPropertyHead(line, head);
+        const WStringView last = parts.parameters.back();
+        const WStringView entries(line.data(), static_cast<size_t>(last.data() + last.size() - line.data()));
+        ASSERT_EQ(head.name, parts.name) << trace << ", head";
+        ASSERT_EQ(head.parameters, entries) << trace << ", head";
+        ASSERT_EQ(head.value, ComponentView(parts, 0)) << trace << ", head";
+        ASSERT_EQ(head.value.data()[head.value.size()], WCHAR(0)) << trace << ", head value ends in a NUL";
+        ASSERT_EQ(head.restored, parts.Restored(0)) << trace << ", head";
     }
 }
 
