@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "property_lines.h"
 #include "text_search.h"
 #include "zamo_host.h"
 
@@ -40,10 +41,12 @@ const WStringView kFaxWord = TEXT("FAX");
 // parameters than its first.
 bool ContainsFax(WStringView text) {
     const size_t last = kFaxWord.size() - 1;
-    for (size_t at = FindUnitFrom(text, kFaxWord[last], last); at != WStringView::npos;
-         at = FindUnitFrom(text, kFaxWord[last], at + 1))
-        if (SameText(text.substr(at - last, last), kFaxWord.substr(0, last))) return true;
-    return false;
+    bool found = false;
+    ForEachUnitFrom(text, kFaxWord[last], last, [&](size_t at) {
+        found = SameText(text.substr(at - last, last), kFaxWord.substr(0, last));
+        return !found;
+    });
+    return found;
 }
 
 // Whether a parameter entry holds "FAX", searched in the entries as one text:
