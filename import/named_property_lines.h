@@ -52,13 +52,14 @@ inline bool HeadsGiveOnlyHead(const HeadName& head, const CardLines& card, const
 }
 
 /* Cuts `line` whole into `parts`, or only as far as its first value component
- * into `head`, and returns the name cut. */
-inline WStringView CutLine(WStringView line, PropertyParts& parts) {
+ * into `head` (its first `plain` units known to hold no ";", ":" or "\\"), and
+ * returns the name cut. */
+inline WStringView CutLine(WStringView line, PropertyParts& parts, size_t /*plain*/) {
     SplitPropertyParts(line, parts);
     return parts.name;
 }
-inline WStringView CutLine(WStringView line, PropertyHead& head) {
-    SplitPropertyHead(line, head);
+inline WStringView CutLine(WStringView line, PropertyHead& head, size_t plain) {
+    SplitPropertyHead(line, head, plain);
     return head.name;
 }
 
@@ -72,9 +73,9 @@ inline WStringView CutLine(WStringView line, PropertyHead& head) {
 template <typename Cut, typename Found>
 void VisitNamedLines(const PropertyName& name, const CardLines& card, PropertyScratch& scratch, Cut& into,
                      Found&& found) {
-    auto split = [&](WStringView line, size_t first, size_t last) {
+    auto split = [&](WStringView line, size_t first, size_t last, size_t plain = 0) {
         scratch.line = first == last ? first : PropertyScratch::kJoinedLine;
-        return CutLine(line, into);
+        return CutLine(line, into, plain);
     };
     auto take = [&](WStringView line, size_t first, size_t last) {
         if (!SameText(split(line, first, last), name.head.text)) return true;
@@ -84,9 +85,10 @@ void VisitNamedLines(const PropertyName& name, const CardLines& card, PropertySc
         // A line that starts with the name, then ":", ";" or its end, splits into
         // the name (it holds no ":", ";" or "\\" to cut or escape sooner) or,
         // lacking a colon, into the whole line: their sizes tell which.
+        const size_t size = name.head.text.size();
         ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined,
                             [&](WStringView line, size_t first, size_t last) {
-                                return split(line, first, last).size() != name.head.text.size() || found();
+                                return split(line, first, last, size).size() != size || found();
                             });
         return;
     }

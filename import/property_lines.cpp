@@ -295,13 +295,15 @@ void CutValue(WStringView line, size_t start, PropertyParts& parts) {
 }
 
 // The first ":" of `line` that no backslash escapes, or npos; `nameEnd` becomes
-// the first such ";" or ":" (where the name ends) when there is a colon.
-size_t FirstColon(WStringView line, size_t& nameEnd) {
+// the first such ";" or ":" (where the name ends) when there is a colon. The
+// first `plain` units hold no ";", ":" or "\": the search starts after them.
+size_t FirstColon(WStringView line, size_t plain, size_t& nameEnd) {
     const WCHAR* units = line.data();
     nameEnd = WStringView::npos;
+    if (plain < line.size() && units[plain] == u':') return nameEnd = plain;  // the name, then its colon
     size_t from;
     unsigned bits;
-    for (FoundBlocks<Separators> blocks(line, 0); blocks.Next(from, bits);)
+    for (FoundBlocks<Separators> blocks(line, plain); blocks.Next(from, bits);)
         for (; bits != 0; bits &= bits - 1) {
             const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
             if (i > 0 && units[i - 1] == u'\\') continue;  // escaped
@@ -431,9 +433,9 @@ __attribute__((flatten)) void SplitPropertyParts(WStringView line, PropertyParts
     parts.name = parts.parameters.front();
 }
 
-__attribute__((flatten)) void SplitPropertyHead(WStringView line, PropertyHead& head) {
+__attribute__((flatten)) void SplitPropertyHead(WStringView line, PropertyHead& head, size_t plain) {
     size_t nameEnd;
-    const size_t colon = FirstColon(line, nameEnd);
+    const size_t colon = FirstColon(line, plain, nameEnd);
     WStringView piece = line;  // no colon: the whole line is name, parameter and component
     WCHAR* value;
     if (colon == WStringView::npos) {

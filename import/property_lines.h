@@ -69,7 +69,9 @@ void SplitPropertyParts(WStringView line, PropertyParts& parts);
  * that want no more: the same name and first value as SplitPropertyParts gives
  * (ComponentView(parts, 0), a NUL after it), and the parameter entries as one
  * text (the line up to its first unescaped ":", the whole line without one).
- * `value` lasts until the head changes. */
+ * `value` lasts until the head changes. A caller that knows the line's first
+ * `plain` units hold no ";", ":" or "\" (a name it looked the line up by) says
+ * so, and they are not read. */
 struct PropertyHead {
     WStringView name;
     WStringView parameters;  // the entries as written, ";" between them
@@ -77,7 +79,7 @@ struct PropertyHead {
     bool restored = false;  // as PropertyParts::Restored(0): the component holds "\", "?" or a NUL
     std::vector<WCHAR> values;  // the value's units
 };
-void SplitPropertyHead(WStringView line, PropertyHead& head);
+void SplitPropertyHead(WStringView line, PropertyHead& head, size_t plain = 0);
 
 /* Component `index` of `parts` with "\;", "\:", "\," and "?>", "?<", "?/" turned
  * into the separators they stand for, a NUL right after it (and any NUL of the

@@ -249,7 +249,8 @@ WString PlainValue(WStringView piece) {
 // a buffer of its own size so that a read past either end is caught under the
 // sanitizer; the first rounds give lines of more than 64 components. The cut
 // only as far as the first component (SplitPropertyHead) must give the same
-// name, parameter entries and first value as the whole split.
+// name, parameter entries and first value as the whole split, whatever part of
+// the units before the first separator or backslash it is told to pass over.
 TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
     const WCHAR alphabet[] = {u';', u':', u'\\', u'?', u',', u'>', u'<', u'/', 0,
                               u' ', u'a', u'\u0418', static_cast<WCHAR>(0xD800)};
@@ -282,14 +283,19 @@ TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
             ASSERT_EQ(WString(value), PlainValue(components[i])) << trace << ", value " << i;
             ASSERT_EQ(value.data()[value.size()], WCHAR(0)) << trace << ", value " << i << " ends in a NUL";
         }
-        SplitPropertyHead(line, head);
         const WStringView last = parts.parameters.back();
         const WStringView entries(line.data(), static_cast<size_t>(last.data() + last.size() - line.data()));
-        ASSERT_EQ(head.name, parts.name) << trace << ", head";
-        ASSERT_EQ(head.parameters, entries) << trace << ", head";
-        ASSERT_EQ(head.value, ComponentView(parts, 0)) << trace << ", head";
-        ASSERT_EQ(head.value.data()[head.value.size()], WCHAR(0)) << trace << ", head value ends in a NUL";
-        ASSERT_EQ(head.restored, parts.Restored(0)) << trace << ", head";
+        size_t plain = 0;  // the units before the first ";", ":" or "\"
+        while (plain < size && units[plain] != u';' && units[plain] != u':' && units[plain] != u'\\') ++plain;
+        for (const size_t known : {size_t{0}, random() % (plain + 1)}) {
+            SplitPropertyHead(line, head, known);
+            const std::string at = trace + ", head, " + std::to_string(known) + " plain";
+            ASSERT_EQ(head.name, parts.name) << at;
+            ASSERT_EQ(head.parameters, entries) << at;
+            ASSERT_EQ(head.value, ComponentView(parts, 0)) << at;
+            ASSERT_EQ(head.value.data()[head.value.size()], WCHAR(0)) << at << ": the value ends in a NUL";
+            ASSERT_EQ(head.restored, parts.Restored(0)) << at;
+        }
     }
 }
 
