@@ -2,6 +2,7 @@
  * Input: one byte choosing the property name (or, past the table, a name read
  * from the input), then the card's text as little-endian code units, cut into
  * lines after each line feed, which the lines keep as UTF-8 lines do. */
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -22,7 +23,25 @@ WString Join(const std::vector<WString>& parts) {
     return joined;
 }
 
+// The cut as far as the first component gives the whole split's name, entries
+// and first value, told to pass over the units before the first separator or not.
+void CheckHead(const WString& line) {
+    PropertyParts parts;
+    SplitPropertyParts(line, parts);
+    const WStringView last = parts.parameters.back();
+    const WStringView entries(line.data(), static_cast<size_t>(last.data() + last.size() - line.data()));
+    const size_t plain = std::min(line.find_first_of(TEXT(";:\\")), line.size());
+    PropertyHead head;
+    for (size_t known : {size_t{0}, plain}) {
+        SplitPropertyHead(line, head, known);
+        if (head.name != parts.name || head.parameters != entries || head.value != ComponentView(parts, 0) ||
+            head.value.data()[head.value.size()] != 0 || head.restored != parts.Restored(0))
+            FuzzFail("the cut as far as the first component differs from the whole split");
+    }
+}
+
 void CheckSplit(const WString& line) {
+    CheckHead(line);
     std::vector<WString> parameters{TEXT("stale")}, components{TEXT("stale")};
     WString name = SplitPropertyLine(line, parameters, components);
     if (parameters.empty() || components.empty()) FuzzFail("split gave an empty list");

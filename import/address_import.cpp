@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "property_lines.h"
 #include "text_search.h"
 #include "zamo_host.h"
 
@@ -60,14 +61,13 @@ unsigned KindsIn(WStringView text) {
     unsigned found = 0;
     if (text.size() < 4) return 0;
     const WStringView seconds = text.substr(0, text.size() - 2);  // where a word's "O" can stand
-    for (size_t at = FindUnitFrom(seconds, kSecondOfWords, 1); at != WStringView::npos;
-         at = FindUnitFrom(seconds, kSecondOfWords, at + 1)) {
+    ForEachUnitFrom(seconds, kSecondOfWords, 1, [&](size_t at) {
         uint64_t four;
         std::memcpy(&four, text.data() + at - 1, sizeof four);
         for (size_t k = 0; k < kKinds; ++k)
             if (four == kWords.of[k]) found |= 1u << k;
-        if (found == kAll) break;
-    }
+        return found != kAll;
+    });
     return found;
 }
 

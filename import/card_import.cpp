@@ -80,15 +80,15 @@ void SetNames(const WString& uid, const WString& formattedName, const CardLines&
 
 void SetSingleTexts(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
     for (const SingleText& text : kSingleTexts)
-        ForEachNamedProperty(text.property, card, scratch, [&](const PropertyParts& parts) {
-            text.setter(uid.c_str(), ComponentValue(parts, 0));
+        ForEachNamedHead(text.property, card, scratch, [&](const PropertyHead& head) {
+            text.setter(uid.c_str(), head.value.data());
         });
 }
 
 // Every BDAY line in card order; a text of no known form sets the all-zero time.
 void SetBirthday(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
-    ForEachNamedProperty(kBirthday, card, scratch, [&](const PropertyParts& parts) {
-        SYSTEMTIME time = ParseVCardDate(ComponentView(parts, 0));
+    ForEachNamedHead(kBirthday, card, scratch, [&](const PropertyHead& head) {
+        SYSTEMTIME time = ParseVCardDate(head.value);
         double date = AddinZamo_GetOleDateFromSystemTime(time);
         AddinZamo_Contact_SetBirthDate(uid.c_str(), date);
     });

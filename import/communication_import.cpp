@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "property_lines.h"
 #include "text_search.h"
 #include "zamo_host.h"
 
@@ -40,32 +41,27 @@ const WStringView kFaxWord = TEXT("FAX");
 // parameters than its first.
 bool ContainsFax(WStringView text) {
     const size_t last = kFaxWord.size() - 1;
-    for (size_t at = FindUnitFrom(text, kFaxWord[last], last); at != WStringView::npos;
-         at = FindUnitFrom(text, kFaxWord[last], at + 1))
-        if (SameText(text.substr(at - last, last), kFaxWord.substr(0, last))) return true;
-    return false;
+    bool found = false;
+    ForEachUnitFrom(text, kFaxWord[last], last, [&](size_t at) {
+        found = SameText(text.substr(at - last, last), kFaxWord.substr(0, last));
+        return !found;
+    });
+    return found;
 }
 
-// Whether a parameter entry holds "FAX" (which holds no ";": the entries
-// joined are searched at once when they lie so).
-bool HoldsFax(const std::vector<WStringView>& parameters) {
-    WStringView text;
-    if (JoinedPieces(parameters.data(), parameters.size(), u';', text)) return ContainsFax(text);
-    for (WStringView entry : parameters)
-        if (ContainsFax(entry)) return true;
-    return false;
-}
+// Whether a parameter entry holds "FAX", searched in the entries as one text:
+// "FAX" holds no ";", so it is found there inside an entry only.
+bool HoldsFax(WStringView parameters) { return ContainsFax(parameters); }
 
-WStringView StepKind(const CommunicationStep& step, const std::vector<WStringView>& parameters) {
+WStringView StepKind(const CommunicationStep& step, WStringView parameters) {
     return !step.faxKind.empty() && HoldsFax(parameters) ? step.faxKind : step.kind;
 }
 
 // A line's first value component as the host keeps it: up to a NUL. The view
-// lives in `parts`, a NUL right after it.
-WStringView LineValue(const PropertyParts& parts) {
-    const WStringView value = ComponentView(parts, 0);
-    if (!parts.Restored(0)) return value;  // one holding a NUL is restored
-    return value.substr(0, FindUnitFrom(value, WCHAR(0), 0));
+// lives in `head`, a NUL right after it.
+WStringView LineValue(const PropertyHead& head) {
+    if (!head.restored) return head.value;  // one holding a NUL is restored
+    return head.value.substr(0, FindUnitFrom(head.value, WCHAR(0), 0));
 }
 
 // The host may hand back null where it means "nothing": read it as empty.
@@ -164,9 +160,9 @@ const CommunicationStep& StepNamed(WStringView name) {
 // The kind and value a line key stands for, read from its card line as the
 // step that took it read it.
 void ReadLineKey(Known& known, uint32_t line, WStringView& kind, WStringView& value) {
-    SplitPropertyParts((*known.card)[line], known.parts);
-    kind = StepKind(StepNamed(known.parts.name), known.parts.parameters);
-    value = LineValue(known.parts);
+    SplitPropertyHead((*known.card)[line], known.head);
+    kind = StepKind(StepNamed(known.head.name), known.head.parameters);
+    value = LineValue(known.head);
 }
 
 WStringView CopyText(const Known& known, const Known::Copy& copy) {
@@ -369,12 +365,12 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
                           KnownCommunications& known) {
     known.read = false;
     for (const CommunicationStep& step : kCommunicationSteps) {
-        ForEachNamedProperty(step.property, card, scratch, [&](const PropertyParts& parts) {
-            const bool fax = !step.faxKind.empty() && HoldsFax(parts.parameters);
+        ForEachNamedHead(step.property, card, scratch, [&](const PropertyHead& head) {
+            const bool fax = !step.faxKind.empty() && HoldsFax(head.parameters);
             const WStringView kind = fax ? step.faxKind : step.kind;
             const size_t stepIndex = static_cast<size_t>(&step - kCommunicationSteps);
             const uint64_t kindHash = (fax ? kStepKindHashes.faxKind : kStepKindHashes.kind)[stepIndex];
-            const WStringView value = LineValue(parts);
+            const WStringView value = LineValue(head);
             ReadOnce(uid, card, scratch.heads, known);
             // HasCommunication's answer from what is known, remembering a new value at once.
             const uint32_t line = scratch.line < kNoLine ? static_cast<uint32_t>(scratch.line) : kNoLine;

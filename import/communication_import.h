@@ -45,7 +45,7 @@ struct KnownCommunications {
     std::vector<uint32_t> slots;  // a line number or a copy number, as the tag says
     std::vector<uint8_t> tags;
     size_t used = 0;  // slots taken, at most three quarters of them
-    PropertyParts parts;  // a line key read again
+    PropertyHead head;  // a line key read again
 };
 
 /* Runs the ten steps in order: TEL ("fax" when a parameter entry contains "FAX",

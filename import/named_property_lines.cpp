@@ -7,10 +7,7 @@
 namespace {
 
 // The first component's value into `value`, beyond any NUL too.
-void AssignFirstValue(const PropertyParts& parts, WString& value) {
-    const WStringView text = ComponentView(parts, 0);
-    value.assign(text.data(), text.size());
-}
+void AssignFirstValue(const PropertyHead& head, WString& value) { value.assign(head.value.data(), head.value.size()); }
 
 }  // namespace
 
@@ -28,8 +25,8 @@ bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch
     ForEachPropertyLine(
         name, card, scratch.joined,
         [&](WStringView line) {
-            SplitPropertyParts(line, scratch.parts);
-            AssignFirstValue(scratch.parts, value);
+            SplitPropertyHead(line, scratch.head);
+            AssignFirstValue(scratch.head, value);
             found = true;
             return false;
         },
@@ -40,8 +37,8 @@ bool FirstPropertyValue(WStringView name, const CardLines& card, PropertyScratch
 bool FirstNamedValue(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                      WString& value) {
     bool found = false;
-    VisitNamedProperties(name, card, scratch, [&]() {
-        AssignFirstValue(scratch.parts, value);
+    VisitNamedLines(name, card, scratch, scratch.head, [&]() {
+        AssignFirstValue(scratch.head, value);
         found = true;
         return false;
     });

@@ -1,8 +1,8 @@
 /* How the card importer's steps pick their property lines: the exact-name rule
  * (every line whose name is the property, case-sensitive) and the first-line
  * rule (the first line that merely contains the property's text). Exports
- * PropertyScratch, VisitNamedProperties, ForEachNamedProperty, FirstNamedValue and
- * FirstPropertyValue. */
+ * PropertyScratch, CutLine, VisitNamedLines, ForEachNamedLine, ForEachNamedProperty,
+ * ForEachNamedHead, FirstNamedValue and FirstPropertyValue. */
 #ifndef ZAMO_IMPORT_NAMED_PROPERTY_LINES_H
 #define ZAMO_IMPORT_NAMED_PROPERTY_LINES_H
 
@@ -23,7 +23,8 @@ struct PropertyScratch {
 
     WString joined;  // a property line joined with its continuations
     PropertyParts parts;
-    size_t line = kJoinedLine;  // the card line `parts` was cut from; kJoinedLine: a joined one
+    PropertyHead head;
+    size_t line = kJoinedLine;  // the card line last cut (into `parts` or `head`); kJoinedLine: a joined one
     CardLineHeads heads;
 };
 
@@ -50,32 +51,44 @@ inline bool HeadsGiveOnlyHead(const HeadName& head, const CardLines& card, const
            !(heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1);
 }
 
-/* Exact-name rule, the walk beneath the two below: for a name without "\\" or
- * "?", for every property line of the card whose name equals `name` exactly, in card order, splits it into
- * scratch.parts (scratch.line telling which card line it is) and calls found(),
- * until found returns false. Through the line
- * heads when they describe the card and the name is plain, else through every
- * line that contains the name. */
-template <typename Found>
-void VisitNamedProperties(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
-                          Found&& found) {
-    auto split = [&scratch](WStringView line, size_t first, size_t last) {
-        SplitPropertyParts(line, scratch.parts);
+/* Cuts `line` whole into `parts`, or only as far as its first value component
+ * into `head` (its first `plain` units known to hold no ";", ":" or "\\"), and
+ * returns the name cut. */
+inline WStringView CutLine(WStringView line, PropertyParts& parts, size_t /*plain*/) {
+    SplitPropertyParts(line, parts);
+    return parts.name;
+}
+inline WStringView CutLine(WStringView line, PropertyHead& head, size_t plain) {
+    SplitPropertyHead(line, head, plain);
+    return head.name;
+}
+
+/* Exact-name rule, the walk beneath the ones below: for a name without "\\" or
+ * "?", for every property line of the card whose name equals `name` exactly, in
+ * card order, cuts it into `into` (scratch.parts, or scratch.head for readers of
+ * the first value component only; scratch.line telling which card line it is)
+ * and calls found(), until found returns false. Through the line heads when they
+ * describe the card and the name is plain, else through every line that
+ * contains the name. */
+template <typename Cut, typename Found>
+void VisitNamedLines(const PropertyName& name, const CardLines& card, PropertyScratch& scratch, Cut& into,
+                     Found&& found) {
+    auto split = [&](WStringView line, size_t first, size_t last, size_t plain = 0) {
         scratch.line = first == last ? first : PropertyScratch::kJoinedLine;
+        return CutLine(line, into, plain);
     };
     auto take = [&](WStringView line, size_t first, size_t last) {
-        split(line, first, last);
-        if (!SameText(scratch.parts.name, name.head.text)) return true;
+        if (!SameText(split(line, first, last), name.head.text)) return true;
         return found();
     };
     if (name.plain && HeadsGiveOnlyHead(name.head, card, scratch.heads)) {
         // A line that starts with the name, then ":", ";" or its end, splits into
         // the name (it holds no ":", ";" or "\\" to cut or escape sooner) or,
         // lacking a colon, into the whole line: their sizes tell which.
+        const size_t size = name.head.text.size();
         ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined,
                             [&](WStringView line, size_t first, size_t last) {
-                                split(line, first, last);
-                                return scratch.parts.name.size() != name.head.text.size() || found();
+                                return split(line, first, last, size).size() != size || found();
                             });
         return;
     }
@@ -87,15 +100,31 @@ void VisitNamedProperties(const PropertyName& name, const CardLines& card, Prope
     VisitPropertyLines(name.head.text, card, scratch.joined, call, &take);
 }
 
-/* Exact-name rule: calls visit(parts) for every property line of the card whose
- * name equals `name` exactly, in card order. `visit` may not use `scratch`. */
+/* Exact-name rule: calls visit(into) for every property line of the card whose
+ * name equals `name` exactly, in card order, cut into `into` as VisitNamedLines
+ * cuts. `visit` may read scratch.line, and use `scratch` no further. */
+template <typename Cut, typename Visit>
+void ForEachNamedLine(const PropertyName& name, const CardLines& card, PropertyScratch& scratch, Cut& into,
+                      Visit&& visit) {
+    VisitNamedLines(name, card, scratch, into, [&]() {
+        visit(static_cast<const Cut&>(into));
+        return true;
+    });
+}
+
+/* ForEachNamedLine with each line cut whole, visit(parts). */
 template <typename Visit>
 void ForEachNamedProperty(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
                           Visit&& visit) {
-    VisitNamedProperties(name, card, scratch, [&]() {
-        visit(static_cast<const PropertyParts&>(scratch.parts));
-        return true;
-    });
+    ForEachNamedLine(name, card, scratch, scratch.parts, visit);
+}
+
+/* ForEachNamedLine with each line cut as far as its first value component,
+ * visit(head). */
+template <typename Visit>
+void ForEachNamedHead(const PropertyName& name, const CardLines& card, PropertyScratch& scratch,
+                      Visit&& visit) {
+    ForEachNamedLine(name, card, scratch, scratch.head, visit);
 }
 
 /* Exact-name rule, first line only: puts the first value component of the first

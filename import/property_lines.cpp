@@ -50,19 +50,51 @@ struct EscapeStarts {  // "\" or "?", what may start an escape or a placeholder
     }
 };
 
+// Copies `count` units from `from` to `to`, which do not overlap, sixteen at a
+// time and the rest as the last eight (or four, or two) again: most values are
+// short, and this takes no call.
+inline void CopyUnits(WCHAR* to, const WCHAR* from, size_t count) {
+    auto copy = [to, from](size_t at, auto word) {
+        std::memcpy(&word, from + at, sizeof word);
+        std::memcpy(to + at, &word, sizeof word);
+    };
+    if (count < 8) {
+        if (count >= 4) {
+            copy(0, uint64_t{});
+            copy(count - 4, uint64_t{});
+        } else if (count >= 2) {
+            copy(0, uint32_t{});
+            copy(count - 2, uint32_t{});
+        } else if (count == 1) {
+            to[0] = from[0];
+        }
+        return;
+    }
+    size_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        copy(i, EightUnits{});
+        copy(i + 8, EightUnits{});
+    }
+    if (i + 8 <= count) copy(i, EightUnits{});
+    copy(count - 8, EightUnits{});
+}
+
 // The units of a text from a position on that `Wanted` finds, a block of up
-// to sixteen units at a time.
-template <typename Wanted>
+// to sixteen units at a time; with `kCopies`, each unit read is also copied to
+// `copy` (where the first position's unit goes), so that the text up to the
+// end of the last block given lies there.
+template <typename Wanted, bool kCopies = false>
 class FoundBlocks {
 public:
-    FoundBlocks(WStringView text, size_t from) : units_(text.data()), size_(text.size()), next_(from) {}
+    FoundBlocks(WStringView text, size_t from, WCHAR* copy = nullptr)
+        : units_(text.data()), size_(text.size()), next_(from), copy_(copy), base_(from) {}
 
     /* The next block that holds any: its first position and which of its units
      * are found (unit from + k as bit k); false when no block is left. */
     bool Next(size_t& from, unsigned& bits) {
         for (; next_ + 16 <= size_; next_ += 16) {
-            const EightUnits first = Wanted::Found(LoadEightUnits(units_ + next_));
-            const EightUnits second = Wanted::Found(LoadEightUnits(units_ + next_ + 8));
+            const EightUnits first = Wanted::Found(Load(next_));
+            const EightUnits second = Wanted::Found(Load(next_ + 8));
             const uint64_t spread = Spread(first, second);
             if (spread == 0) continue;
             from = next_;
@@ -71,7 +103,7 @@ public:
             return true;
         }
         if (next_ + 8 <= size_) {
-            const EightUnits eight = Wanted::Found(LoadEightUnits(units_ + next_));
+            const EightUnits eight = Wanted::Found(Load(next_));
             from = next_;
             next_ += 8;
             if (const uint64_t spread = Spread(eight)) {
@@ -80,6 +112,7 @@ public:
             }
         }
         if (next_ == size_) return false;
+        if (kCopies) CopyUnits(copy_ + (next_ - base_), units_ + next_, size_ - next_);
         if (size_ < 8) {  // a short text, unit by unit
             from = next_;
             bits = 0;
@@ -100,9 +133,18 @@ public:
     }
 
 private:
+    // The eight units from `at` on, copied when the blocks copy.
+    EightUnits Load(size_t at) {
+        const EightUnits units = LoadEightUnits(units_ + at);
+        if (kCopies) std::memcpy(copy_ + (at - base_), &units, sizeof units);
+        return units;
+    }
+
     const WCHAR* units_;
     size_t size_;
     size_t next_;  // the first unit not yet read
+    WCHAR* copy_;  // where the first position's unit goes
+    size_t base_;  // the first position
 };
 
 // Cuts `line` from `start` on at each unit `Wanted` finds that no backslash
@@ -163,9 +205,10 @@ void AssignProtected(WString& out, WStringView piece) {
 }
 
 // Writes component `piece` of a line as its value into `slot`, which holds a
-// copy of it: escapes and placeholders become the separator they stand for
-// ("\;" and "?>" -> ";"), the text between them moved up a run at a time, and
-// a NUL follows. Returns the value's length.
+// copy of it apart from the line: escapes and placeholders become the
+// separator they stand for ("\;" and "?>" -> ";"), the text between them
+// copied up from the line a run at a time, and a NUL follows. Returns the
+// value's length.
 size_t RestoreInto(WCHAR* slot, WStringView piece) {
     size_t out = 0;  // the value's length so far
     size_t run = 0;  // start of the text not yet in place
@@ -179,66 +222,46 @@ size_t RestoreInto(WCHAR* slot, WStringView piece) {
             const EscapeRule* rule = piece[i] == u'\\' ? RuleForEscaped(piece[i + 1])
                                                        : RuleForPlaceholder(piece[i + 1]);
             if (!rule) continue;
-            if (out != run) std::memmove(slot + out, piece.data() + run, (i - run) * sizeof(WCHAR));
+            if (out != run) CopyUnits(slot + out, piece.data() + run, i - run);
             out += i - run;
             slot[out++] = rule->escaped;
             run = i + 2;
         }
-    if (out != run) std::memmove(slot + out, piece.data() + run, (piece.size() - run) * sizeof(WCHAR));
+    if (out != run) CopyUnits(slot + out, piece.data() + run, piece.size() - run);
     out += piece.size() - run;
     slot[out] = 0;
     return out;
 }
 
-// Copies `count` units from `from` to `to`, which do not overlap, sixteen at a
-// time and the rest as the last eight (or four, or two) again: most values are
-// short, and this takes no call.
-inline void CopyUnits(WCHAR* to, const WCHAR* from, size_t count) {
-    auto copy = [to, from](size_t at, auto word) {
-        std::memcpy(&word, from + at, sizeof word);
-        std::memcpy(to + at, &word, sizeof word);
-    };
-    if (count < 8) {
-        if (count >= 4) {
-            copy(0, uint64_t{});
-            copy(count - 4, uint64_t{});
-        } else if (count >= 2) {
-            copy(0, uint32_t{});
-            copy(count - 2, uint32_t{});
-        } else if (count == 1) {
-            to[0] = from[0];
-        }
-        return;
-    }
-    size_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        copy(i, EightUnits{});
-        copy(i + 8, EightUnits{});
-    }
-    if (i + 8 <= count) copy(i, EightUnits{});
-    copy(count - 8, EightUnits{});
+// The start of `values`, grown to hold `length` units and a NUL.
+WCHAR* RoomFor(size_t length, std::vector<WCHAR>& values) {
+    if (values.size() <= length) values.resize(length + 1);
+    return values.data();
 }
 
-// Copies the value of `line` from `start` on into parts.values, a NUL after it.
-WCHAR* CopyValue(WStringView line, size_t start, PropertyParts& parts) {
-    const size_t length = line.size() - start;
-    if (parts.values.size() <= length) parts.values.resize(length + 1);
-    WCHAR* const copy = parts.values.data();
-    CopyUnits(copy, line.data() + start, length);
-    copy[length] = 0;
+// Copies `text` to the start of `values`, a NUL after it.
+WCHAR* CopyWithNul(WStringView text, std::vector<WCHAR>& values) {
+    WCHAR* const copy = RoomFor(text.size(), values);
+    CopyUnits(copy, text.data(), text.size());
+    copy[text.size()] = 0;
     return copy;
 }
 
 // Restores in place the components of a value copied from `value` on that
-// parts.restored notes, and notes every value's length in parts.sizes.
+// parts.restored notes, and notes their lengths in parts.sizes (the others'
+// entries are not read).
 void RestoreNoted(const WCHAR* value, PropertyParts& parts) {
     const std::vector<WStringView>& components = parts.components;
     parts.sizes.resize(components.size());
-    for (size_t k = 0; k < components.size(); ++k) {
+    auto restore = [&](size_t k) {
         const WStringView piece = components[k];
-        parts.sizes[k] = parts.Restored(k) ? RestoreInto(parts.values.data() + (piece.data() - value), piece)
-                                           : piece.size();
-    }
+        parts.sizes[k] = RestoreInto(parts.values.data() + (piece.data() - value), piece);
+    };
+    constexpr uint64_t kFromLast = uint64_t{1} << 63;  // components 63 on, all of them
+    for (uint64_t noted = parts.restored & ~kFromLast; noted != 0; noted &= noted - 1)
+        restore(static_cast<size_t>(__builtin_ctzll(noted)));
+    if (parts.restored & kFromLast)
+        for (size_t k = 63; k < components.size(); ++k) restore(k);
 }
 
 // Cuts the value of `line`, from `start` on, into parts.components at each ";"
@@ -246,12 +269,12 @@ void RestoreNoted(const WCHAR* value, PropertyParts& parts) {
 // and restores the components that hold "\", "?" or a NUL.
 void CutValue(WStringView line, size_t start, PropertyParts& parts) {
     const WCHAR* units = line.data();
-    WCHAR* const copy = CopyValue(line, start, parts);  // position i of the line at copy[i - start]
+    WCHAR* const copy = RoomFor(line.size() - start, parts.values);  // position i of the line at copy[i - start]
     uint64_t restored = 0;
     size_t piece = start;
     size_t from;
     unsigned bits;
-    for (FoundBlocks<ValueStops> blocks(line, start); blocks.Next(from, bits);)
+    for (FoundBlocks<ValueStops, true> blocks(line, start, copy); blocks.Next(from, bits);)
         for (; bits != 0; bits &= bits - 1) {
             const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
             const WCHAR unit = units[i];
@@ -266,8 +289,48 @@ void CutValue(WStringView line, size_t start, PropertyParts& parts) {
             }
         }
     parts.components.emplace_back(units + piece, line.size() - piece);
+    copy[line.size() - start] = 0;
     parts.restored = restored;
     if (restored != 0) RestoreNoted(units + start, parts);
+}
+
+// The first ":" of `line` that no backslash escapes, or npos; `nameEnd` becomes
+// the first such ";" or ":" (where the name ends) when there is a colon. The
+// first `plain` units hold no ";", ":" or "\": the search starts after them.
+size_t FirstColon(WStringView line, size_t plain, size_t& nameEnd) {
+    const WCHAR* units = line.data();
+    nameEnd = WStringView::npos;
+    if (plain < line.size() && units[plain] == u':') return nameEnd = plain;  // the name, then its colon
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<Separators> blocks(line, plain); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            if (i > 0 && units[i - 1] == u'\\') continue;  // escaped
+            if (nameEnd == WStringView::npos) nameEnd = i;
+            if (units[i] == u':') return i;
+        }
+    return WStringView::npos;
+}
+
+// Where the first component of a value starting at `start` (after the colon)
+// ends: the first ";" from there on that no backslash escapes, or the line's
+// end; `restored` tells whether the component holds "\", "?" or a NUL. The
+// component is copied to `copy` on the way (which has room for the value).
+size_t FirstComponentEnd(WStringView line, size_t start, bool& restored, WCHAR* copy) {
+    const WCHAR* units = line.data();
+    restored = false;
+    size_t from;
+    unsigned bits;
+    for (FoundBlocks<ValueStops, true> blocks(line, start, copy); blocks.Next(from, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
+            if (units[i] != u';')
+                restored = true;
+            else if (units[i - 1] != u'\\')  // the value starts after the colon
+                return i;
+        }
+    return line.size();
 }
 
 // Lines searched as one text: while they lie back to back, up to this many
@@ -362,12 +425,32 @@ __attribute__((flatten)) void SplitPropertyParts(WStringView line, PropertyParts
         parts.parameters.assign(1, line);
         parts.components.assign(1, line);
         parts.restored = 1;
-        CopyValue(line, 0, parts);
+        CopyWithNul(line, parts.values);
         RestoreNoted(line.data(), parts);
         return;
     }
     CutValue(line, start, parts);
     parts.name = parts.parameters.front();
+}
+
+__attribute__((flatten)) void SplitPropertyHead(WStringView line, PropertyHead& head, size_t plain) {
+    size_t nameEnd;
+    const size_t colon = FirstColon(line, plain, nameEnd);
+    WStringView piece = line;  // no colon: the whole line is name, parameter and component
+    WCHAR* value;
+    if (colon == WStringView::npos) {
+        head.name = head.parameters = line;
+        head.restored = true;
+        value = CopyWithNul(line, head.values);
+    } else {
+        head.name = line.substr(0, nameEnd);
+        head.parameters = line.substr(0, colon);
+        value = RoomFor(line.size() - colon - 1, head.values);
+        const size_t end = FirstComponentEnd(line, colon + 1, head.restored, value);
+        piece = line.substr(colon + 1, end - colon - 1);
+        value[piece.size()] = 0;
+    }
+    head.value = WStringView(value, head.restored ? RestoreInto(value, piece) : piece.size());
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,

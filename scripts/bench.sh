@@ -2,8 +2,9 @@
 # Whole-process speed and memory figures of the plug-ins: builds them (Release,
 # $ZAMO_BENCH_BUILD, default build-perf), generates the corpora into a temporary
 # folder, runs each figure $ZAMO_BENCH_RUNS times (default 5), measures the floors
-# (reading, decoding, store write and read) in the same run, and prints a table
-# of figure, target, median, pass or miss, the ratios to the floors, and the
+# (reading, decoding, store write and read) in the same run, in rounds with the
+# jobs held against them, and prints a table of figure, target, median, pass or
+# miss, the ratios to the floors (medians of the rounds' ratios), and the
 # 1,000,000-card run ($ZAMO_BENCH_MILLION=0 skips it); draws
 # bench/figures/throughput.png. Needs /usr/bin/time and gnuplot.
 set -euo pipefail
@@ -39,38 +40,78 @@ b=$(size "$tmp/phone-100k.vcf")
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# measure KEY PREPARE COMMAND...: runs PREPARE (untimed) then COMMAND, `runs`
-# times; keeps the median wall seconds, median CPU seconds and the largest
-# resident set (KB) as wall[KEY], cpu[KEY], rss[KEY], and the medians of the
-# wall and CPU seconds a driver reports for its command alone ("command N s,
-# cpu M s") as command[KEY] and commandcpu[KEY].
-declare -A wall cpu rss command commandcpu
-measure() {
+# run_once KEY PREPARE COMMAND...: runs PREPARE (untimed) then COMMAND once and
+# adds its wall and CPU seconds, and the wall and CPU seconds a driver reports
+# for its command alone ("command N s, cpu M s"), to the lists walls[KEY],
+# cpus[KEY], commands[KEY] and commandcpus[KEY]; rss[KEY] keeps the largest
+# resident set (KB).
+declare -A wall cpu rss command commandcpu walls cpus commands commandcpus
+run_once() {
   local key=$1 prepare=$2
   shift 2
-  local walls=() cpus=() commands=() commandcpus=() peak=0
-  for ((i = 0; i < runs; i++)); do
-    eval "$prepare"
-    local start=$EPOCHREALTIME
-    if ! /usr/bin/time -f '%M %U %S' -o "$tmp/time" "$@" >"$tmp/stdout" 2>"$tmp/stderr"; then
-      echo "failed: $*" >&2
-      cat "$tmp/stderr" >&2
-      exit 1
-    fi
-    local end=$EPOCHREALTIME
-    walls+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }')")
-    read -r kb user system <"$tmp/time"
-    cpus+=("$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')")
-    ((kb > peak)) && peak=$kb
-    commands+=("$(awk '$1 == "command" { print $2 }' "$tmp/stdout")")
-    commandcpus+=("$(awk '$1 == "command" && $4 == "cpu" { print $5 }' "$tmp/stdout")")
+  eval "$prepare"
+  local start=$EPOCHREALTIME
+  if ! /usr/bin/time -f '%M %U %S' -o "$tmp/time" "$@" >"$tmp/stdout" 2>"$tmp/stderr"; then
+    echo "failed: $*" >&2
+    cat "$tmp/stderr" >&2
+    exit 1
+  fi
+  local end=$EPOCHREALTIME
+  walls[$key]+="$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }') "
+  read -r kb user system <"$tmp/time"
+  cpus[$key]+="$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }') "
+  ((kb > ${rss[$key]:-0})) && rss[$key]=$kb
+  commands[$key]+="$(awk '$1 == "command" { print $2 }' "$tmp/stdout") "
+  commandcpus[$key]+="$(awk '$1 == "command" && $4 == "cpu" { print $5 }' "$tmp/stdout") "
+}
+
+# settle KEY...: the medians of each key's lists as wall[KEY], cpu[KEY],
+# command[KEY] and commandcpu[KEY].
+settle() {
+  local key
+  for key; do
+    wall[$key]=$(printf '%s\n' ${walls[$key]} | median)
+    cpu[$key]=$(printf '%s\n' ${cpus[$key]} | median)
+    command[$key]=$(printf '%s\n' ${commands[$key]:-} | median)
+    commandcpu[$key]=$(printf '%s\n' ${commandcpus[$key]:-} | median)
+    echo "  $key: wall ${walls[$key]}s" >&2
   done
-  command[$key]=$(printf '%s\n' "${commands[@]}" | median)
-  commandcpu[$key]=$(printf '%s\n' "${commandcpus[@]}" | median)
-  wall[$key]=$(printf '%s\n' "${walls[@]}" | median)
-  cpu[$key]=$(printf '%s\n' "${cpus[@]}" | median)
-  rss[$key]=$peak
-  echo "  $key: wall ${walls[*]} s" >&2
+}
+
+# measure KEY PREPARE COMMAND...: run_once `runs` times, then settle.
+measure() {
+  local i
+  for ((i = 0; i < runs; i++)); do run_once "$@"; done
+  settle "$1"
+}
+
+# paired NUMERATOR DENOMINATOR...: for figures measured in rounds (one run of
+# each per round), the ratio of each round's NUMERATOR to the sum of its
+# DENOMINATORs, as "median min max"; each argument is a list such as
+# "${walls[key]}". A round's runs follow one another within seconds, so a
+# change of the machine's speed between rounds does not enter the ratio.
+paired() {
+  local numerator=$1
+  shift
+  local IFS='|'
+  awk -v n="$numerator" -v d="$*" 'BEGIN {
+    count = split(n, num, " ")
+    parts = split(d, den, "|")
+    for (i = 1; i <= count; i++) {
+      sum = 0
+      for (k = 1; k <= parts; k++) { split(den[k], part, " "); sum += part[i] }
+      r[i] = num[i] / sum
+    }
+    for (i = 1; i <= count; i++)
+      for (j = i + 1; j <= count; j++)
+        if (r[j] < r[i]) { t = r[i]; r[i] = r[j]; r[j] = t }
+    printf "%.2f %.2f %.2f\n", r[int((count + 1) / 2)], r[1], r[count]
+  }'
+}
+
+# flanking LIST: the means of each two neighbours of LIST (one fewer).
+flanking() {
+  awk -v l="$1" 'BEGIN { n = split(l, v, " "); for (i = 1; i < n; i++) printf "%.4f ", (v[i] + v[i + 1]) / 2 }'
 }
 
 load_before=$(cut -d' ' -f1 /proc/loadavg)
@@ -78,21 +119,26 @@ echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 db="$tmp/contacts.db"
 fresh="rm -f '$db' '$db-journal'"
 measure read_a "" "$floor" read "$tmp/exporter-100k.vcf"
-measure decode_a "" "$floor" decode windows-1251 "$tmp/exporter-100k.vcf"
 measure decode_b "" "$floor" decode utf-8 "$tmp/phone-100k.vcf"
-measure import_a "" "$build/bench/import_driver" "$tmp/exporter-100k.vcf"
 measure import_a10 "" "$build/bench/import_driver" "$tmp/exporter-10k.vcf"
 measure import_b "" "$build/bench/import_driver" "$tmp/phone-100k.vcf"
 measure import_b10 "" "$build/bench/import_driver" "$tmp/phone-10k.vcf"
-measure zamo_import "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-100k.vcf"
-measure zamo_export "rm -f '$tmp/out.vcf'" "$zamo" --db "$db" export "$tmp/out.vcf"
-exported_bytes=$(stat -c %s "$tmp/out.vcf")
-measure store_write "" "$floor" store-write "$db" "$tmp/floor.db"
-measure store_read "" "$floor" store-read "$db"
+# Each job and the floors it is held against, in rounds: 6a, 6c and 6d are
+# the medians of the rounds' own ratios.
+for ((i = 0; i < runs; i++)); do
+  run_once decode_a "" "$floor" decode windows-1251 "$tmp/exporter-100k.vcf"
+  run_once import_a "" "$build/bench/import_driver" "$tmp/exporter-100k.vcf"
+  run_once zamo_import "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-100k.vcf"
+  run_once store_write "rm -f '$tmp/floor.db'" "$floor" store-write "$db" "$tmp/floor.db"
+  run_once zamo_export "rm -f '$tmp/out.vcf'" "$zamo" --db "$db" export "$tmp/out.vcf"
+  run_once store_read "" "$floor" store-read "$db"
+  run_once export_memory "" "$build/bench/export_driver" contacts 100000 "$tmp/memory.vcf"
+done
+settle decode_a import_a zamo_import store_write zamo_export store_read export_memory
 rm -f "$tmp/floor.db"
-measure zamo_overwrite "" "$zamo" --db "$db" import --overwrite yes "$tmp/exporter-100k.vcf"
-measure export_memory "" "$build/bench/export_driver" contacts 100000 "$tmp/memory.vcf"
+exported_bytes=$(stat -c %s "$tmp/out.vcf")
 memory_bytes=$(size "$tmp/memory.vcf")
+measure zamo_overwrite "" "$zamo" --db "$db" import --overwrite yes "$tmp/exporter-100k.vcf"
 measure tels "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/tels.vcf"
 measure long_line "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/long-line.vcf"
 measure long_note "" "$build/bench/export_driver" note 1000000 "$tmp/note.vcf"
@@ -115,11 +161,20 @@ if [ "$million" != 0 ]; then
   million_bytes=$(stat -c %s "$tmp/exporter-1m.vcf")
   saved_runs=$runs
   runs=3
-  # 7a divides by 2a measured again right before, so that a change of the
-  # machine's speed between the two parts of the run does not enter the ratio.
-  measure zamo_import_before_1m "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-100k.vcf"
+  # 7a is the median of three rounds' own ratios: each 1,000,000-card import
+  # is divided by the mean of the 100,000-card imports (2a, into a database of
+  # their own) run right before and right after it, so that a change of the
+  # machine's speed between the parts of the run does not enter the ratio.
+  small="$tmp/small.db"
+  fresh_small="rm -f '$small' '$small-journal'"
+  run_once zamo_import_around_1m "$fresh_small" "$zamo" --db "$small" import --overwrite no "$tmp/exporter-100k.vcf"
+  for ((i = 0; i < runs; i++)); do
+    run_once zamo_import_1m "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-1m.vcf"
+    run_once zamo_import_around_1m "$fresh_small" "$zamo" --db "$small" import --overwrite no "$tmp/exporter-100k.vcf"
+  done
+  settle zamo_import_around_1m zamo_import_1m
+  rm -f "$small"
   rm -f "$tmp/exporter-100k.vcf"
-  measure zamo_import_1m "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-1m.vcf"
   rm -f "$tmp/exporter-1m.vcf"
   measure zamo_export_1m "rm -f '$tmp/out.vcf'" "$zamo" --db "$db" export "$tmp/out.vcf"
   rm -f "$tmp/out.vcf"
@@ -206,19 +261,20 @@ import_floor=$(sum "${command[import_a]}" "${command[store_write]}")
 import_floor_cpu=$(sum "${commandcpu[import_a]}" "${commandcpu[store_write]}")
 export_floor=$(sum "${command[store_read]}" "${command[export_memory]}")
 export_floor_cpu=$(sum "${commandcpu[store_read]}" "${commandcpu[export_memory]}")
-decode_ratio=$(ratio2 "${command[import_a]}" "${command[decode_a]}")
-decode_ratio_cpu=$(ratio2 "${commandcpu[import_a]}" "${commandcpu[decode_a]}")
-import_ratio=$(ratio2 "${wall[zamo_import]}" "$import_floor")
-import_ratio_cpu=$(ratio2 "${cpu[zamo_import]}" "$import_floor_cpu")
-export_ratio=$(ratio2 "${wall[zamo_export]}" "$export_floor")
-export_ratio_cpu=$(ratio2 "${cpu[zamo_export]}" "$export_floor_cpu")
+# The ratios of the rounds: median, lowest and highest, wall and CPU.
+read -r decode_ratio decode_low decode_high < <(paired "${commands[import_a]}" "${commands[decode_a]}")
+read -r decode_ratio_cpu _ _ < <(paired "${commandcpus[import_a]}" "${commandcpus[decode_a]}")
+read -r import_ratio import_low import_high < <(paired "${walls[zamo_import]}" "${commands[import_a]}" "${commands[store_write]}")
+read -r import_ratio_cpu _ _ < <(paired "${cpus[zamo_import]}" "${commandcpus[import_a]}" "${commandcpus[store_write]}")
+read -r export_ratio export_low export_high < <(paired "${walls[zamo_export]}" "${commands[store_read]}" "${commands[export_memory]}")
+read -r export_ratio_cpu _ _ < <(paired "${cpus[zamo_export]}" "${commandcpus[store_read]}" "${commandcpus[export_memory]}")
 rate_plugin=$(rate "$a" "${command[import_a]}")
 # seconds KEY: the command's median wall seconds.
 seconds() { printf '%s s' "${command[$1]}"; }
 peak_mb() { echo "$(($1 / 1024)) MB"; }
 larger() { echo "$(($1 > $2 ? $1 : $2))"; }
 echo
-echo "Floors measured in this run, and the ratios to them (commands alone where a driver reports them; CPU seconds in the fourth column):"
+echo "Floors measured in this run, and the ratios to them (commands alone where a driver reports them; CPU seconds in the fourth column). A ratio is the median of $runs rounds' own ratios, each round running the job and its floors one after another, with the lowest and highest beside it:"
 echo
 echo "| Figure | Target | Measured | CPU | Result |"
 echo "|---|---|---|---|---|"
@@ -227,19 +283,20 @@ row "F2 decoding floor: (a) decoded to UTF-16, lines counted" "-" "$(rate "$a" "
 row "F3 decoding floor of (b), UTF-8" "-" "$(rate "$b" "${command[decode_b]}") MB/s ($(seconds decode_b))" "${commandcpu[decode_b]} s" -
 row "F4 store floor: the rows of 2a inserted in one transaction" "-" "$(seconds store_write)" "${commandcpu[store_write]} s" -
 row "F5 store read floor: the rows of 2a read back in order" "-" "$(seconds store_read)" "${commandcpu[store_read]} s" -
-row "6a plug-in import of (a) / decoding floor F2" "<= 3x" "${decode_ratio}x (CPU ${decode_ratio_cpu}x)" "${commandcpu[import_a]} s" "$(le "$decode_ratio" 3)"
+row "6a plug-in import of (a) / decoding floor F2" "<= 3x" "${decode_ratio}x (rounds ${decode_low}-${decode_high}x; CPU ${decode_ratio_cpu}x)" "${commandcpu[import_a]} s" "$(le "$decode_ratio" 3)"
 row "6b plug-in import of (a), command alone" ">= 300 MB/s" "$rate_plugin MB/s ($(seconds import_a))" "${commandcpu[import_a]} s" "$(ge "$rate_plugin" 300)"
-row "6c zamo import of (a) / (plug-in import 6b + store floor F4)" "<= 1.5x" "${import_ratio}x (CPU ${import_ratio_cpu}x)" "${cpu[zamo_import]} s" "$(le "$import_ratio" 1.5)"
-row "6d zamo export / (store read floor F5 + export from memory 3b)" "<= 1.5x" "${export_ratio}x (CPU ${export_ratio_cpu}x)" "${cpu[zamo_export]} s" "$(le "$export_ratio" 1.5)"
+row "6c zamo import of (a) / (plug-in import 6b + store floor F4)" "<= 1.5x" "${import_ratio}x (rounds ${import_low}-${import_high}x; CPU ${import_ratio_cpu}x)" "${cpu[zamo_import]} s" "$(le "$import_ratio" 1.5)"
+row "6d zamo export / (store read floor F5 + export from memory 3b)" "<= 1.5x" "${export_ratio}x (rounds ${export_low}-${export_high}x; CPU ${export_ratio_cpu}x)" "${cpu[zamo_export]} s" "$(le "$export_ratio" 1.5)"
 row "6e plug-in export from memory (3b)" ">= 500 MB/s" "$rate_mem MB/s" "${commandcpu[export_memory]} s" "$(ge "$rate_mem" 500)"
 row "6f peak memory of 2a and 3a" "< 32 MB" "$(peak_mb "${rss[zamo_import]}"), $(peak_mb "${rss[zamo_export]}")" "-" "$(le "$(larger "${rss[zamo_import]}" "${rss[zamo_export]}")" 32767)"
 row "8a zamo import of one card of 100,000 distinct TEL lines" "< 1 s" "${wall[tels_100k]} s" "${cpu[tels_100k]} s" "$(le "${wall[tels_100k]}" 1)"
 short_over=$(over_base "${rss[short_tels]}" "$short_bytes")
 row "8b peak memory of zamo importing one card of 1,600,000 \"TEL:nnnnnnn\" lines ($(mb "$short_bytes")), above 2a's" "<= 3x card" "${short_over}x ($((rss[short_tels] / 1024)) MB; ${wall[short_tels]} s)" "${cpu[short_tels]} s" "$(le "$short_over" 3)"
 if [ "$million" != 0 ]; then
-  scale_import=$(ratio2 "${wall[zamo_import_1m]}" "${wall[zamo_import_before_1m]}")
+  read -r scale_import scale_low scale_high < <(paired "${walls[zamo_import_1m]}" "$(flanking "${walls[zamo_import_around_1m]}")")
+  read -r scale_import_cpu _ _ < <(paired "${cpus[zamo_import_1m]}" "$(flanking "${cpus[zamo_import_around_1m]}")")
   scale_export=$(ratio2 "${wall[zamo_export_1m]}" "${wall[zamo_export]}")
-  row "7a zamo import of 1,000,000 cards ($(mb "$million_bytes")) / 2a measured right before" "<= 11x" "${scale_import}x (${wall[zamo_import_1m]} s; CPU $(ratio2 "${cpu[zamo_import_1m]}" "${cpu[zamo_import_before_1m]}")x)" "${cpu[zamo_import_1m]} s" "$(le "$scale_import" 11)"
+  row "7a zamo import of 1,000,000 cards ($(mb "$million_bytes")) / 2a run right before and after it" "<= 11x" "${scale_import}x (rounds ${scale_low}-${scale_high}x; ${wall[zamo_import_1m]} s; CPU ${scale_import_cpu}x)" "${cpu[zamo_import_1m]} s" "$(le "$scale_import" 11)"
   row "7b zamo export of the 1,000,000 contacts / 3a" "<= 11x" "${scale_export}x (${wall[zamo_export_1m]} s; CPU $(ratio2 "${cpu[zamo_export_1m]}" "${cpu[zamo_export]}")x)" "${cpu[zamo_export_1m]} s" "$(le "$scale_export" 11)"
   row "7e store floor F4 of the 1,000,000 cards' rows / F4" "-" "$(ratio2 "${command[store_write_1m]}" "${command[store_write]}")x ($(seconds store_write_1m); CPU $(ratio2 "${commandcpu[store_write_1m]}" "${commandcpu[store_write]}")x)" "${commandcpu[store_write_1m]} s" -
   row "7f store read floor F5 of the 1,000,000 contacts / F5" "-" "$(ratio2 "${command[store_read_1m]}" "${command[store_read]}")x ($(seconds store_read_1m); CPU $(ratio2 "${commandcpu[store_read_1m]}" "${commandcpu[store_read]}")x)" "${commandcpu[store_read_1m]} s" -

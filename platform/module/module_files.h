@@ -31,7 +31,7 @@ const char* OutputLineEnd();
  * the folder of `target`, which it replaces at CommitOutputFile. */
 struct OutputFile {
     std::string target;     // the file that gets the contents (a link resolved)
-    std::string temporary;  // empty when none was made
+    std::string temporary;  // empty when none was made, or while it has no name
     std::FILE* stream = nullptr;
     long long handedToDisk = 0;  // bytes StartWritingOut has already handed on
 };

@@ -1,7 +1,8 @@
 /* The modules' file seam on POSIX systems: narrow paths are UTF-8, the stream
  * does not translate line feeds, so the module writes CR LF itself. The output
- * file is a new file beside the target, handed to the disk while it is written
- * (where the system can be asked to), synced and renamed over it. */
+ * file is a new file beside the target, nameless while it is written where the
+ * system allows (so that a killed export leaves nothing), handed to the disk as
+ * it grows (where the system can be asked to), synced, named and renamed over it. */
 #include "module_files.h"
 
 #include <fcntl.h>
@@ -59,18 +60,55 @@ bool FollowLinks(std::string path, std::string& target) {
     return false;
 }
 
+// A fresh name for a temporary file in `folder`, hidden, one per call.
+std::string TemporaryName(const std::string& folder) {
+    static unsigned serial = 0;
+    return folder + "/.vcard-export-" + std::to_string(::getpid()) + "-" +
+           std::to_string(static_cast<unsigned long>(std::time(nullptr))) + "-" +
+           std::to_string(++serial) + ".tmp";
+}
+
 // A new file in `folder`, created with the permissions a new file gets (0666
 // less the umask); -1 with errno set when none can be made.
 int CreateTemporary(const std::string& folder, std::string& name) {
-    static unsigned serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "/.vcard-export-" + std::to_string(::getpid()) + "-" +
-               std::to_string(static_cast<unsigned long>(std::time(nullptr))) + "-" +
-               std::to_string(++serial) + ".tmp";
+        name = TemporaryName(folder);
         int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
+}
+
+std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// A new file in `folder` that has no name until NameUnnamed gives it one, so
+// that an export killed before then leaves nothing behind; -1 where the system,
+// the file system or a missing /proc (through which it is named) allows none.
+int CreateUnnamed(const std::string& folder) {
+#ifdef O_TMPFILE
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0 && ::access(ProcPath(fd).c_str(), F_OK) != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    return fd;
+#else
+    (void)folder;
+    return -1;
+#endif
+}
+
+// Gives the unnamed file open as `fd` a fresh name in `folder`; false with
+// errno set when it cannot.
+bool NameUnnamed(int fd, const std::string& folder, std::string& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = TemporaryName(folder);
+        if (::linkat(AT_FDCWD, ProcPath(fd).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST) break;
+    }
+    name.clear();
+    return false;
 }
 
 FailureReason Fail(OutputFile& out, FailureReason reason) {
@@ -107,7 +145,8 @@ FailureReason OpenOutputFileBeside(const char* path, OutputFile& out) {
     } else if (errno != ENOENT) {
         return ReasonOf(errno, FailureReason::PathNotFound);
     }
-    int fd = CreateTemporary(FolderOf(out.target), out.temporary);
+    int fd = CreateUnnamed(FolderOf(out.target));
+    if (fd < 0) fd = CreateTemporary(FolderOf(out.target), out.temporary);
     if (fd < 0) {
         out.temporary.clear();
         return ReasonOf(errno, FailureReason::NoTemporaryFile);
@@ -146,6 +185,8 @@ FailureReason CommitOutputFile(OutputFile& out) {
             // Only its owner's group may not be ours to give; the contents count.
         }
     }
+    if (out.temporary.empty() && !NameUnnamed(::fileno(out.stream), FolderOf(out.target), out.temporary))
+        return Fail(out, ReasonOf(errno, FailureReason::WriteError));
     std::FILE* stream = out.stream;
     out.stream = nullptr;
     if (std::fclose(stream) != 0) return Fail(out, ReasonOf(errno, FailureReason::WriteError));

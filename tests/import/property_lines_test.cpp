@@ -247,12 +247,16 @@ WString PlainValue(WStringView piece) {
 // Random lines of separators, escapes, placeholders, NULs and text (a lone
 // surrogate among them), of every length from empty to several blocks, each in
 // a buffer of its own size so that a read past either end is caught under the
-// sanitizer; the first rounds give lines of more than 64 components.
+// sanitizer; the first rounds give lines of more than 64 components. The cut
+// only as far as the first component (SplitPropertyHead) must give the same
+// name, parameter entries and first value as the whole split, whatever part of
+// the units before the first separator or backslash it is told to pass over.
 TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
     const WCHAR alphabet[] = {u';', u':', u'\\', u'?', u',', u'>', u'<', u'/', 0,
                               u' ', u'a', u'\u0418', static_cast<WCHAR>(0xD800)};
     std::mt19937 random(20261207);
     PropertyParts parts;
+    PropertyHead head;
     std::vector<WString> parameters, components;
     for (int round = 0; round < 20000; ++round) {
         const bool manyComponents = round < 20;
@@ -279,6 +283,43 @@ TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
             ASSERT_EQ(WString(value), PlainValue(components[i])) << trace << ", value " << i;
             ASSERT_EQ(value.data()[value.size()], WCHAR(0)) << trace << ", value " << i << " ends in a NUL";
         }
+        const WStringView last = parts.parameters.back();
+        const WStringView entries(line.data(), static_cast<size_t>(last.data() + last.size() - line.data()));
+        size_t plain = 0;  // the units before the first ";", ":" or "\"
+        while (plain < size && units[plain] != u';' && units[plain] != u':' && units[plain] != u'\\') ++plain;
+        for (const size_t known : {size_t{0}, random() % (plain + 1)}) {
+            SplitPropertyHead(line, head, known);
+            const std::string at = trace + ", head, " + std::to_string(known) + " plain";
+            ASSERT_EQ(head.name, parts.name) << at;
+            ASSERT_EQ(head.parameters, entries) << at;
+            ASSERT_EQ(head.value, ComponentView(parts, 0)) << at;
+            ASSERT_EQ(head.value.data()[head.value.size()], WCHAR(0)) << at << ": the value ends in a NUL";
+            ASSERT_EQ(head.restored, parts.Restored(0)) << at;
+        }
+    }
+}
+
+// Random short texts of two units, each in a buffer of its own size, searched
+// from every start (past the end too), stopping after a random number of
+// positions: the positions given are those a unit-by-unit loop finds, in order.
+TEST(ForEachUnitFrom, AgreesWithAUnitByUnitSearchOnRandomTexts) {
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 20000; ++round) {
+        const size_t size = random() % 40;
+        std::unique_ptr<WCHAR[]> units(new WCHAR[size]);
+        for (size_t i = 0; i < size; ++i) units[i] = random() % 4 == 0 ? u'O' : u'x';
+        const WStringView text(units.get(), size);
+        const size_t from = random() % (size + 3);
+        const size_t wanted = random() % 5 + 1;  // found stops after this many
+        std::vector<size_t> plain, given;
+        for (size_t i = from; i < size && plain.size() < wanted; ++i)
+            if (text[i] == u'O') plain.push_back(i);
+        ForEachUnitFrom(text, u'O', from, [&](size_t at) {
+            given.push_back(at);
+            return given.size() < wanted;
+        });
+        ASSERT_EQ(given, plain) << "round " << round << ": " << Utf8(WString(text)) << " from " << from
+                                << ", at most " << wanted;
     }
 }
 

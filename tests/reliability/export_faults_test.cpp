@@ -1,6 +1,7 @@
-// The export when the disk fills or the device fails midway: the command returns
-// normally, the chosen file is byte for byte what it was (or still absent), no
-// temporary file is left, and one error box says why. A fault-free export of
+// The export when the disk fills, the device fails or the process is killed
+// midway: the chosen file is byte for byte what it was (or still absent) and no
+// temporary file is left; short of a kill the command returns normally and one
+// error box says why. A fault-free export of
 // the same contacts is the reference; the limits cut it at many places.
 #include <gtest/gtest.h>
 
@@ -54,6 +55,18 @@ void ExportAllAsTheHostCallsIt() {
     }
 }
 
+// Places in the walk over the 200 contacts, by the contacts asked for before.
+struct WalkPoint {
+    int atContact;
+    const char* why;
+};
+const WalkPoint kWalkPoints[] = {
+    {0, "before the first card"},
+    {1, "after the first card"},
+    {57, "in the middle of the walk"},
+    {199, "before the last card"},
+};
+
 class ExportFaults : public testing::Test {
 protected:
     void SetUp() override {
@@ -93,6 +106,21 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
             files += entry.path() != path;
         EXPECT_EQ(files, 0u) << "a temporary file was left behind";
+    }
+
+    // Runs fault(atContact) at each walk point over an older file, which must
+    // then be untouched.
+    template <typename Fault>
+    void AtEachWalkPoint(Fault fault) {
+        Figures figures("fault");
+        const std::string before = "BEGIN:VCARD\r\nUID:old\r\nEND:VCARD\r\n";
+        for (const WalkPoint& c : kWalkPoints) {
+            SCOPED_TRACE(std::to_string(c.atContact) + ": " + c.why);
+            figures.StartCase();
+            folder.Write("out.vcf", before);
+            fault(c.atContact);
+            ExpectUntouched(figures, before);
+        }
     }
 
     TempFolder folder;
@@ -144,35 +172,42 @@ TEST_F(ExportFaults, DiskFullLeavesTheOldFile) {
     }
 }
 
+// A kill while the contacts are written leaves the chosen file as it was and no
+// temporary file: the output has no name until it is complete.
+TEST_F(ExportFaults, KilledMidwayLeavesTheOldFile) {
+    AtEachWalkPoint([](int atContact) {
+        std::fflush(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            int seen = 0;
+            FakeHost::Get().beforeCall = [&](const std::string& entry) {
+                if (entry.compare(0, 9, "IsPresent") == 0 && seen++ == atContact) raise(SIGKILL);
+            };
+            ExportAllAsTheHostCallsIt();
+            _exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
+    });
+}
+
 // The device fails under the open stream (its descriptor now writes to /dev/full,
 // every write failing with ENOSPC) while the export runs.
 TEST_F(ExportFaults, DeviceFailingMidwayLeavesTheOldFile) {
-    struct Case {
-        int atContact;
-        const char* why;
-    } cases[] = {
-        {0, "before the first card"},
-        {1, "after the first card"},
-        {57, "in the middle of the walk"},
-        {199, "before the last card"},
-    };
-    Figures figures("fault");
-    const std::string before = "BEGIN:VCARD\r\nUID:old\r\nEND:VCARD\r\n";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.atContact) + ": " + c.why);
-        figures.StartCase();
-        folder.Write("out.vcf", before);
-        const std::string temporaries = folder.Path() + "/.";
+    AtEachWalkPoint([this](int atContact) {
+        // Named "/." or, nameless, "/#N (deleted)".
+        const std::string temporaries = folder.Path() + "/";
         int seen = 0;
         bool failed = false;
         FakeHost::Get().beforeCall = [&](const std::string& entry) {
             if (failed || entry.compare(0, 9, "IsPresent") != 0) return;
-            if (seen++ != c.atContact) return;
+            if (seen++ != atContact) return;
             // Find the export's descriptor of its file and swap the device under it.
             for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
                 std::error_code ec;
                 std::string open = std::filesystem::read_symlink(fd.path(), ec).string();
-                if (open.compare(0, temporaries.size(), temporaries) != 0) continue;
+                if (open.compare(0, temporaries.size(), temporaries) != 0 || open == path) continue;
                 int full = ::open("/dev/full", O_WRONLY);
                 dup2(full, std::stoi(fd.path().filename().string()));
                 close(full);
@@ -184,8 +219,7 @@ TEST_F(ExportFaults, DeviceFailingMidwayLeavesTheOldFile) {
         EXPECT_TRUE(failed) << "the output file was not open at that contact";
         ASSERT_EQ(gBoxes.size(), 1u);
         EXPECT_NE(gBoxes[0].find("the disk is full"), std::string::npos) << gBoxes[0];
-        ExpectUntouched(figures, before);
-    }
+    });
 }
 
 }  // namespace
