@@ -128,7 +128,11 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     const size_t count = lines.size();
     if (count >= CardLineHeads::kNone) return;
     static_assert(CardLineHeads::kNone == UINT32_MAX, "kNone is all one bytes");
-    std::memset(heads.first, 0xFF, sizeof heads.first);
+    if (++heads.summary == 0) {  // the numbers ran out: every stamp is cleared once
+        std::memset(heads.stamp, 0, sizeof heads.stamp);
+        heads.summary = 1;
+    }
+    const uint32_t summary = heads.summary;
     heads.next.resize(count);
     if (count > 0) std::memset(heads.next.data(), 0xFF, count * sizeof(uint32_t));
     uint32_t* const next = heads.next.data();
@@ -143,9 +147,13 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
             if (note & kLengthMask) {
                 const uint32_t bucket = static_cast<uint32_t>(note >> kBucketShift) & 0xFF;
                 // The tables are read through `heads`, one register for both.
-                uint32_t& first = heads.first[bucket];
                 uint32_t& last = heads.last[bucket];
-                (first == CardLineHeads::kNone ? first : next[last]) = line;
+                if (heads.stamp[bucket] != summary) {
+                    heads.stamp[bucket] = summary;
+                    heads.first[bucket] = line;
+                } else {
+                    next[last] = line;
+                }
                 last = line;
                 if (afterMarked) followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
             }
@@ -162,7 +170,7 @@ size_t CountLinesHeadedBy(const HeadName& head, const CardLines& lines, const Ca
     if (heads.lines != &lines || heads.count != lines.size() || !head.isHead)
         return static_cast<size_t>(-1);
     size_t count = 0;
-    for (uint32_t line = heads.first[head.bucket]; line != CardLineHeads::kNone; line = heads.next[line])
+    for (uint32_t line = FirstLineOf(heads, head.bucket); line != CardLineHeads::kNone; line = heads.next[line])
         count += HeadIs(lines[line], head);
     return count;
 }
@@ -196,7 +204,7 @@ bool VisitLinesHeadedBy(const HeadName& head, const CardLines& lines, const Card
     if (heads.lines != &lines || heads.count != lines.size() || !head.isHead) return false;
     const WStringView name = head.text;
     const std::vector<uint32_t>& marked = heads.marked;
-    uint32_t chained = heads.first[head.bucket];
+    uint32_t chained = FirstLineOf(heads, head.bucket);
     if (chained == CardLineHeads::kNone) return true;  // no line of this head: nothing to give
     size_t m = 0;     // the first marked line not yet passed
     size_t from = 0;  // lines before it were read, joined or passed over

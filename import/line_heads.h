@@ -28,12 +28,22 @@ struct CardLineHeads {
 
     const CardLines* lines = nullptr;
     size_t count = 0;
+    // A bucket's first and last line hold for the summary numbered `summary`
+    // only when the bucket is stamped with that number, so that no summary has
+    // to clear what the one before it left (FirstLineOf reads them).
     uint32_t first[kBuckets];
     uint32_t last[kBuckets];
+    uint32_t stamp[kBuckets] = {};
+    uint32_t summary = 0;
     std::vector<uint32_t> next;    // the next line of the same bucket, or kNone
     std::vector<uint32_t> marked;  // the lines containing the marker, in card order
     uint64_t followsMarked[kBuckets / 64];  // buckets of a line right after a marked one
 };
+
+/* The first line of `bucket` in the card the summary describes, or kNone. */
+inline uint32_t FirstLineOf(const CardLineHeads& heads, uint32_t bucket) {
+    return heads.stamp[bucket] == heads.summary ? heads.first[bucket] : CardLineHeads::kNone;
+}
 
 /* Makes `heads` describe `lines` (reusing its room), the marked lines being those
  * that contain LineBreakMarker(). A line's note from LineNoteOfBytes stands for
@@ -218,7 +228,7 @@ template <typename Visit>
 bool ForEachLineHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads,
                          WString& joined, Visit&& visit) {
     if (heads.lines != &lines || heads.count != lines.size() || !head.isHead) return false;
-    uint32_t chained = heads.first[head.bucket];
+    uint32_t chained = FirstLineOf(heads, head.bucket);
     if (chained == CardLineHeads::kNone) return true;  // no line of this head: nothing to give
     if (heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1) {
         using Callable = std::remove_reference_t<Visit>;

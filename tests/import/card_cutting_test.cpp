@@ -25,7 +25,8 @@ using Cards = std::vector<std::vector<std::string>>;
 std::vector<uint32_t> SummaryOf(const CardLines& lines) {
     CardLineHeads heads;
     SummarizeLineHeads(lines, heads);
-    std::vector<uint32_t> all(std::begin(heads.first), std::end(heads.first));
+    std::vector<uint32_t> all;
+    for (uint32_t bucket = 0; bucket < CardLineHeads::kBuckets; ++bucket) all.push_back(FirstLineOf(heads, bucket));
     all.insert(all.end(), heads.next.begin(), heads.next.end());
     all.push_back(CardLineHeads::kNone);
     all.insert(all.end(), heads.marked.begin(), heads.marked.end());

@@ -95,6 +95,7 @@ TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
         });
         return found;
     };
+    PropertyScratch headed;  // one for all rounds, as for the cards of a file
     for (int round = 0; round < 2000; ++round) {
         std::vector<WString> card(1 + next(40));
         for (WString& line : card) {
@@ -102,7 +103,7 @@ TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
             for (size_t n = next(6); n > 0; --n) line += pieces[next(std::size(pieces))];
         }
         const CardLines lines(card.begin(), card.end());
-        PropertyScratch plain, headed;
+        PropertyScratch plain;
         SummarizeLineHeads(lines, headed.heads);
         for (const WString& name : names) {
             ASSERT_EQ(properties(name, lines, headed), properties(name, lines, plain))
