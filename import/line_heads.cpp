@@ -127,14 +127,12 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.marked.clear();
     const size_t count = lines.size();
     if (count >= CardLineHeads::kNone) return;
-    static_assert(CardLineHeads::kNone == UINT32_MAX, "kNone is all one bytes");
     if (++heads.summary == 0) {  // the numbers ran out: every stamp is cleared once
         std::memset(heads.stamp, 0, sizeof heads.stamp);
         heads.summary = 1;
     }
     const uint32_t summary = heads.summary;
-    heads.next.resize(count);
-    if (count > 0) std::memset(heads.next.data(), 0xFF, count * sizeof(uint32_t));
+    heads.next.assign(count, CardLineHeads::kNone);
     uint32_t* const next = heads.next.data();
     uint64_t followsMarked[CardLineHeads::kBuckets / 64] = {};
     bool afterMarked = false;
