@@ -1,17 +1,14 @@
 /* Property lookup in a card and the splitting of one property line into name,
- * parameters and value components, and the unit search its readers use on
- * parameters. Knows no property names. */
+ * parameters and value components. Knows no property names. */
 #ifndef ZAMO_IMPORT_PROPERTY_LINES_H
 #define ZAMO_IMPORT_PROPERTY_LINES_H
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <type_traits>
 #include <vector>
 
 #include "card_lines.h"
-#include "text_search.h"
 #include "wide_text.h"
 
 /* The text by which a line is joined with the next: "=0D=0A=". */
@@ -95,46 +92,6 @@ inline WStringView ComponentView(const PropertyParts& parts, size_t index) {
 /* ComponentView as a NUL-terminated text. */
 inline const WCHAR* ComponentValue(const PropertyParts& parts, size_t index) {
     return ComponentView(parts, index).data();
-}
-
-/* The set lanes of `lanes` (each all ones or all zeros), lane k as bit k: their
- * low bits spread over one word and gathered by one multiplication, which moves
- * bit 16j + m (m < 16) to bit 48 + m + j without two products meeting. */
-inline unsigned LaneBits(EightUnits lanes) {
-    const EightUnits marks = lanes & SpreadUnit(1);
-    uint64_t halves[2];
-    std::memcpy(halves, &marks, sizeof halves);
-    return static_cast<unsigned>((halves[0] | halves[1] << 4) * 0x0001000200040008ull >> 48);
-}
-
-/* Calls found(position) for each position from `from` on where `text` holds
- * `unit`, in order, until found returns false: for the short parameter texts,
- * eight units compared at once, without a call. */
-template <typename Found>
-inline void ForEachUnitFrom(WStringView text, WCHAR unit, size_t from, Found&& found) {
-    const WCHAR* units = text.data();
-    const size_t size = text.size();
-    // The positions `bits` marks from `at` on; false once found stops.
-    auto give = [&](size_t at, unsigned bits) {
-        for (; bits != 0; bits &= bits - 1)
-            if (!found(at + static_cast<size_t>(__builtin_ctz(bits)))) return false;
-        return true;
-    };
-    auto lanes = [&](size_t at) {
-        const EightUnits same = LoadEightUnits(units + at) == SpreadUnit(unit);
-        return AnyLane(same) ? LaneBits(same) : 0u;
-    };
-    size_t i = from;
-    for (; i + 8 <= size; i += 8)
-        if (!give(i, lanes(i))) return;
-    if (i >= size) return;
-    if (size >= 8) {  // the last few, as the last eight without those seen
-        const unsigned seen = static_cast<unsigned>(i - (size - 8));
-        give(size - 8, lanes(size - 8) >> seen << seen);
-        return;
-    }
-    for (; i < size; ++i)
-        if (units[i] == unit && !found(i)) return;
 }
 
 /* Splits a property line at its first unescaped ":" into name and parameters

@@ -1,7 +1,7 @@
 /* Substring search over UTF-16 text for the reader and the property lookup,
  * which test every line for a marker or a name. Exports FindText, ContainsText, JoinedPieces,
- * SameText, FindUnitFrom, FindEitherUnitFrom and the eight-unit
- * comparisons they are made of. */
+ * SameText, FindUnitFrom, FindEitherUnitFrom, ForEachUnitFrom and the
+ * eight-unit comparisons they are made of. */
 #ifndef ZAMO_IMPORT_TEXT_SEARCH_H
 #define ZAMO_IMPORT_TEXT_SEARCH_H
 
@@ -31,6 +31,46 @@ inline bool AnyLane(EightUnits lanes) {
     uint64_t halves[2];
     std::memcpy(halves, &lanes, sizeof halves);
     return (halves[0] | halves[1]) != 0;
+}
+
+/* The set lanes of `lanes` (each all ones or all zeros), lane k as bit k: their
+ * low bits spread over one word and gathered by one multiplication, which moves
+ * bit 16j + m (m < 16) to bit 48 + m + j without two products meeting. */
+inline unsigned LaneBits(EightUnits lanes) {
+    const EightUnits marks = lanes & SpreadUnit(1);
+    uint64_t halves[2];
+    std::memcpy(halves, &marks, sizeof halves);
+    return static_cast<unsigned>((halves[0] | halves[1] << 4) * 0x0001000200040008ull >> 48);
+}
+
+/* Calls found(position) for each position from `from` on where `text` holds
+ * `unit`, in order, until found returns false: for the short parameter texts,
+ * eight units compared at once, without a call. */
+template <typename Found>
+inline void ForEachUnitFrom(WStringView text, WCHAR unit, size_t from, Found&& found) {
+    const WCHAR* units = text.data();
+    const size_t size = text.size();
+    // The positions `bits` marks from `at` on; false once found stops.
+    auto give = [&](size_t at, unsigned bits) {
+        for (; bits != 0; bits &= bits - 1)
+            if (!found(at + static_cast<size_t>(__builtin_ctz(bits)))) return false;
+        return true;
+    };
+    auto lanes = [&](size_t at) {
+        const EightUnits same = LoadEightUnits(units + at) == SpreadUnit(unit);
+        return AnyLane(same) ? LaneBits(same) : 0u;
+    };
+    size_t i = from;
+    for (; i + 8 <= size; i += 8)
+        if (!give(i, lanes(i))) return;
+    if (i >= size) return;
+    if (size >= 8) {  // the last few, as the last eight without those seen
+        const unsigned seen = static_cast<unsigned>(i - (size - 8));
+        give(size - 8, lanes(size - 8) >> seen << seen);
+        return;
+    }
+    for (; i < size; ++i)
+        if (units[i] == unit && !found(i)) return;
 }
 
 /* Where `part` first occurs in `text` (exact, case-sensitive), or npos; an

@@ -1,10 +1,13 @@
 // Substring search used by the reader and the property lookup, and the
 // comparison of names: hand-picked cases at every lane of a four-unit word and
 // at the ends of the text, then a sweep checked against the standard library's
-// own search and comparison.
+// own search and comparison, and the unit search over short parameter texts.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "fake_host.h"
 #include "text_search.h"
@@ -56,6 +59,30 @@ TEST(ContainsText, AgreesWithTheStandardSearch) {
             const WString start = text.substr(0, part.size());
             ASSERT_EQ(SameText(start, part), start == part) << Utf8(start) << " = " << Utf8(part);
         }
+    }
+}
+
+// Random short texts of two units, each in a buffer of its own size, searched
+// from every start (past the end too), stopping after a random number of
+// positions: the positions given are those a unit-by-unit loop finds, in order.
+TEST(ForEachUnitFrom, AgreesWithAUnitByUnitSearchOnRandomTexts) {
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 20000; ++round) {
+        const size_t size = random() % 40;
+        std::unique_ptr<WCHAR[]> units(new WCHAR[size]);
+        for (size_t i = 0; i < size; ++i) units[i] = random() % 4 == 0 ? u'O' : u'x';
+        const WStringView text(units.get(), size);
+        const size_t from = random() % (size + 3);
+        const size_t wanted = random() % 5 + 1;  // found stops after this many
+        std::vector<size_t> plain, given;
+        for (size_t i = from; i < size && plain.size() < wanted; ++i)
+            if (text[i] == u'O') plain.push_back(i);
+        ForEachUnitFrom(text, u'O', from, [&](size_t at) {
+            given.push_back(at);
+            return given.size() < wanted;
+        });
+        ASSERT_EQ(given, plain) << "round " << round << ": " << Utf8(WString(text)) << " from " << from
+                                << ", at most " << wanted;
     }
 }
 
