@@ -11,21 +11,6 @@
 
 namespace {
 
-// The lanes of `low` and `high` (each all ones or all zeros) spread over one
-// word, lane j + 4k of low at bit 16j + 4k and of high at bit 16j + 4k + 8 (k
-// the lane's half): zero exactly when no lane is set.
-uint64_t Spread(EightUnits low, EightUnits high = EightUnits{}) {
-    const EightUnits marks = (low & SpreadUnit(1)) | (high & SpreadUnit(0x100));
-    uint64_t halves[2];
-    std::memcpy(halves, &marks, sizeof halves);
-    return halves[0] | halves[1] << 4;
-}
-
-// A spread word as bits 0 to 15, lane k of low as bit k and of high as bit
-// 8 + k: the multiplication moves bit 16j + m (m < 16) to bit 48 + m + j, no
-// two of its products meeting.
-unsigned Gather(uint64_t spread) { return static_cast<unsigned>(spread * 0x0001000200040008ull >> 48); }
-
 // What the splitting looks for, on one unit and on eight at once (a lane of
 // all ones where found).
 struct Separators {  // ";" or ":": 0x3B and 0x3A differ in the lowest bit only
@@ -95,10 +80,10 @@ public:
         for (; next_ + 16 <= size_; next_ += 16) {
             const EightUnits first = Wanted::Found(Load(next_));
             const EightUnits second = Wanted::Found(Load(next_ + 8));
-            const uint64_t spread = Spread(first, second);
-            if (spread == 0) continue;
+            const unsigned found = LaneMask(first, second);
+            if (found == 0) continue;
             from = next_;
-            bits = Gather(spread);
+            bits = found;
             next_ += 16;
             return true;
         }
@@ -106,10 +91,7 @@ public:
             const EightUnits eight = Wanted::Found(Load(next_));
             from = next_;
             next_ += 8;
-            if (const uint64_t spread = Spread(eight)) {
-                bits = Gather(spread);
-                return true;
-            }
+            if ((bits = LaneBits(eight)) != 0) return true;
         }
         if (next_ == size_) return false;
         if (kCopies) CopyUnits(copy_ + (next_ - base_), units_ + next_, size_ - next_);
@@ -126,9 +108,7 @@ public:
         const unsigned seen = static_cast<unsigned>(next_ - from);
         next_ = size_;
         const EightUnits eight = Wanted::Found(LoadEightUnits(units_ + from));
-        const uint64_t spread = Spread(eight);
-        if (spread == 0) return false;
-        bits = Gather(spread) >> seen << seen;
+        bits = LaneBits(eight) >> seen << seen;
         return bits != 0;
     }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "lane_mask.h"
 #include "wide_text.h"
 
 /* Eight code units compared at once (one SSE2 comparison where the target has
@@ -33,15 +34,8 @@ inline bool AnyLane(EightUnits lanes) {
     return (halves[0] | halves[1]) != 0;
 }
 
-/* The set lanes of `lanes` (each all ones or all zeros), lane k as bit k: their
- * low bits spread over one word and gathered by one multiplication, which moves
- * bit 16j + m (m < 16) to bit 48 + m + j without two products meeting. */
-inline unsigned LaneBits(EightUnits lanes) {
-    const EightUnits marks = lanes & SpreadUnit(1);
-    uint64_t halves[2];
-    std::memcpy(halves, &marks, sizeof halves);
-    return static_cast<unsigned>((halves[0] | halves[1] << 4) * 0x0001000200040008ull >> 48);
-}
+/* The set lanes of `lanes` (each all ones or all zeros), lane k as bit k. */
+inline unsigned LaneBits(EightUnits lanes) { return LaneMask(lanes, EightUnits{}); }
 
 /* Calls found(position) for each position from `from` on where `text` holds
  * `unit`, in order, until found returns false: for the short parameter texts,
@@ -58,7 +52,7 @@ inline void ForEachUnitFrom(WStringView text, WCHAR unit, size_t from, Found&& f
     };
     auto lanes = [&](size_t at) {
         const EightUnits same = LoadEightUnits(units + at) == SpreadUnit(unit);
-        return AnyLane(same) ? LaneBits(same) : 0u;
+        return LaneBits(same);
     };
     size_t i = from;
     for (; i + 8 <= size; i += 8)
