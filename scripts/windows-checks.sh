@@ -296,6 +296,9 @@ display=""
 read -r -t 60 display <&"${XVFB[0]}" || true
 if [ -n "$display" ]; then
   export DISPLAY=":$display"
+  # One server (and desktop) for all the runs below, kept until the end: a run
+  # that starts while the last one's server is shutting down can fail to start.
+  /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
   for zone in XYZ-4 Europe/Berlin; do
     run_wine "modules driven by Wine's real dialogs and message box" "$zone" zamo/windows_dialog_tests.exe
   done
@@ -359,11 +362,13 @@ if [ -n "$display" ]; then
       cp "$same/linux.db" "$same/export-win.db"
       rm -f "$same/linux-$what.vcf" "$same/windows-$what.vcf"  # each zone writes its own
       linux_zamo "$zone" --db "$same/linux.db" export "${args[@]}" "$same/linux-$what.vcf" >/dev/null
+      status=0
       wine_zamo "$zone" --db "$(winpath "$same/export-win.db")" export "${args[@]}" \
-        "$(winpath "$same/windows-$what.vcf")" >/dev/null 2>&1
+        "$(winpath "$same/windows-$what.vcf")" >/dev/null 2>"$same/windows-$what.err" || status=$?
       if [ -s "$same/linux-$what.vcf" ] && cmp "$same/linux-$what.vcf" "$same/windows-$what.vcf"; then
         pass "export of $what, TZ=$zone: the Windows build writes the Linux build's bytes"
       else
+        echo "zamo.exe export exited $status: $(tr -d '\r' <"$same/windows-$what.err" | grep -v 'Read access denied' | head -5)"
         diff <(nl -ba "$same/linux-$what.vcf") <(nl -ba "$same/windows-$what.vcf") | head -20
         fail "export of $what, TZ=$zone: the builds write different files"
       fi
