@@ -127,23 +127,33 @@ private:
     size_t base_;  // the first position
 };
 
+// Calls stop(position) for each unit from `from` on that `Wanted` finds and no
+// backslash escapes, in order, until stop returns true; returns whether it did.
+template <typename Wanted, typename Stop>
+bool FindUnescaped(WStringView line, size_t from, Stop stop) {
+    const WCHAR* units = line.data();
+    size_t block;
+    unsigned bits;
+    for (FoundBlocks<Wanted> blocks(line, from); blocks.Next(block, bits);)
+        for (; bits != 0; bits &= bits - 1) {
+            const size_t i = block + static_cast<size_t>(__builtin_ctz(bits));
+            if (i > 0 && units[i - 1] == u'\\') continue;  // escaped
+            if (stop(i)) return true;
+        }
+    return false;
+}
+
 // Cuts `line` from `start` on at each unit `Wanted` finds that no backslash
 // escapes, adding the piece before it to `pieces` and moving `start` past it,
 // until last(position) holds for a cut made; returns whether it did.
 template <typename Wanted, typename Last>
 bool CutPieces(WStringView line, size_t& start, std::vector<WStringView>& pieces, Last last) {
     const WCHAR* units = line.data();
-    size_t from;
-    unsigned bits;
-    for (FoundBlocks<Wanted> blocks(line, start); blocks.Next(from, bits);)
-        for (; bits != 0; bits &= bits - 1) {
-            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
-            if (i > 0 && units[i - 1] == u'\\') continue;  // escaped
-            pieces.emplace_back(units + start, i - start);
-            start = i + 1;
-            if (last(i)) return true;
-        }
-    return false;
+    return FindUnescaped<Wanted>(line, start, [&](size_t i) {
+        pieces.emplace_back(units + start, i - start);
+        start = i + 1;
+        return last(i);
+    });
 }
 
 constexpr WStringView kLineBreakMarker = LineBreakMarker();
@@ -281,16 +291,12 @@ size_t FirstColon(WStringView line, size_t plain, size_t& nameEnd) {
     const WCHAR* units = line.data();
     nameEnd = WStringView::npos;
     if (plain < line.size() && units[plain] == u':') return nameEnd = plain;  // the name, then its colon
-    size_t from;
-    unsigned bits;
-    for (FoundBlocks<Separators> blocks(line, plain); blocks.Next(from, bits);)
-        for (; bits != 0; bits &= bits - 1) {
-            const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
-            if (i > 0 && units[i - 1] == u'\\') continue;  // escaped
-            if (nameEnd == WStringView::npos) nameEnd = i;
-            if (units[i] == u':') return i;
-        }
-    return WStringView::npos;
+    size_t colon = WStringView::npos;
+    FindUnescaped<Separators>(line, plain, [&](size_t i) {
+        if (nameEnd == WStringView::npos) nameEnd = i;
+        return units[i] == u':' && (colon = i, true);
+    });
+    return colon;
 }
 
 // Where the first component of a value starting at `start` (after the colon)

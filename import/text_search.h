@@ -14,7 +14,7 @@
 /* Eight code units compared at once (one SSE2 comparison where the target has
  * it; the compiler splits it up elsewhere); lane k is bits 16k to 16k + 15 of
  * its two words. */
-typedef uint16_t EightUnits __attribute__((vector_size(16)));
+typedef EightLanes EightUnits;
 static_assert(sizeof(WCHAR) == 2 && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "lane k of eight units is bits 16k to 16k + 15 of two words");
 
