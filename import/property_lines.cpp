@@ -65,14 +65,17 @@ inline void CopyUnits(WCHAR* to, const WCHAR* from, size_t count) {
 }
 
 // The units of a text from a position on that `Wanted` finds, a block of up
-// to sixteen units at a time; with `kCopies`, each unit read is also copied to
-// `copy` (where the first position's unit goes), so that the text up to the
-// end of the last block given lies there.
+// to sixteen units at a time, the last few read as the last eight without the
+// ones already seen; with `kCopies`, each unit read is also copied to `copy`
+// (where the first position's unit goes), so that the text up to the end of
+// the last block given lies there. A caller that writes nothing to the copy
+// between blocks and leaves `slack` units before it free (not 0) lets the
+// last eight be copied whole, again where they were.
 template <typename Wanted, bool kCopies = false>
 class FoundBlocks {
 public:
-    FoundBlocks(WStringView text, size_t from, WCHAR* copy = nullptr)
-        : units_(text.data()), size_(text.size()), next_(from), copy_(copy), base_(from) {}
+    FoundBlocks(WStringView text, size_t from, WCHAR* copy = nullptr, size_t slack = 0)
+        : units_(text.data()), size_(text.size()), next_(from), copy_(copy), base_(from), slack_(slack) {}
 
     /* The next block that holds any: its first position and which of its units
      * are found (unit from + k as bit k); false when no block is left. */
@@ -94,21 +97,26 @@ public:
             if ((bits = LaneBits(eight)) != 0) return true;
         }
         if (next_ == size_) return false;
-        if (kCopies) CopyUnits(copy_ + (next_ - base_), units_ + next_, size_ - next_);
-        if (size_ < 8) {  // a short text, unit by unit
-            from = next_;
-            bits = 0;
-            for (size_t i = next_; i < size_; ++i)
-                if (Wanted::Found(units_[i])) bits |= 1u << (i - from);
+        if (size_ >= 8) {  // the last few, read as the last eight without the ones already seen
+            from = size_ - 8;
+            const unsigned seen = static_cast<unsigned>(next_ - from);
+            const EightUnits units = LoadEightUnits(units_ + from);
+            if (kCopies) {
+                if (slack_ != 0 && from + slack_ >= base_)  // copied whole, again where they were
+                    std::memcpy(copy_ + (next_ - base_) - seen, &units, sizeof units);
+                else
+                    CopyUnits(copy_ + (next_ - base_), units_ + next_, size_ - next_);
+            }
             next_ = size_;
+            bits = LaneBits(Wanted::Found(units)) >> seen << seen;
             return bits != 0;
         }
-        // The last few, read as the last eight without the ones already seen.
-        from = size_ - 8;
-        const unsigned seen = static_cast<unsigned>(next_ - from);
+        if (kCopies) CopyUnits(copy_ + (next_ - base_), units_ + next_, size_ - next_);
+        from = next_;  // a short text, unit by unit
+        bits = 0;
+        for (size_t i = next_; i < size_; ++i)
+            if (Wanted::Found(units_[i])) bits |= 1u << (i - from);
         next_ = size_;
-        const EightUnits eight = Wanted::Found(LoadEightUnits(units_ + from));
-        bits = LaneBits(eight) >> seen << seen;
         return bits != 0;
     }
 
@@ -122,9 +130,10 @@ private:
 
     const WCHAR* units_;
     size_t size_;
-    size_t next_;  // the first unit not yet read
-    WCHAR* copy_;  // where the first position's unit goes
-    size_t base_;  // the first position
+    size_t next_;   // the first unit not yet read
+    WCHAR* copy_;   // where the first position's unit goes
+    size_t base_;   // the first position
+    size_t slack_;  // how many units before `copy_` may be written (0: none, nor any again)
 };
 
 // Calls stop(position) for each unit from `from` on that `Wanted` finds and no
@@ -302,13 +311,15 @@ size_t FirstColon(WStringView line, size_t plain, size_t& nameEnd) {
 // Where the first component of a value starting at `start` (after the colon)
 // ends: the first ";" from there on that no backslash escapes, or the line's
 // end; `restored` tells whether the component holds "\", "?" or a NUL. The
-// component is copied to `copy` on the way (which has room for the value).
+// component is copied to `copy` on the way (which has room for the value, and
+// kSlack units before it that may be overwritten).
+constexpr size_t kSlack = 8;
 size_t FirstComponentEnd(WStringView line, size_t start, bool& restored, WCHAR* copy) {
     const WCHAR* units = line.data();
     restored = false;
     size_t from;
     unsigned bits;
-    for (FoundBlocks<ValueStops, true> blocks(line, start, copy); blocks.Next(from, bits);)
+    for (FoundBlocks<ValueStops, true> blocks(line, start, copy, kSlack); blocks.Next(from, bits);)
         for (; bits != 0; bits &= bits - 1) {
             const size_t i = from + static_cast<size_t>(__builtin_ctz(bits));
             if (units[i] != u';')
@@ -420,23 +431,25 @@ __attribute__((flatten)) void SplitPropertyParts(WStringView line, PropertyParts
 }
 
 __attribute__((flatten)) void SplitPropertyHead(WStringView line, PropertyHead& head, size_t plain) {
+    const WCHAR* units = line.data();
     size_t nameEnd;
     const size_t colon = FirstColon(line, plain, nameEnd);
-    WStringView piece = line;  // no colon: the whole line is name, parameter and component
-    WCHAR* value;
-    if (colon == WStringView::npos) {
+    if (colon == WStringView::npos) {  // no colon: the whole line is name, parameter and component
         head.name = head.parameters = line;
         head.restored = true;
-        value = CopyWithNul(line, head.values);
-    } else {
-        head.name = line.substr(0, nameEnd);
-        head.parameters = line.substr(0, colon);
-        value = RoomFor(line.size() - colon - 1, head.values);
-        const size_t end = FirstComponentEnd(line, colon + 1, head.restored, value);
-        piece = line.substr(colon + 1, end - colon - 1);
-        value[piece.size()] = 0;
+        WCHAR* const value = CopyWithNul(line, head.values);
+        head.value = WStringView(value, RestoreInto(value, line));
+        return;
     }
-    head.value = WStringView(value, head.restored ? RestoreInto(value, piece) : piece.size());
+    head.name = WStringView(units, nameEnd);
+    head.parameters = WStringView(units, colon);
+    WCHAR* const value = RoomFor(line.size() - colon - 1 + kSlack, head.values) + kSlack;
+    bool restored;
+    const size_t end = FirstComponentEnd(line, colon + 1, restored, value);
+    const WStringView piece(units + colon + 1, end - colon - 1);
+    value[piece.size()] = 0;
+    head.restored = restored;
+    head.value = WStringView(value, restored ? RestoreInto(value, piece) : piece.size());
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,
