@@ -299,9 +299,14 @@ void CutValue(WStringView line, size_t start, PropertyParts& parts) {
 size_t FirstColon(WStringView line, size_t plain, size_t& nameEnd) {
     const WCHAR* units = line.data();
     nameEnd = WStringView::npos;
-    if (plain < line.size() && units[plain] == u':') return nameEnd = plain;  // the name, then its colon
+    size_t from = plain;
+    if (plain < line.size() && Separators::Found(units[plain])) {  // the name, then its colon or a parameter
+        nameEnd = plain;
+        if (units[plain] == u':') return plain;
+        from = plain + 1;
+    }
     size_t colon = WStringView::npos;
-    FindUnescaped<Separators>(line, plain, [&](size_t i) {
+    FindUnescaped<Separators>(line, from, [&](size_t i) {
         if (nameEnd == WStringView::npos) nameEnd = i;
         return units[i] == u':' && (colon = i, true);
     });
