@@ -250,7 +250,8 @@ WString PlainValue(WStringView piece) {
 // sanitizer; the first rounds give lines of more than 64 components. The cut
 // only as far as the first component (SplitPropertyHead) must give the same
 // name, parameter entries and first value as the whole split, whatever part of
-// the units before the first separator or backslash it is told to pass over.
+// the units before the first separator or backslash it is told to pass over
+// (all of them too, so that the separator right after them is reached).
 TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
     const WCHAR alphabet[] = {u';', u':', u'\\', u'?', u',', u'>', u'<', u'/', 0,
                               u' ', u'a', u'\u0418', static_cast<WCHAR>(0xD800)};
@@ -287,7 +288,7 @@ TEST(SplitPropertyParts, AgreesWithAUnitByUnitCutOnRandomLines) {
         const WStringView entries(line.data(), static_cast<size_t>(last.data() + last.size() - line.data()));
         size_t plain = 0;  // the units before the first ";", ":" or "\"
         while (plain < size && units[plain] != u';' && units[plain] != u':' && units[plain] != u'\\') ++plain;
-        for (const size_t known : {size_t{0}, random() % (plain + 1)}) {
+        for (const size_t known : {size_t{0}, random() % (plain + 1), plain}) {
             SplitPropertyHead(line, head, known);
             const std::string at = trace + ", head, " + std::to_string(known) + " plain";
             ASSERT_EQ(head.name, parts.name) << at;
