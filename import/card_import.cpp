@@ -32,6 +32,14 @@ const SingleText kSingleTexts[] = {
     {TEXT("ROLE"), AddinZamo_Contact_SetProfession},
 };
 
+// The length of a NUL-ended text from the host, its units tested four a round.
+size_t HostTextLength(const WCHAR* text) {
+    const WCHAR* at = text;
+    while (at[0] != 0 && at[1] != 0 && at[2] != 0 && at[3] != 0) at += 4;
+    while (*at != 0) ++at;
+    return static_cast<size_t>(at - text);
+}
+
 enum class Presence { Existing, Inserted, NoIdentifier };
 
 // Inserts the contact under "root" when the host lacks it; `uid` then becomes the
@@ -51,7 +59,7 @@ Presence EnsureContact(WString& uid, bool storedWithLineFeed) {
     double now = AddinZamo_GetCurrDate();
     const WCHAR* inserted = AddinZamo_Contact_Insert(uid.c_str(), TEXT("root"), TEXT(""), now);
     if (!inserted) return Presence::NoIdentifier;
-    uid = inserted;  // copied before any further host call
+    uid.assign(inserted, HostTextLength(inserted));  // copied before any further host call
     return Presence::Inserted;
 }
 

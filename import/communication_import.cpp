@@ -201,7 +201,10 @@ inline size_t SlotOf(Known& known, uint64_t hash, uint8_t tag, WStringView kind,
 void MakeTable(Known& known, size_t size) {
     if (size >= UINT32_MAX) throw std::length_error("too many communications");
     known.slots.resize(size);
-    known.tags.assign(size, Known::kFree);
+    if (known.tags.size() == size)  // the usual card: the room of the one before, cleared in place
+        std::memset(known.tags.data(), Known::kFree, size);
+    else
+        known.tags.assign(size, Known::kFree);
     known.used = 0;
 }
 
@@ -340,7 +343,7 @@ bool VisitStoredCommunications(const WString& uid, Counted counted, Visit visit)
 void ReadOnce(const WString& uid, const CardLines& card, const CardLineHeads& heads, Known& known) {
     if (known.read) return;
     known.read = true;
-    Forget(known);
+    if (known.card) Forget(known);  // without a card the keys are forgotten already
     known.card = &card;
     const size_t lines = CommunicationLines(card, heads);
     VisitStoredCommunications(
@@ -365,6 +368,7 @@ void ImportCommunications(const WString& uid, const CardLines& card, PropertyScr
                           KnownCommunications& known) {
     known.read = false;
     for (const CommunicationStep& step : kCommunicationSteps) {
+        if (SurelyNoLineNamed(step.property, card, scratch.heads)) continue;  // most cards lack most steps
         ForEachNamedHead(step.property, card, scratch, [&](const PropertyHead& head) {
             const bool fax = !step.faxKind.empty() && HoldsFax(head.parameters);
             const WStringView kind = fax ? step.faxKind : step.kind;

@@ -38,7 +38,9 @@ bool IsPlainPropertyName(WStringView name);
 struct PropertyName {
     HeadName head;
     bool plain;
-    PropertyName(WStringView name) : head(name), plain(IsPlainPropertyName(name)) {}  // NOLINT
+    bool headed;  // plain and a head text: the line heads may answer for it
+    PropertyName(WStringView name)  // NOLINT
+        : head(name), plain(IsPlainPropertyName(name)), headed(plain && head.isHead) {}
     PropertyName(const WCHAR* name) : PropertyName(WStringView(name)) {}               // NOLINT
     PropertyName(const WString& name) : PropertyName(WStringView(name)) {}             // NOLINT
 };
@@ -49,6 +51,14 @@ struct PropertyName {
 inline bool HeadsGiveOnlyHead(const HeadName& head, const CardLines& card, const CardLineHeads& heads) {
     return heads.lines == &card && heads.count == card.size() && head.isHead &&
            !(heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1);
+}
+
+/* Whether the exact-name rule surely finds no line named `name` in `card`:
+ * the line heads describe the card and no line starts with the name. False
+ * tells nothing. */
+inline bool SurelyNoLineNamed(const PropertyName& name, const CardLines& card, const CardLineHeads& heads) {
+    return name.headed && heads.lines == &card && heads.count == card.size() &&
+           FirstLineOf(heads, name.head.bucket) == CardLineHeads::kNone;
 }
 
 /* Cuts `line` whole into `parts`, or only as far as its first value component
