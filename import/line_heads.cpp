@@ -112,13 +112,17 @@ namespace {
 
 // The note of a line the cutting left without one, read from its text.
 __attribute__((noinline)) uint16_t NoteOfText(WStringView text) {
-    const size_t head = HeadLength(text);
-    uint16_t note = static_cast<uint16_t>(head | (ContainsText(text, LineBreakMarker()) ? kMarked : 0));
-    if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(text.data(), head) << kBucketShift);
-    return note;
+    return LineNoteOfUnits(text, ContainsText(text, LineBreakMarker()));
 }
 
 }  // namespace
+
+uint16_t LineNoteOfUnits(WStringView text, bool marked) {
+    const size_t head = HeadLength(text);
+    uint16_t note = static_cast<uint16_t>(kNoted | head | (marked ? kMarked : 0));
+    if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(text.data(), head) << kBucketShift);
+    return note;
+}
 
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.lines = nullptr;
