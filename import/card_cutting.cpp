@@ -212,7 +212,12 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
         else
             DecodeBytes(encoding, bytes, size, true, room, written);
         note = LineNoteOfBytes(bytes, size, marker < feed, static_cast<size_t>(end - bytes));
-        if (note == 0) note = LineNoteOfUnits(WStringView(room, written), marker < feed);  // a head not all ASCII
+        if (note == 0) {  // a head not all ASCII
+            if constexpr (windows1251)
+                note = LineNoteOfWindows1251(bytes, size, room, marker < feed);
+            else
+                note = LineNoteOfUnits(WStringView(room, written), marker < feed);
+        }
         bytes = feed + 1;
         if (v < bytes) v = NextV(bytes, end);
         if (marker < bytes) marker = FindMarkerBytes(bytes, end);

@@ -124,6 +124,26 @@ uint16_t LineNoteOfUnits(WStringView text, bool marked) {
     return note;
 }
 
+uint16_t LineNoteOfWindows1251(const unsigned char* bytes, size_t size, const WCHAR* units, bool marked) {
+    constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
+    const size_t reach = size < kReach ? size : kReach;
+    const SixteenBytes one = SixteenBytes{} + static_cast<uint8_t>(1);
+    const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
+    size_t head = 0;
+    for (; head + 16 <= size && head < reach; head += 16) {
+        const size_t stop = LaneWords((LoadSixteen(bytes + head) | one) == semicolon).First();  // ":" or ";"
+        if (stop < 16) {
+            head += stop;
+            break;
+        }
+    }
+    while (head < reach && bytes[head] != ':' && bytes[head] != ';') ++head;
+    if (head > reach) head = reach;
+    uint16_t note = static_cast<uint16_t>(kNoted | (marked ? kMarked : 0));
+    if (head == 0 || head > CardLineHeads::kLongestHead) return note;
+    return static_cast<uint16_t>(note | head | HeadBucketOf(units, head) << kBucketShift);
+}
+
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.lines = nullptr;
     heads.count = 0;

@@ -54,6 +54,10 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
 /* The note for a card line from its text, known to hold the marker or not. */
 uint16_t LineNoteOfUnits(WStringView text, bool marked);
 
+/* LineNoteOfUnits for a windows-1251 line: its `size` bytes, decoded to
+ * `units`, one for each byte, so its head is found on the bytes. */
+uint16_t LineNoteOfWindows1251(const unsigned char* bytes, size_t size, const WCHAR* units, bool marked);
+
 /* The note for a card line decoded from `size` bytes of windows-1251 or UTF-8
  * (in which ASCII bytes stand for themselves and no other byte gives an ASCII
  * unit): its head and whether it holds the marker, read from the bytes; 0 when
