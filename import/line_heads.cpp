@@ -115,6 +115,14 @@ __attribute__((noinline)) uint16_t NoteOfText(WStringView text) {
     return LineNoteOfUnits(text, ContainsText(text, LineBreakMarker()));
 }
 
+// The note of line i of `lines`, whose kept note is `kept`.
+inline uint16_t NoteOfLine(const CardLines& lines, size_t i, uint16_t kept) {
+    return kept & kNoted ? kept : NoteOfText(lines[i]);
+}
+
+// The bucket a note with a head names.
+inline uint32_t BucketOfNote(uint16_t note) { return static_cast<uint32_t>(note >> kBucketShift) & 0xFF; }
+
 }  // namespace
 
 uint16_t LineNoteOfUnits(WStringView text, bool marked) {
@@ -158,16 +166,13 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     const uint32_t summary = heads.summary;
     heads.next.assign(count, CardLineHeads::kNone);
     uint32_t* const next = heads.next.data();
-    uint64_t followsMarked[CardLineHeads::kBuckets / 64] = {};
-    bool afterMarked = false;
     for (uint32_t line = 0; line < count;) {
         size_t together = 0;
         const uint16_t* notes = lines.NotesFrom(line, together);
         for (const uint32_t stop = line + static_cast<uint32_t>(together); line < stop; ++line) {
-            uint16_t note = *notes++;
-            if (!(note & kNoted)) note = NoteOfText(lines[line]);
+            const uint16_t note = NoteOfLine(lines, line, *notes++);
             if (note & kLengthMask) {
-                const uint32_t bucket = static_cast<uint32_t>(note >> kBucketShift) & 0xFF;
+                const uint32_t bucket = BucketOfNote(note);
                 // The tables are read through `heads`, one register for both.
                 uint32_t& last = heads.last[bucket];
                 if (heads.stamp[bucket] != summary) {
@@ -177,13 +182,17 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
                     next[last] = line;
                 }
                 last = line;
-                if (afterMarked) followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
             }
-            afterMarked = (note & kMarked) != 0;
-            if (afterMarked) heads.marked.push_back(uint32_t{line});  // a copy: `line` stays in a register
+            if (note & kMarked) heads.marked.push_back(uint32_t{line});  // a copy: `line` stays in a register
         }
     }
-    std::copy(std::begin(followsMarked), std::end(followsMarked), heads.followsMarked);
+    // The buckets of the lines right after marked ones, from the few marked lines.
+    std::fill(std::begin(heads.followsMarked), std::end(heads.followsMarked), uint64_t{0});
+    for (const uint32_t marked : heads.marked) {
+        if (marked + 1 >= count) break;
+        const uint16_t note = NoteOfLine(lines, marked + 1, lines.Note(marked + 1));
+        if (note & kLengthMask) heads.followsMarked[BucketOfNote(note) / 64] |= uint64_t{1} << (BucketOfNote(note) % 64);
+    }
     heads.lines = &lines;
     heads.count = count;
 }
