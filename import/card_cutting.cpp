@@ -1,6 +1,7 @@
 /* Line and card cutting (see card_cutting.h). A line that lies whole in the
  * bytes at hand is tested for the markers on its bytes and decoded only when a
- * card keeps it; the next "VCARD" and the next line-break marker are looked
+ * card keeps it; one comparison of its first sixteen bytes finds the line feed
+ * of most lines and where its head ends; the next "VCARD" and the next line-break marker are looked
  * for across all those bytes, so a line before them is not searched at all; a run
  * of a card's lines that need nothing more is cut in one loop straight into the
  * card. A line that runs past the bytes at hand is carried, and once it is long
@@ -9,6 +10,7 @@
 
 #include <cstring>
 
+#include "lane_mask.h"
 #include "line_heads.h"
 #include "text_search.h"
 
@@ -46,6 +48,18 @@ bool HoldsMarker(const unsigned char* text, size_t size, const Marker& marker) {
         ++at;
     }
     return false;
+}
+
+// The first line feed in [from, end), or end: thirty-two bytes at a time while
+// they lie before end, as lines of cards are mostly that long or a little longer.
+const unsigned char* NextLineFeed(const unsigned char* from, const unsigned char* end) {
+    for (; end - from >= 32; from += 32) {
+        const unsigned bits = EqualByteLanes(LoadSixteenByteLanes(from), kLineFeed) |
+                              EqualByteLanes(LoadSixteenByteLanes(from + 16), kLineFeed) << 16;
+        if (bits != 0) return from + __builtin_ctz(bits);
+    }
+    const auto* feed = static_cast<const unsigned char*>(std::memchr(from, kLineFeed, static_cast<size_t>(end - from)));
+    return feed ? feed : end;
 }
 
 // The size of `line` without the carriage return that ends it.
@@ -194,9 +208,20 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
     const TextEncoding encoding = c.encoding;
     const size_t pieceLimit = c.pieceLimit;
     c.card.CloseLines([&](WCHAR* room, size_t units, uint16_t& note) -> size_t {
-        const auto* feed =
-            static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, static_cast<size_t>(end - bytes)));
-        if (!feed) return CardLines::kNoLine;
+        // The first sixteen bytes, when they can be read, give the line feed of
+        // most lines and where the head may end.
+        const bool sixteen = end - bytes >= 16;
+        const unsigned char* feed;
+        unsigned stops = 0;
+        if (sixteen) {
+            const SixteenByteLanes first = LoadSixteenByteLanes(bytes);
+            const unsigned feeds = EqualByteLanes(first, kLineFeed);
+            feed = feeds != 0 ? bytes + __builtin_ctz(feeds) : NextLineFeed(bytes + 16, end);
+            stops = EqualByteLanesWithLowBit(first, ';') | AboveAsciiByteLanes(first);  // ":", ";" or above ASCII
+        } else {
+            feed = NextLineFeed(bytes, end);
+        }
+        if (feed == end) return CardLines::kNoLine;
         const size_t size = WithoutCarriageReturn(bytes, static_cast<size_t>(feed - bytes));
         if (size >= units || size > pieceLimit) return CardLines::kNoLine;
         if (v < feed && HoldsMarker(bytes, size, kCardEnd)) {
@@ -211,7 +236,9 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
             DecodeWindows1251(bytes, size, room);
         else
             DecodeBytes(encoding, bytes, size, true, room, written);
-        note = LineNoteOfBytes(bytes, size, marker < feed, static_cast<size_t>(end - bytes));
+        const size_t readable = static_cast<size_t>(end - bytes);
+        note = sixteen ? LineNoteOfBytes(bytes, size, marker < feed, readable, stops)
+                       : LineNoteOfBytes(bytes, size, marker < feed, readable);
         if (note == 0) {  // a head not all ASCII
             if constexpr (windows1251)
                 note = LineNoteOfWindows1251(bytes, size, room, marker < feed);

@@ -144,12 +144,37 @@ inline size_t HeadOfBytesFrom(const unsigned char* bytes, size_t size, size_t re
 }
 }  // namespace line_note
 
+namespace line_note {
+/* The note of a head of 1 to kLongestHead ASCII bytes, of which at least eight
+ * can be read, with `flags`. */
+inline uint16_t NoteOfAsciiHead(const unsigned char* bytes, size_t head, uint16_t flags) {
+    uint64_t first, last = 0;
+    std::memcpy(&first, bytes, sizeof first);
+    if (head < 8) first &= ~(~uint64_t{0} << (8 * head));
+    if (head > 8) std::memcpy(&last, bytes + head - 8, sizeof last);
+    return static_cast<uint16_t>(flags | head | HeadBucketOfKey(first, last, head) << kBucketShift);
+}
+
+/* The note, with `flags`, of a line whose first `from` bytes (8 or 16, at most
+ * `readable`) hold no ":", ";" nor byte above ASCII. */
+inline uint16_t NoteOfHeadAfter(const unsigned char* bytes, size_t size, size_t readable, size_t from,
+                                uint16_t flags) {
+    const size_t head = HeadOfBytesFrom(bytes, size, readable, from);
+    if (head == CardLineHeads::kNone) return 0;
+    if (head > CardLineHeads::kLongestHead) return flags;
+    return NoteOfAsciiHead(bytes, head, flags);
+}
+
+/* The flags of a noted line. */
+inline uint16_t NoteFlags(bool marked) { return static_cast<uint16_t>(kNoted | (marked ? kMarked : 0)); }
+}  // namespace line_note
+
 /* LineNoteOfBytes for bytes known to hold the marker or not, of which
  * `readable` >= `size` may be read. The first eight bytes are read as one word,
  * which holds most heads whole and is the start of the bucket's key. */
 inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked, size_t readable) {
     using namespace line_note;
-    const uint16_t flags = static_cast<uint16_t>(kNoted | (marked ? kMarked : 0));
+    const uint16_t flags = NoteFlags(marked);
     if (readable < 8) {
         size_t head = HeadOfBytesFrom(bytes, size, readable, 0);
         if (head == CardLineHeads::kNone) return 0;
@@ -174,12 +199,26 @@ inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool ma
         const uint64_t first = word & ~(~uint64_t{0} << (8 * head));
         return static_cast<uint16_t>(flags | head | HeadBucketOfKey(first, 0, head) << kBucketShift);
     }
-    head = HeadOfBytesFrom(bytes, size, readable, 8);
-    if (head == CardLineHeads::kNone) return 0;
-    if (head > CardLineHeads::kLongestHead) return flags;
-    uint64_t last = 0;
-    if (head > 8) std::memcpy(&last, bytes + head - 8, sizeof last);
-    return static_cast<uint16_t>(flags | head | HeadBucketOfKey(word, last, head) << kBucketShift);
+    return NoteOfHeadAfter(bytes, size, readable, 8, flags);
+}
+
+/* LineNoteOfBytes for bytes of which `readable` >= 16 and >= `size` may be
+ * read, `stops` telling which of the first sixteen are ":", ";" or above ASCII
+ * (byte k as bit k). */
+inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked, size_t readable,
+                                unsigned stops) {
+    using namespace line_note;
+    const uint16_t flags = NoteFlags(marked);
+    size_t head = size;  // the line's bytes within the sixteen are its head unless a stop comes first
+    if (stops != 0) {
+        const size_t stop = static_cast<size_t>(__builtin_ctz(stops));
+        if (stop < size) {
+            if (bytes[stop] >= 0x80) return 0;
+            head = stop;
+        }
+    }
+    if (head < 16) return head == 0 ? flags : NoteOfAsciiHead(bytes, head, flags);
+    return NoteOfHeadAfter(bytes, size, readable, 16, flags);
 }
 
 /* Where the marker's bytes first start in [from, end), or `end`. */
