@@ -1,11 +1,12 @@
 /* Line and card cutting (see card_cutting.h). A line that lies whole in the
  * bytes at hand is tested for the markers on its bytes and decoded only when a
  * card keeps it; one comparison of its first sixteen bytes finds the line feed
- * of most lines and where its head ends; the next "VCARD" and the next line-break marker are looked
- * for across all those bytes, so a line before them is not searched at all; a run
- * of a card's lines that need nothing more is cut in one loop straight into the
- * card. A line that runs past the bytes at hand is carried, and once it is long
- * it is decoded as it comes and cut into pieces on its units. */
+ * of most lines and where its head ends; the next "VCARD" and the next
+ * line-break marker are looked for across all those bytes, so a line before
+ * them is not searched at all; a run of a card's lines that need nothing more
+ * is cut in one loop straight into the card. A line that runs past the bytes at
+ * hand is carried, and once it is long it is decoded as it comes and cut into
+ * pieces on its units. */
 #include "card_cutting.h"
 
 #include <cstring>
