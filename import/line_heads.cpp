@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "lane_mask.h"
 #include "text_search.h"
 
 namespace {
@@ -44,6 +45,10 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
     auto candidates = [&](const unsigned char* at) {
         return SixteenBytes((LoadSixteen(at) == equals) & (LoadSixteen(at + 6) == equals));
     };
+    // Whether some lane of `places` is set: its lanes' top bits taken at once.
+    auto anyPlace = [](SixteenBytes places) {
+        return AboveAsciiByteLanes(LoadSixteenByteLanes(reinterpret_cast<const unsigned char*>(&places))) != 0;
+    };
     // The first place among sixteen from `at` that starts the marker, or null.
     auto check = [](const unsigned char* at, SixteenBytes places) -> const unsigned char* {
         const LaneWords hits(places);
@@ -59,7 +64,7 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
     for (; last - at >= 63; at += 64) {  // sixty-four places, the last reading up to at + 69
         const SixteenBytes a = candidates(at), b = candidates(at + 16), c = candidates(at + 32),
                            d = candidates(at + 48);
-        if (!LaneWords((a | b) | (c | d)).Any()) continue;
+        if (!anyPlace((a | b) | (c | d))) continue;
         if (const unsigned char* found = check(at, a)) return found;
         if (const unsigned char* found = check(at + 16, b)) return found;
         if (const unsigned char* found = check(at + 32, c)) return found;
@@ -67,13 +72,13 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
     }
     for (; last - at >= 31; at += 32) {  // thirty-two places, the last reading up to at + 37
         const SixteenBytes low = candidates(at), high = candidates(at + 16);
-        if (!LaneWords(low | high).Any()) continue;
+        if (!anyPlace(low | high)) continue;
         if (const unsigned char* found = check(at, low)) return found;
         if (const unsigned char* found = check(at + 16, high)) return found;
     }
     for (; last - at >= 15; at += 16) {  // sixteen places, the last reading up to at + 21
         const SixteenBytes places = candidates(at);
-        if (!LaneWords(places).Any()) continue;
+        if (!anyPlace(places)) continue;
         if (const unsigned char* found = check(at, places)) return found;
     }
     for (; at <= last; ++at)
