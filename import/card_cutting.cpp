@@ -63,6 +63,28 @@ const unsigned char* NextLineFeed(const unsigned char* from, const unsigned char
     return feed ? feed : end;
 }
 
+// Whether `marker` starts at `at`, of which as many bytes as it has can be read
+// (eight at least, compared as one word).
+bool MarkerAt(const unsigned char* at, const Marker& marker) {
+    uint64_t word, wanted;
+    std::memcpy(&word, at, sizeof word);
+    std::memcpy(&wanted, marker.bytes, sizeof wanted);
+    if (word != wanted) return false;
+    for (size_t k = sizeof word; k < marker.size; ++k)
+        if (at[k] != static_cast<unsigned char>(marker.bytes[k])) return false;
+    return true;
+}
+
+// HoldsMarker for a line in which `v`, the first "VCARD" at or after its start
+// as NextV finds it, lies: the marker whose "V" is `v`, the usual one, is seen
+// without a search.
+bool HoldsMarkerAround(const unsigned char* line, size_t size, const Marker& marker, const unsigned char* v) {
+    const size_t at = static_cast<size_t>(v - line);
+    if (at >= marker.rare && at - marker.rare + marker.size <= size && MarkerAt(v - marker.rare, marker))
+        return true;
+    return HoldsMarker(line, size, marker);
+}
+
 // The size of `line` without the carriage return that ends it.
 size_t WithoutCarriageReturn(const unsigned char* line, size_t size) {
     return size > 0 && line[size - 1] == kCarriageReturn ? size - 1 : size;
@@ -133,8 +155,8 @@ void DecodeCarried(CardCutting& c, bool lineEnds) {
 
 // What is known of a line from searches over all the bytes at hand.
 struct KnownOfLine {
-    bool holdsV;  // it may hold a card marker
-    bool marked;  // it holds the line-break marker
+    const unsigned char* v;  // the first "VCARD" at or after its start (as NextV finds it)
+    bool marked;             // it holds the line-break marker
 };
 
 // A whole line, without its line end; `known` (or null) what is known of it.
@@ -149,7 +171,8 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size, const Known
         return;
     }
     const Marker& wanted = c.inCard ? kCardEnd : kCardStart;
-    const bool marked = (!known || known->holdsV) && HoldsMarker(line, size, wanted);
+    const bool marked = known ? known->v < line + size && HoldsMarkerAround(line, size, wanted, known->v)
+                              : HoldsMarker(line, size, wanted);
     if (c.inCard == marked) {  // a line outside cards, or the end line
         if (marked) HandCardOver(c);
         return;
@@ -279,7 +302,7 @@ void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
         const auto* feed = static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, size));
         const size_t length = feed ? static_cast<size_t>(feed - bytes) : size;
         if (feed && c.carry.empty() && !c.longLine) {
-            const KnownOfLine known{v < feed, marker < feed};  // neither can hold a line feed
+            const KnownOfLine known{v, marker < feed};  // neither can hold a line feed
             EndLine(c, bytes, WithoutCarriageReturn(bytes, length), &known);
         } else {
             c.carry.insert(c.carry.end(), bytes, bytes + length);
