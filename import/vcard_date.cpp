@@ -66,10 +66,23 @@ void AppendNumber(WString& out, unsigned value) {
     out.append(digits.begin(), digits.end());
 }
 
+// The usual birthday, eight digits: the basic date's fields read at once.
+bool ReadEightDigits(WStringView text, SYSTEMTIME& time) {
+    if (text.size() != 8) return false;
+    unsigned digits[8];
+    for (size_t i = 0; i < 8; ++i)
+        if ((digits[i] = static_cast<unsigned>(text[i] - u'0')) > 9) return false;
+    time.wYear = static_cast<WORD>(((digits[0] * 10 + digits[1]) * 10 + digits[2]) * 10 + digits[3]);
+    time.wMonth = static_cast<WORD>(digits[4] * 10 + digits[5]);
+    time.wDay = static_cast<WORD>(digits[6] * 10 + digits[7]);
+    return true;
+}
+
 }  // namespace
 
 SYSTEMTIME ParseVCardDate(WStringView text) {
     SYSTEMTIME time{};
+    if (ReadEightDigits(text, time)) return time;
     if (text.size() == 8 || text.size() == 9) ReadFields(text, kBasicDate, time);
     bool dash = false, t = false;  // one pass for both
     for (WCHAR unit : text) {

@@ -54,6 +54,7 @@ TEST(ParseVCardDate, ReadsDatesWithoutConversion) {
         {TEXT("1980-5-03"), {1980, 5, 0, 3, 0, 0, 0, 0},
          "nine characters with a hyphen: the extended reading overwrites -5 and -0"},
         {TEXT("19800503 "), {1980, 5, 0, 3, 0, 0, 0, 0}, "basic date and one more character"},
+        {TEXT("1980050x"), {1980, 5, 0, 0, 0, 0, 0, 0}, "eight characters, the last no digit: day '0'"},
         {TEXT("May third"), {0, 0, 0, 0, 0, 0, 0, 0}, "no digits, no markers: all zero"},
         {TEXT(""), {0, 0, 0, 0, 0, 0, 0, 0}, "empty text"},
         {TEXT("1980053"), {0, 0, 0, 0, 0, 0, 0, 0}, "seven characters fit no form"},
