@@ -1,14 +1,17 @@
 /* Line and card cutting (see card_cutting.h). A line that lies whole in the
  * bytes at hand is tested for the markers on its bytes and decoded only when a
- * card keeps it; the next "VCARD" and the next line-break marker are looked
- * for across all those bytes, so a line before them is not searched at all; a run
- * of a card's lines that need nothing more is cut in one loop straight into the
- * card. A line that runs past the bytes at hand is carried, and once it is long
- * it is decoded as it comes and cut into pieces on its units. */
+ * card keeps it; one comparison of its first sixteen bytes finds the line feed
+ * of most lines and where its head ends; the next "VCARD" and the next
+ * line-break marker are looked for across all those bytes, so a line before
+ * them is not searched at all; a run of a card's lines that need nothing more
+ * is cut in one loop straight into the card. A line that runs past the bytes at
+ * hand is carried, and once it is long it is decoded as it comes and cut into
+ * pieces on its units. */
 #include "card_cutting.h"
 
 #include <cstring>
 
+#include "lane_mask.h"
 #include "line_heads.h"
 #include "text_search.h"
 
@@ -46,6 +49,40 @@ bool HoldsMarker(const unsigned char* text, size_t size, const Marker& marker) {
         ++at;
     }
     return false;
+}
+
+// The first line feed in [from, end), or end: thirty-two bytes at a time while
+// they lie before end, as lines of cards are mostly that long or a little longer.
+const unsigned char* NextLineFeed(const unsigned char* from, const unsigned char* end) {
+    for (; end - from >= 32; from += 32) {
+        const unsigned bits = EqualByteLanes(LoadSixteenByteLanes(from), kLineFeed) |
+                              EqualByteLanes(LoadSixteenByteLanes(from + 16), kLineFeed) << 16;
+        if (bits != 0) return from + __builtin_ctz(bits);
+    }
+    const auto* feed = static_cast<const unsigned char*>(std::memchr(from, kLineFeed, static_cast<size_t>(end - from)));
+    return feed ? feed : end;
+}
+
+// Whether `marker` starts at `at`, of which as many bytes as it has can be read
+// (eight at least, compared as one word).
+bool MarkerAt(const unsigned char* at, const Marker& marker) {
+    uint64_t word, wanted;
+    std::memcpy(&word, at, sizeof word);
+    std::memcpy(&wanted, marker.bytes, sizeof wanted);
+    if (word != wanted) return false;
+    for (size_t k = sizeof word; k < marker.size; ++k)
+        if (at[k] != static_cast<unsigned char>(marker.bytes[k])) return false;
+    return true;
+}
+
+// HoldsMarker for a line in which `v`, the first "VCARD" at or after its start
+// as NextV finds it, lies: the marker whose "V" is `v`, the usual one, is seen
+// without a search.
+bool HoldsMarkerAround(const unsigned char* line, size_t size, const Marker& marker, const unsigned char* v) {
+    const size_t at = static_cast<size_t>(v - line);
+    if (at >= marker.rare && at - marker.rare + marker.size <= size && MarkerAt(v - marker.rare, marker))
+        return true;
+    return HoldsMarker(line, size, marker);
 }
 
 // The size of `line` without the carriage return that ends it.
@@ -118,8 +155,8 @@ void DecodeCarried(CardCutting& c, bool lineEnds) {
 
 // What is known of a line from searches over all the bytes at hand.
 struct KnownOfLine {
-    bool holdsV;  // it may hold a card marker
-    bool marked;  // it holds the line-break marker
+    const unsigned char* v;  // the first "VCARD" at or after its start (as NextV finds it)
+    bool marked;             // it holds the line-break marker
 };
 
 // A whole line, without its line end; `known` (or null) what is known of it.
@@ -134,7 +171,8 @@ void EndLine(CardCutting& c, const unsigned char* line, size_t size, const Known
         return;
     }
     const Marker& wanted = c.inCard ? kCardEnd : kCardStart;
-    const bool marked = (!known || known->holdsV) && HoldsMarker(line, size, wanted);
+    const bool marked = known ? known->v < line + size && HoldsMarkerAround(line, size, wanted, known->v)
+                              : HoldsMarker(line, size, wanted);
     if (c.inCard == marked) {  // a line outside cards, or the end line
         if (marked) HandCardOver(c);
         return;
@@ -194,9 +232,20 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
     const TextEncoding encoding = c.encoding;
     const size_t pieceLimit = c.pieceLimit;
     c.card.CloseLines([&](WCHAR* room, size_t units, uint16_t& note) -> size_t {
-        const auto* feed =
-            static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, static_cast<size_t>(end - bytes)));
-        if (!feed) return CardLines::kNoLine;
+        // The first sixteen bytes, when they can be read, give the line feed of
+        // most lines and where the head may end.
+        const bool sixteen = end - bytes >= 16;
+        const unsigned char* feed;
+        unsigned stops = 0;
+        if (sixteen) {
+            const SixteenByteLanes first = LoadSixteenByteLanes(bytes);
+            const unsigned feeds = EqualByteLanes(first, kLineFeed);
+            feed = feeds != 0 ? bytes + __builtin_ctz(feeds) : NextLineFeed(bytes + 16, end);
+            stops = EqualByteLanesWithLowBit(first, ';') | AboveAsciiByteLanes(first);  // ":", ";" or above ASCII
+        } else {
+            feed = NextLineFeed(bytes, end);
+        }
+        if (feed == end) return CardLines::kNoLine;
         const size_t size = WithoutCarriageReturn(bytes, static_cast<size_t>(feed - bytes));
         if (size >= units || size > pieceLimit) return CardLines::kNoLine;
         if (v < feed && HoldsMarker(bytes, size, kCardEnd)) {
@@ -211,7 +260,15 @@ const unsigned char* CutCardLines(CardCutting& c, const unsigned char* bytes, co
             DecodeWindows1251(bytes, size, room);
         else
             DecodeBytes(encoding, bytes, size, true, room, written);
-        note = LineNoteOfBytes(bytes, size, marker < feed, static_cast<size_t>(end - bytes));
+        const size_t readable = static_cast<size_t>(end - bytes);
+        note = sixteen ? LineNoteOfBytes(bytes, size, marker < feed, readable, stops)
+                       : LineNoteOfBytes(bytes, size, marker < feed, readable);
+        if (note == 0) {  // a head not all ASCII
+            if constexpr (windows1251)
+                note = LineNoteOfWindows1251(bytes, size, room, marker < feed);
+            else
+                note = LineNoteOfUnits(WStringView(room, written), marker < feed);
+        }
         bytes = feed + 1;
         if (v < bytes) v = NextV(bytes, end);
         if (marker < bytes) marker = FindMarkerBytes(bytes, end);
@@ -245,7 +302,7 @@ void CutBytes(CardCutting& c, const unsigned char* bytes, size_t size) {
         const auto* feed = static_cast<const unsigned char*>(std::memchr(bytes, kLineFeed, size));
         const size_t length = feed ? static_cast<size_t>(feed - bytes) : size;
         if (feed && c.carry.empty() && !c.longLine) {
-            const KnownOfLine known{v < feed, marker < feed};  // neither can hold a line feed
+            const KnownOfLine known{v, marker < feed};  // neither can hold a line feed
             EndLine(c, bytes, WithoutCarriageReturn(bytes, length), &known);
         } else {
             c.carry.insert(c.carry.end(), bytes, bytes + length);

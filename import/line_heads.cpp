@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "lane_mask.h"
 #include "text_search.h"
 
 namespace {
@@ -44,6 +45,10 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
     auto candidates = [&](const unsigned char* at) {
         return SixteenBytes((LoadSixteen(at) == equals) & (LoadSixteen(at + 6) == equals));
     };
+    // Whether some lane of `places` is set: its lanes' top bits taken at once.
+    auto anyPlace = [](SixteenBytes places) {
+        return AboveAsciiByteLanes(LoadSixteenByteLanes(reinterpret_cast<const unsigned char*>(&places))) != 0;
+    };
     // The first place among sixteen from `at` that starts the marker, or null.
     auto check = [](const unsigned char* at, SixteenBytes places) -> const unsigned char* {
         const LaneWords hits(places);
@@ -59,7 +64,7 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
     for (; last - at >= 63; at += 64) {  // sixty-four places, the last reading up to at + 69
         const SixteenBytes a = candidates(at), b = candidates(at + 16), c = candidates(at + 32),
                            d = candidates(at + 48);
-        if (!LaneWords((a | b) | (c | d)).Any()) continue;
+        if (!anyPlace((a | b) | (c | d))) continue;
         if (const unsigned char* found = check(at, a)) return found;
         if (const unsigned char* found = check(at + 16, b)) return found;
         if (const unsigned char* found = check(at + 32, c)) return found;
@@ -67,13 +72,13 @@ const unsigned char* FindMarkerBytes(const unsigned char* from, const unsigned c
     }
     for (; last - at >= 31; at += 32) {  // thirty-two places, the last reading up to at + 37
         const SixteenBytes low = candidates(at), high = candidates(at + 16);
-        if (!LaneWords(low | high).Any()) continue;
+        if (!anyPlace(low | high)) continue;
         if (const unsigned char* found = check(at, low)) return found;
         if (const unsigned char* found = check(at + 16, high)) return found;
     }
     for (; last - at >= 15; at += 16) {  // sixteen places, the last reading up to at + 21
         const SixteenBytes places = candidates(at);
-        if (!LaneWords(places).Any()) continue;
+        if (!anyPlace(places)) continue;
         if (const unsigned char* found = check(at, places)) return found;
     }
     for (; at <= last; ++at)
@@ -112,13 +117,45 @@ namespace {
 
 // The note of a line the cutting left without one, read from its text.
 __attribute__((noinline)) uint16_t NoteOfText(WStringView text) {
+    return LineNoteOfUnits(text, ContainsText(text, LineBreakMarker()));
+}
+
+// The note of line i of `lines`, whose kept note is `kept`.
+inline uint16_t NoteOfLine(const CardLines& lines, size_t i, uint16_t kept) {
+    return kept & kNoted ? kept : NoteOfText(lines[i]);
+}
+
+// The bucket a note with a head names.
+inline uint32_t BucketOfNote(uint16_t note) { return static_cast<uint32_t>(note >> kBucketShift) & 0xFF; }
+
+}  // namespace
+
+uint16_t LineNoteOfUnits(WStringView text, bool marked) {
     const size_t head = HeadLength(text);
-    uint16_t note = static_cast<uint16_t>(head | (ContainsText(text, LineBreakMarker()) ? kMarked : 0));
+    uint16_t note = static_cast<uint16_t>(kNoted | head | (marked ? kMarked : 0));
     if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(text.data(), head) << kBucketShift);
     return note;
 }
 
-}  // namespace
+uint16_t LineNoteOfWindows1251(const unsigned char* bytes, size_t size, const WCHAR* units, bool marked) {
+    constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
+    const size_t reach = size < kReach ? size : kReach;
+    const SixteenBytes one = SixteenBytes{} + static_cast<uint8_t>(1);
+    const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
+    size_t head = 0;
+    for (; head + 16 <= size && head < reach; head += 16) {
+        const size_t stop = LaneWords((LoadSixteen(bytes + head) | one) == semicolon).First();  // ":" or ";"
+        if (stop < 16) {
+            head += stop;
+            break;
+        }
+    }
+    while (head < reach && bytes[head] != ':' && bytes[head] != ';') ++head;
+    if (head > reach) head = reach;
+    uint16_t note = static_cast<uint16_t>(kNoted | (marked ? kMarked : 0));
+    if (head == 0 || head > CardLineHeads::kLongestHead) return note;
+    return static_cast<uint16_t>(note | head | HeadBucketOf(units, head) << kBucketShift);
+}
 
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.lines = nullptr;
@@ -134,16 +171,13 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     const uint32_t summary = heads.summary;
     heads.next.assign(count, CardLineHeads::kNone);
     uint32_t* const next = heads.next.data();
-    uint64_t followsMarked[CardLineHeads::kBuckets / 64] = {};
-    bool afterMarked = false;
     for (uint32_t line = 0; line < count;) {
         size_t together = 0;
         const uint16_t* notes = lines.NotesFrom(line, together);
         for (const uint32_t stop = line + static_cast<uint32_t>(together); line < stop; ++line) {
-            uint16_t note = *notes++;
-            if (!(note & kNoted)) note = NoteOfText(lines[line]);
+            const uint16_t note = NoteOfLine(lines, line, *notes++);
             if (note & kLengthMask) {
-                const uint32_t bucket = static_cast<uint32_t>(note >> kBucketShift) & 0xFF;
+                const uint32_t bucket = BucketOfNote(note);
                 // The tables are read through `heads`, one register for both.
                 uint32_t& last = heads.last[bucket];
                 if (heads.stamp[bucket] != summary) {
@@ -153,13 +187,17 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
                     next[last] = line;
                 }
                 last = line;
-                if (afterMarked) followsMarked[bucket / 64] |= uint64_t{1} << (bucket % 64);
             }
-            afterMarked = (note & kMarked) != 0;
-            if (afterMarked) heads.marked.push_back(uint32_t{line});  // a copy: `line` stays in a register
+            if (note & kMarked) heads.marked.push_back(uint32_t{line});  // a copy: `line` stays in a register
         }
     }
-    std::copy(std::begin(followsMarked), std::end(followsMarked), heads.followsMarked);
+    // The buckets of the lines right after marked ones, from the few marked lines.
+    std::fill(std::begin(heads.followsMarked), std::end(heads.followsMarked), uint64_t{0});
+    for (const uint32_t marked : heads.marked) {
+        if (marked + 1 >= count) break;
+        const uint16_t note = NoteOfLine(lines, marked + 1, lines.Note(marked + 1));
+        if (note & kLengthMask) heads.followsMarked[BucketOfNote(note) / 64] |= uint64_t{1} << (BucketOfNote(note) % 64);
+    }
     heads.lines = &lines;
     heads.count = count;
 }

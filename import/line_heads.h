@@ -51,21 +51,37 @@ inline uint32_t FirstLineOf(const CardLineHeads& heads, uint32_t bucket) {
  * is left undescribed. */
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads);
 
+/* The note for a card line from its text, known to hold the marker or not. */
+uint16_t LineNoteOfUnits(WStringView text, bool marked);
+
+/* LineNoteOfUnits for a windows-1251 line: its `size` bytes, decoded to
+ * `units`, one for each byte, so its head is found on the bytes. */
+uint16_t LineNoteOfWindows1251(const unsigned char* bytes, size_t size, const WCHAR* units, bool marked);
+
 /* The note for a card line decoded from `size` bytes of windows-1251 or UTF-8
  * (in which ASCII bytes stand for themselves and no other byte gives an ASCII
  * unit): its head and whether it holds the marker, read from the bytes; 0 when
  * a byte above ASCII comes before its head ends, so the text must be read. */
 uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size);
 
-/* The bucket of a head of 1 to kLongestHead units, from its length and its
- * first and last two units (heads that share all of these share a bucket). */
+/* The bucket of a head from its length and `first`, the low bytes of its
+ * first eight units (unit k as byte k, the bytes past its end zero), and
+ * `last`, those of its last eight units when it has more than eight (else 0). */
+inline uint32_t HeadBucketOfKey(uint64_t first, uint64_t last, size_t size) {
+    const uint64_t key = (first ^ last * 0x9E3779B97F4A7C15ull) + (static_cast<uint64_t>(size) << 56);
+    return static_cast<uint32_t>(key * 0xFF51AFD7ED558CCDull >> 56);
+}
+
+/* The bucket of a head of 1 to kLongestHead units, from its length and the
+ * low bytes of its first and last eight units (heads that share all of these
+ * share a bucket). */
 template <typename Unit>
 inline uint32_t HeadBucketOf(const Unit* head, size_t size) {
-    uint32_t hash = static_cast<uint32_t>(size) * 0x9E3779B1u;
-    hash = (hash ^ head[0]) * 0x85EBCA77u;
-    hash = (hash ^ head[size - 1]) * 0xC2B2AE3Du;
-    if (size > 1) hash = (hash ^ head[1] ^ (static_cast<uint32_t>(head[size - 2]) << 16)) * 0x27D4EB2Fu;
-    return (hash * 0x9E3779B1u) >> 24;
+    uint64_t first = 0, last = 0;
+    for (size_t k = 0; k < size && k < 8; ++k) first |= uint64_t{static_cast<uint8_t>(head[k])} << (8 * k);
+    if (size > 8)
+        for (size_t k = 0; k < 8; ++k) last |= uint64_t{static_cast<uint8_t>(head[size - 8 + k])} << (8 * k);
+    return HeadBucketOfKey(first, last, size);
 }
 
 /* Sixteen bytes, and each lane of a comparison of them (all ones or nothing)
@@ -98,31 +114,19 @@ static_assert(CardLineHeads::kLongestHead <= kLengthMask && CardLineHeads::kBuck
               "a note holds a length, a bucket and two flags");
 static_assert(CardLineHeads::kLongestHead + 1 <= 48, "a head is read in three sixteens at most");
 
-/* The head length LineNoteOfBytes gives (kNone: unknown), the first eight
- * bytes as one word and then sixteen at a time while they can be read
- * (`readable` >= `size` bytes from `bytes`): the first ":", ";" or byte above
- * ASCII in the line decides. */
-inline size_t HeadOfBytes(const unsigned char* bytes, size_t size, size_t readable) {
+/* The head length LineNoteOfBytes gives (kNone: unknown) for a line whose
+ * first `from` bytes (0 or 8) hold no ":", ";" nor byte above ASCII: sixteen
+ * bytes at a time while they can be read (`readable` >= `size` bytes from
+ * `bytes`), then one by one; the first ":", ";" or byte above ASCII in the
+ * line decides. */
+inline size_t HeadOfBytesFrom(const unsigned char* bytes, size_t size, size_t readable, size_t from) {
     constexpr size_t kReach = CardLineHeads::kLongestHead + 1;
     const size_t reach = size < kReach ? size : kReach;
     typedef int8_t SignedSixteen __attribute__((vector_size(16)));
     static_assert((':' | 1) == ';', "\":\" and \";\" are the two bytes that give \";\" with the lowest bit set");
     const SixteenBytes one = SixteenBytes{} + static_cast<uint8_t>(1);
     const SixteenBytes semicolon = SixteenBytes{} + static_cast<uint8_t>(';');
-    if (readable >= 8) {  // most heads end within eight bytes: those are read as one word
-        constexpr uint64_t kEach = 0x0101010101010101ull, kLow = kEach * 0x7F, kHigh = kEach * 0x80;
-        uint64_t word;
-        std::memcpy(&word, bytes, sizeof word);
-        const uint64_t semicolons = (word | kEach) ^ (kEach * ';');  // a zero byte for ":" or ";"
-        const uint64_t stops = (~(((semicolons & kLow) + kLow) | semicolons) | word) & kHigh;
-        if (stops != 0) {
-            const size_t stop = static_cast<size_t>(__builtin_ctzll(stops)) / 8;
-            if (stop >= size) return reach;  // none in the line
-            return bytes[stop] >= 0x80 ? CardLineHeads::kNone : stop;
-        }
-        if (size <= 8) return reach;
-    }
-    size_t k = 0;
+    size_t k = from;
     for (; k + 16 <= readable && k < reach; k += 16) {
         const SixteenBytes chunk = LoadSixteen(bytes + k);
         const SixteenBytes above = reinterpret_cast<SixteenBytes>(reinterpret_cast<SignedSixteen>(chunk) < 0);
@@ -140,16 +144,81 @@ inline size_t HeadOfBytes(const unsigned char* bytes, size_t size, size_t readab
 }
 }  // namespace line_note
 
+namespace line_note {
+/* The note of a head of 1 to kLongestHead ASCII bytes, of which at least eight
+ * can be read, with `flags`. */
+inline uint16_t NoteOfAsciiHead(const unsigned char* bytes, size_t head, uint16_t flags) {
+    uint64_t first, last = 0;
+    std::memcpy(&first, bytes, sizeof first);
+    if (head < 8) first &= ~(~uint64_t{0} << (8 * head));
+    if (head > 8) std::memcpy(&last, bytes + head - 8, sizeof last);
+    return static_cast<uint16_t>(flags | head | HeadBucketOfKey(first, last, head) << kBucketShift);
+}
+
+/* The note, with `flags`, of a line whose first `from` bytes (8 or 16, at most
+ * `readable`) hold no ":", ";" nor byte above ASCII. */
+inline uint16_t NoteOfHeadAfter(const unsigned char* bytes, size_t size, size_t readable, size_t from,
+                                uint16_t flags) {
+    const size_t head = HeadOfBytesFrom(bytes, size, readable, from);
+    if (head == CardLineHeads::kNone) return 0;
+    if (head > CardLineHeads::kLongestHead) return flags;
+    return NoteOfAsciiHead(bytes, head, flags);
+}
+
+/* The flags of a noted line. */
+inline uint16_t NoteFlags(bool marked) { return static_cast<uint16_t>(kNoted | (marked ? kMarked : 0)); }
+}  // namespace line_note
+
 /* LineNoteOfBytes for bytes known to hold the marker or not, of which
- * `readable` >= `size` may be read. */
+ * `readable` >= `size` may be read. The first eight bytes are read as one word,
+ * which holds most heads whole and is the start of the bucket's key. */
 inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked, size_t readable) {
     using namespace line_note;
-    size_t head = HeadOfBytes(bytes, size, readable);
-    if (head == CardLineHeads::kNone) return 0;
-    if (head > CardLineHeads::kLongestHead) head = 0;
-    uint16_t note = kNoted | static_cast<uint16_t>(head) | (marked ? kMarked : 0);
-    if (head != 0) note |= static_cast<uint16_t>(HeadBucketOf(bytes, head) << kBucketShift);
-    return note;
+    const uint16_t flags = NoteFlags(marked);
+    if (readable < 8) {
+        size_t head = HeadOfBytesFrom(bytes, size, readable, 0);
+        if (head == CardLineHeads::kNone) return 0;
+        if (head == 0 || head > CardLineHeads::kLongestHead) return flags;
+        return static_cast<uint16_t>(flags | head | HeadBucketOf(bytes, head) << kBucketShift);
+    }
+    constexpr uint64_t kEach = 0x0101010101010101ull, kLow = kEach * 0x7F, kHigh = kEach * 0x80;
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    const uint64_t semicolons = (word | kEach) ^ (kEach * ';');  // a zero byte for ":" or ";"
+    const uint64_t stops = (~(((semicolons & kLow) + kLow) | semicolons) | word) & kHigh;
+    size_t head = size;  // the line's bytes within the word are its head unless a stop comes first
+    if (stops != 0) {
+        const size_t stop = static_cast<size_t>(__builtin_ctzll(stops)) / 8;
+        if (stop < size) {
+            if (bytes[stop] >= 0x80) return 0;
+            head = stop;
+        }
+    }
+    if (head < 8) {  // most heads
+        if (head == 0) return flags;
+        const uint64_t first = word & ~(~uint64_t{0} << (8 * head));
+        return static_cast<uint16_t>(flags | head | HeadBucketOfKey(first, 0, head) << kBucketShift);
+    }
+    return NoteOfHeadAfter(bytes, size, readable, 8, flags);
+}
+
+/* LineNoteOfBytes for bytes of which `readable` >= 16 and >= `size` may be
+ * read, `stops` telling which of the first sixteen are ":", ";" or above ASCII
+ * (byte k as bit k). */
+inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked, size_t readable,
+                                unsigned stops) {
+    using namespace line_note;
+    const uint16_t flags = NoteFlags(marked);
+    size_t head = size;  // the line's bytes within the sixteen are its head unless a stop comes first
+    if (stops != 0) {
+        const size_t stop = static_cast<size_t>(__builtin_ctz(stops));
+        if (stop < size) {
+            if (bytes[stop] >= 0x80) return 0;
+            head = stop;
+        }
+    }
+    if (head < 16) return head == 0 ? flags : NoteOfAsciiHead(bytes, head, flags);
+    return NoteOfHeadAfter(bytes, size, readable, 16, flags);
 }
 
 /* Where the marker's bytes first start in [from, end), or `end`. */

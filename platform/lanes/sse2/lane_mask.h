@@ -1,6 +1,8 @@
 /* Comparison lanes as bits where SSE2 is the baseline (x86-64): the two
  * comparisons packed to bytes and their top bits taken in one instruction.
- * Exports EightLanes and LaneMask; CMake picks this or the generic one. */
+ * Exports EightLanes, LaneMask, SixteenByteLanes, LoadSixteenByteLanes,
+ * EqualByteLanes, EqualByteLanesWithLowBit and AboveAsciiByteLanes; CMake picks
+ * this or the generic one. */
 #ifndef ZAMO_PLATFORM_LANE_MASK_H
 #define ZAMO_PLATFORM_LANE_MASK_H
 
@@ -16,6 +18,27 @@ typedef uint16_t EightLanes __attribute__((vector_size(16)));
 inline unsigned LaneMask(EightLanes low, EightLanes high) {
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(reinterpret_cast<__m128i>(low),
                                                                    reinterpret_cast<__m128i>(high))));
+}
+
+/* Sixteen bytes as the byte comparisons take them. */
+typedef __m128i SixteenByteLanes;
+inline SixteenByteLanes LoadSixteenByteLanes(const unsigned char* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+/* Which of the sixteen bytes equal `byte`: byte k as bit k. */
+inline unsigned EqualByteLanes(SixteenByteLanes bytes, unsigned char byte) {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(byte)))));
+}
+
+/* Which of the sixteen bytes equal `byte` once their lowest bit is set: byte k as bit k. */
+inline unsigned EqualByteLanesWithLowBit(SixteenByteLanes bytes, unsigned char byte) {
+    return EqualByteLanes(_mm_or_si128(bytes, _mm_set1_epi8(1)), byte);
+}
+
+/* Which of the sixteen bytes have their top bit set: byte k as bit k. */
+inline unsigned AboveAsciiByteLanes(SixteenByteLanes bytes) {
+    return static_cast<unsigned>(_mm_movemask_epi8(bytes));
 }
 
 #endif
