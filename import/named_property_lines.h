@@ -45,14 +45,6 @@ struct PropertyName {
     PropertyName(const WString& name) : PropertyName(WStringView(name)) {}             // NOLINT
 };
 
-/* Whether ForEachLineHeadedBy(head, card, heads, ...) gives only lines whose
- * head is `head`: the summary describes `card`, the name is a head text and no
- * line of its bucket follows a marked line. */
-inline bool HeadsGiveOnlyHead(const HeadName& head, const CardLines& card, const CardLineHeads& heads) {
-    return heads.lines == &card && heads.count == card.size() && head.isHead &&
-           !(heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1);
-}
-
 /* Whether the exact-name rule surely finds no line named `name` in `card`:
  * the line heads describe the card and no line starts with the name. False
  * tells nothing. */
@@ -73,6 +65,25 @@ inline WStringView CutLine(WStringView line, PropertyHead& head, size_t plain) {
     return head.name;
 }
 
+/* VisitNamedLines through ForEachLineHeadedBy or every line containing the
+ * name: the walk for the uncommon cards, kept out of line so that the usual
+ * walk builds none of its callables. */
+template <typename Cut, typename Found>
+__attribute__((noinline)) void VisitNamedLinesSlowly(const PropertyName& name, const CardLines& card,
+                                                     PropertyScratch& scratch, Cut& into, Found& found) {
+    auto take = [&](WStringView line, size_t first, size_t last) {
+        scratch.line = first == last ? first : PropertyScratch::kJoinedLine;
+        if (!SameText(CutLine(line, into, 0), name.head.text)) return true;
+        return found();
+    };
+    if (name.plain && ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined, take)) return;
+    using Take = decltype(take);
+    auto call = [](void* context, WStringView line, size_t first, size_t last) {
+        return (*static_cast<Take*>(context))(line, first, last);
+    };
+    VisitPropertyLines(name.head.text, card, scratch.joined, call, &take);
+}
+
 /* Exact-name rule, the walk beneath the ones below: for a name without "\\" or
  * "?", for every property line of the card whose name equals `name` exactly, in
  * card order, cuts it into `into` (scratch.parts, or scratch.head for readers of
@@ -83,31 +94,33 @@ inline WStringView CutLine(WStringView line, PropertyHead& head, size_t plain) {
 template <typename Cut, typename Found>
 void VisitNamedLines(const PropertyName& name, const CardLines& card, PropertyScratch& scratch, Cut& into,
                      Found&& found) {
-    auto split = [&](WStringView line, size_t first, size_t last, size_t plain = 0) {
-        scratch.line = first == last ? first : PropertyScratch::kJoinedLine;
-        return CutLine(line, into, plain);
-    };
-    auto take = [&](WStringView line, size_t first, size_t last) {
-        if (!SameText(split(line, first, last), name.head.text)) return true;
-        return found();
-    };
-    if (name.plain && HeadsGiveOnlyHead(name.head, card, scratch.heads)) {
-        // A line that starts with the name, then ":", ";" or its end, splits into
-        // the name (it holds no ":", ";" or "\\" to cut or escape sooner) or,
-        // lacking a colon, into the whole line: their sizes tell which.
-        const size_t size = name.head.text.size();
-        ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined,
-                            [&](WStringView line, size_t first, size_t last) {
-                                return split(line, first, last, size).size() != size || found();
-                            });
+    const CardLineHeads& heads = scratch.heads;
+    if (!name.headed || heads.lines != &card || heads.count != card.size() ||
+        (heads.followsMarked[name.head.bucket / 64] >> (name.head.bucket % 64) & 1)) {
+        VisitNamedLinesSlowly(name, card, scratch, into, found);
         return;
     }
-    if (name.plain && ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined, take)) return;
-    using Take = decltype(take);
-    auto call = [](void* context, WStringView line, size_t first, size_t last) {
-        return (*static_cast<Take*>(context))(line, first, last);
-    };
-    VisitPropertyLines(name.head.text, card, scratch.joined, call, &take);
+    // No join swallows a line of the name's bucket: each line headed by the name
+    // is read with its own joins, and nothing else. Such a line (then ":", ";"
+    // or its end) splits into the name (it holds no ":", ";" or "\\" to cut or
+    // escape sooner) or, lacking a colon, into the whole line: their sizes tell
+    // which.
+    const size_t size = name.head.text.size();
+    const std::vector<uint32_t>& marked = heads.marked;
+    size_t m = 0;  // the first marked line not yet passed
+    for (uint32_t chained = FirstLineOf(heads, name.head.bucket); chained != CardLineHeads::kNone;
+         chained = heads.next[chained]) {
+        WStringView line = card[chained];
+        if (!HeadIs(line, name.head)) continue;
+        while (m < marked.size() && marked[m] < chained) ++m;
+        size_t last = chained;
+        if (m < marked.size() && marked[m] == chained) {
+            last = JoinEnd(card, marked, m);
+            line = JoinLines(card, chained, last, scratch.joined);
+        }
+        scratch.line = last == chained ? chained : PropertyScratch::kJoinedLine;
+        if (CutLine(line, into, size).size() == size && !found()) return;
+    }
 }
 
 /* Exact-name rule: calls visit(into) for every property line of the card whose

@@ -72,7 +72,8 @@ TEST(PropertyLookup, FindsTheLinesWrittenOutByHand) {
 
 // Random cards through the exact-name rule: walking only the lines
 // that start with the name (the line heads) must give the properties that
-// reading every line gives, joins and swallowed lines included; and the
+// reading every line gives, joins and swallowed lines included, and tell the
+// same card lines (scratch.line), cut whole or to the first component; and the
 // first-line rule must join as it does when it searches every line for the marker.
 TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
     const WString pieces[] = {TEXT("=0D=0A="), TEXT("TEL"), TEXT("N"), TEXT(":"), TEXT(";"),
@@ -91,7 +92,11 @@ TEST(LineHeads, ExactNameRuleAgreesWithReadingEveryLineOnRandomCards) {
             text += "|";
             for (size_t c = 0; c < parts.components.size(); ++c)
                 text += Utf8(ComponentValue(parts, c)) + ",";
-            found.push_back(text);
+            found.push_back(text + " @" + std::to_string(scratch.line));
+        });
+        // The first components as the head cut reads them, every line, not only the first.
+        ForEachNamedHead(name, lines, scratch, [&](const PropertyHead& head) {
+            found.push_back("head " + Utf8(WString(head.value)) + " @" + std::to_string(scratch.line));
         });
         return found;
     };
