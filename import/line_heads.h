@@ -3,15 +3,14 @@
  * first ":" or ";") hashed into buckets chained in card order, and the lines that
  * carry the line-break marker. Exports CardLineHeads, SummarizeLineHeads, the
  * line notes (LineNoteOfBytes, inline for the cutting loop, with the sixteen-byte
- * helpers it uses), IsHeadText, HeadName, CountLinesHeadedBy, VisitLinesHeadedBy
- * and ForEachLineHeadedBy; knows no property names. */
+ * helpers it uses), IsHeadText, HeadName, CountLinesHeadedBy and
+ * VisitLinesHeadedBy; knows no property names. */
 #ifndef ZAMO_IMPORT_LINE_HEADS_H
 #define ZAMO_IMPORT_LINE_HEADS_H
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <type_traits>
 #include <vector>
 
 #include "card_lines.h"
@@ -280,48 +279,13 @@ size_t JoinEnd(const CardLines& lines, const std::vector<uint32_t>& marked, size
  * to back there (one line always does), else built in `joined`. */
 WStringView JoinLines(const CardLines& lines, size_t first, size_t last, WString& joined);
 
-/* For a head text `name` and a summary made for `lines`: calls visit(line) for every line VisitPropertyLines(name, ...) would
- * give whose head is `name`, in card order, joined alike, and possibly a few
- * more of those lines, until visit returns false; returns true. Lines it passes
- * over start with another head. Returns
- * false, calling nothing, when the summary does not describe `lines` or `name`
- * is no head text. */
+/* For a head text `name` and a summary made for `lines`: calls visit(line) for
+ * every line VisitPropertyLines(name, ...) would give whose head is `name`, in
+ * card order, joined alike, and possibly a few more of those lines, until
+ * visit returns false; returns true. Lines it passes over start with another
+ * head. Returns false, calling nothing, when the summary does not describe
+ * `lines` or `name` is no head text. */
 bool VisitLinesHeadedBy(const HeadName& name, const CardLines& lines, const CardLineHeads& heads,
                         WString& joined, LineVisitor visit, void* context);
-
-/* VisitLinesHeadedBy with any callable visit(line, first, last) -> bool. When
- * no line of the name's bucket follows a marked line, no join swallows one, so
- * each line of the head is read with its own joins, and nothing else: that
- * walk, the usual one, is made here without a call per line. */
-template <typename Visit>
-bool ForEachLineHeadedBy(const HeadName& head, const CardLines& lines, const CardLineHeads& heads,
-                         WString& joined, Visit&& visit) {
-    if (heads.lines != &lines || heads.count != lines.size() || !head.isHead) return false;
-    uint32_t chained = FirstLineOf(heads, head.bucket);
-    if (chained == CardLineHeads::kNone) return true;  // no line of this head: nothing to give
-    if (heads.followsMarked[head.bucket / 64] >> (head.bucket % 64) & 1) {
-        using Callable = std::remove_reference_t<Visit>;
-        return VisitLinesHeadedBy(
-            head, lines, heads, joined,
-            [](void* context, WStringView line, size_t first, size_t last) {
-                return (*static_cast<Callable*>(context))(line, first, last);
-            },
-            const_cast<void*>(static_cast<const void*>(&visit)));
-    }
-    const std::vector<uint32_t>& marked = heads.marked;
-    size_t m = 0;  // the first marked line not yet passed
-    for (; chained != CardLineHeads::kNone; chained = heads.next[chained]) {
-        const WStringView line = lines[chained];
-        if (!HeadIs(line, head)) continue;
-        while (m < marked.size() && marked[m] < chained) ++m;
-        if (m < marked.size() && marked[m] == chained) {
-            const size_t last = JoinEnd(lines, marked, m);
-            if (!visit(JoinLines(lines, chained, last, joined), chained, last)) return true;
-        } else if (!visit(line, chained, chained)) {
-            return true;
-        }
-    }
-    return true;
-}
 
 #endif

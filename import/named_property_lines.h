@@ -65,9 +65,10 @@ inline WStringView CutLine(WStringView line, PropertyHead& head, size_t plain) {
     return head.name;
 }
 
-/* VisitNamedLines through ForEachLineHeadedBy or every line containing the
- * name: the walk for the uncommon cards, kept out of line so that the usual
- * walk builds none of its callables. */
+/* VisitNamedLines through VisitLinesHeadedBy (whose joins may swallow lines of
+ * the name's bucket) or every line containing the name: the walk for the
+ * uncommon cards, kept out of line so that the usual walk builds none of its
+ * callables. */
 template <typename Cut, typename Found>
 __attribute__((noinline)) void VisitNamedLinesSlowly(const PropertyName& name, const CardLines& card,
                                                      PropertyScratch& scratch, Cut& into, Found& found) {
@@ -76,11 +77,11 @@ __attribute__((noinline)) void VisitNamedLinesSlowly(const PropertyName& name, c
         if (!SameText(CutLine(line, into, 0), name.head.text)) return true;
         return found();
     };
-    if (name.plain && ForEachLineHeadedBy(name.head, card, scratch.heads, scratch.joined, take)) return;
     using Take = decltype(take);
     auto call = [](void* context, WStringView line, size_t first, size_t last) {
         return (*static_cast<Take*>(context))(line, first, last);
     };
+    if (name.plain && VisitLinesHeadedBy(name.head, card, scratch.heads, scratch.joined, call, &take)) return;
     VisitPropertyLines(name.head.text, card, scratch.joined, call, &take);
 }
 
