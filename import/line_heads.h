@@ -141,9 +141,7 @@ inline size_t HeadOfBytesFrom(const unsigned char* bytes, size_t size, size_t re
     }
     return reach;
 }
-}  // namespace line_note
 
-namespace line_note {
 /* The note of a head of 1 to kLongestHead ASCII bytes, of which at least eight
  * can be read, with `flags`. */
 inline uint16_t NoteOfAsciiHead(const unsigned char* bytes, size_t head, uint16_t flags) {
