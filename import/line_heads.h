@@ -164,6 +164,20 @@ inline uint16_t NoteOfHeadAfter(const unsigned char* bytes, size_t size, size_t 
 
 /* The flags of a noted line. */
 inline uint16_t NoteFlags(bool marked) { return static_cast<uint16_t>(kNoted | (marked ? kMarked : 0)); }
+
+/* The note, with `flags`, of a line whose first ":", ";" or byte above ASCII
+ * among its first `window` bytes (8 or 16, at most `readable`) is at `stop`
+ * (`window`: none there). */
+inline uint16_t NoteOfFirstStop(const unsigned char* bytes, size_t size, size_t readable, size_t window,
+                                size_t stop, uint16_t flags) {
+    size_t head = size;  // the line's bytes within the window are its head unless a stop comes first
+    if (stop < size) {
+        if (bytes[stop] >= 0x80) return 0;
+        head = stop;
+    }
+    if (head < window) return head == 0 ? flags : NoteOfAsciiHead(bytes, head, flags);
+    return NoteOfHeadAfter(bytes, size, readable, window, flags);
+}
 }  // namespace line_note
 
 /* LineNoteOfBytes for bytes known to hold the marker or not, of which
@@ -183,20 +197,8 @@ inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool ma
     std::memcpy(&word, bytes, sizeof word);
     const uint64_t semicolons = (word | kEach) ^ (kEach * ';');  // a zero byte for ":" or ";"
     const uint64_t stops = (~(((semicolons & kLow) + kLow) | semicolons) | word) & kHigh;
-    size_t head = size;  // the line's bytes within the word are its head unless a stop comes first
-    if (stops != 0) {
-        const size_t stop = static_cast<size_t>(__builtin_ctzll(stops)) / 8;
-        if (stop < size) {
-            if (bytes[stop] >= 0x80) return 0;
-            head = stop;
-        }
-    }
-    if (head < 8) {  // most heads
-        if (head == 0) return flags;
-        const uint64_t first = word & ~(~uint64_t{0} << (8 * head));
-        return static_cast<uint16_t>(flags | head | HeadBucketOfKey(first, 0, head) << kBucketShift);
-    }
-    return NoteOfHeadAfter(bytes, size, readable, 8, flags);
+    const size_t stop = stops != 0 ? static_cast<size_t>(__builtin_ctzll(stops)) / 8 : 8;
+    return NoteOfFirstStop(bytes, size, readable, 8, stop, flags);
 }
 
 /* LineNoteOfBytes for bytes of which `readable` >= 16 and >= `size` may be
@@ -205,17 +207,8 @@ inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool ma
 inline uint16_t LineNoteOfBytes(const unsigned char* bytes, size_t size, bool marked, size_t readable,
                                 unsigned stops) {
     using namespace line_note;
-    const uint16_t flags = NoteFlags(marked);
-    size_t head = size;  // the line's bytes within the sixteen are its head unless a stop comes first
-    if (stops != 0) {
-        const size_t stop = static_cast<size_t>(__builtin_ctz(stops));
-        if (stop < size) {
-            if (bytes[stop] >= 0x80) return 0;
-            head = stop;
-        }
-    }
-    if (head < 16) return head == 0 ? flags : NoteOfAsciiHead(bytes, head, flags);
-    return NoteOfHeadAfter(bytes, size, readable, 16, flags);
+    const size_t stop = stops != 0 ? static_cast<size_t>(__builtin_ctz(stops)) : 16;
+    return NoteOfFirstStop(bytes, size, readable, 16, stop, NoteFlags(marked));
 }
 
 /* Where the marker's bytes first start in [from, end), or `end`. */
