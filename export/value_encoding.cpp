@@ -214,17 +214,34 @@ ByteTexts MakeByteTexts(ValueForm form) {
     return texts;
 }
 
+// How one form writes values: the text of every byte, and each byte that is
+// written as itself, or 0 (NUL and the bytes that are replaced).
+struct FormEncoding {
+    ByteTexts texts;
+    uint8_t plain[256];
+};
+
+FormEncoding MakeFormEncoding(ValueForm form) {
+    FormEncoding encoding{MakeByteTexts(form), {}};
+    for (unsigned b = 1; b < 256; ++b) {
+        const ByteText& text = encoding.texts[b];
+        if (text.length == 1 && static_cast<uint8_t>(text.text[0]) == b)
+            encoding.plain[b] = static_cast<uint8_t>(b);
+    }
+    return encoding;
+}
+
 // The ANSI byte table (null when the code page needs the system's conversion)
-// and the byte texts of the three forms, by ValueForm.
+// and the three forms, by ValueForm.
 struct Encoding {
     const uint8_t* ansi;
-    ByteTexts forms[3];
+    FormEncoding forms[3];
 };
 
 Encoding MakeEncoding() {
     return {AnsiByteTable(),
-            {MakeByteTexts(ValueForm::Text), MakeByteTexts(ValueForm::Escaped),
-             MakeByteTexts(ValueForm::Note)}};
+            {MakeFormEncoding(ValueForm::Text), MakeFormEncoding(ValueForm::Escaped),
+             MakeFormEncoding(ValueForm::Note)}};
 }
 
 // Units or bytes taken between two checks for room: each writes at most 16.
@@ -239,27 +256,43 @@ inline char* PutUnit(char* at, WCHAR unit, const uint8_t* ansi, const ByteTexts&
     return at + text.length;
 }
 
-void PutUnits(OutputBytes& out, const WCHAR* value, const uint8_t* ansi, const ByteTexts& texts) {
-    static_assert(kChunk % 2 == 0, "units are taken two at a time");
+// Writes the units of `value` up to its terminator: four at a time while each
+// is written as its own byte, every other unit through its byte's text. A unit
+// is read only once the one before it is known not to be the terminator.
+void PutUnits(OutputBytes& out, const WCHAR* value, const uint8_t* ansi, const FormEncoding& form) {
+    const uint8_t* plain = form.plain;
     for (;;) {
         char* const start = Room(out, kChunkRoom);
         char* at = start;
-        // Two units a round: the second is read only once the first is known
-        // not to be the terminator.
-        for (size_t n = 0; n < kChunk; n += 2) {
-            if (value[n] == 0) {
+        // A round takes at most five units, so a chunk takes at most kChunk.
+        const WCHAR* const end = value + (kChunk - 4);
+        while (value < end) {
+            uint8_t b = plain[ansi[static_cast<uint16_t>(value[0])]];
+            if (b != 0) {
+                at[0] = static_cast<char>(b);
+                if ((b = plain[ansi[static_cast<uint16_t>(value[1])]]) != 0) {
+                    at[1] = static_cast<char>(b);
+                    if ((b = plain[ansi[static_cast<uint16_t>(value[2])]]) != 0) {
+                        at[2] = static_cast<char>(b);
+                        if ((b = plain[ansi[static_cast<uint16_t>(value[3])]]) != 0) {
+                            at[3] = static_cast<char>(b);
+                            at += 4;
+                            value += 4;
+                            continue;
+                        }
+                        ++at, ++value;
+                    }
+                    ++at, ++value;
+                }
+                ++at, ++value;
+            }
+            if (*value == 0) {
                 out.size += static_cast<size_t>(at - start);
                 return;
             }
-            at = PutUnit(at, value[n], ansi, texts);
-            if (value[n + 1] == 0) {
-                out.size += static_cast<size_t>(at - start);
-                return;
-            }
-            at = PutUnit(at, value[n + 1], ansi, texts);
+            at = PutUnit(at, *value++, ansi, form.texts);
         }
         out.size += static_cast<size_t>(at - start);
-        value += kChunk;
     }
 }
 
@@ -288,7 +321,7 @@ void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form) {
     if (ansi == nullptr) {
         const std::string converted = ToAnsiText(value);
         if (form == ValueForm::Note && converted == "\n") form = ValueForm::Text;
-        PutBytes(out, converted, encoding.forms[static_cast<int>(form)]);
+        PutBytes(out, converted, encoding.forms[static_cast<int>(form)].texts);
         return;
     }
     if (form == ValueForm::Note && value[0] != 0 && value[1] == 0 &&
