@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "ansi_byte_table.h"
 #include "module_files.h"
@@ -214,20 +215,25 @@ ByteTexts MakeByteTexts(ValueForm form) {
     return texts;
 }
 
-// How one form writes values: the text of every byte, and each byte that is
-// written as itself, or 0 (NUL and the bytes that are replaced).
+// How one form writes values: the text of every byte, and for every code unit
+// the byte that stands for it when that byte is written as itself, else 0
+// (NUL, and the units whose byte is replaced).
 struct FormEncoding {
     ByteTexts texts;
-    uint8_t plain[256];
+    std::vector<uint8_t> plain;  // by code unit; empty without the ANSI byte table
 };
 
-FormEncoding MakeFormEncoding(ValueForm form) {
+FormEncoding MakeFormEncoding(ValueForm form, const uint8_t* ansi) {
     FormEncoding encoding{MakeByteTexts(form), {}};
+    if (ansi == nullptr) return encoding;
+    uint8_t plainBytes[256] = {};
     for (unsigned b = 1; b < 256; ++b) {
         const ByteText& text = encoding.texts[b];
         if (text.length == 1 && static_cast<uint8_t>(text.text[0]) == b)
-            encoding.plain[b] = static_cast<uint8_t>(b);
+            plainBytes[b] = static_cast<uint8_t>(b);
     }
+    encoding.plain.resize(0x10000);
+    for (uint32_t unit = 1; unit < 0x10000; ++unit) encoding.plain[unit] = plainBytes[ansi[unit]];
     return encoding;
 }
 
@@ -239,9 +245,10 @@ struct Encoding {
 };
 
 Encoding MakeEncoding() {
-    return {AnsiByteTable(),
-            {MakeFormEncoding(ValueForm::Text), MakeFormEncoding(ValueForm::Escaped),
-             MakeFormEncoding(ValueForm::Note)}};
+    const uint8_t* ansi = AnsiByteTable();
+    return {ansi,
+            {MakeFormEncoding(ValueForm::Text, ansi), MakeFormEncoding(ValueForm::Escaped, ansi),
+             MakeFormEncoding(ValueForm::Note, ansi)}};
 }
 
 // Units or bytes taken between two checks for room: each writes at most 16.
@@ -260,21 +267,21 @@ inline char* PutUnit(char* at, WCHAR unit, const uint8_t* ansi, const ByteTexts&
 // is written as its own byte, every other unit through its byte's text. A unit
 // is read only once the one before it is known not to be the terminator.
 void PutUnits(OutputBytes& out, const WCHAR* value, const uint8_t* ansi, const FormEncoding& form) {
-    const uint8_t* plain = form.plain;
+    const uint8_t* plain = form.plain.data();
     for (;;) {
         char* const start = Room(out, kChunkRoom);
         char* at = start;
         // A round takes at most five units, so a chunk takes at most kChunk.
         const WCHAR* const end = value + (kChunk - 4);
         while (value < end) {
-            uint8_t b = plain[ansi[static_cast<uint16_t>(value[0])]];
+            uint8_t b = plain[static_cast<uint16_t>(value[0])];
             if (b != 0) {
                 at[0] = static_cast<char>(b);
-                if ((b = plain[ansi[static_cast<uint16_t>(value[1])]]) != 0) {
+                if ((b = plain[static_cast<uint16_t>(value[1])]) != 0) {
                     at[1] = static_cast<char>(b);
-                    if ((b = plain[ansi[static_cast<uint16_t>(value[2])]]) != 0) {
+                    if ((b = plain[static_cast<uint16_t>(value[2])]) != 0) {
                         at[2] = static_cast<char>(b);
-                        if ((b = plain[ansi[static_cast<uint16_t>(value[3])]]) != 0) {
+                        if ((b = plain[static_cast<uint16_t>(value[3])]) != 0) {
                             at[3] = static_cast<char>(b);
                             at += 4;
                             value += 4;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "module_files.h"
@@ -227,6 +228,49 @@ TEST(PutValue, GivesWhatTheStepsGiveForEveryUnitAndRandomTexts) {
             if (InOnePass(value, forms[f]) == StepByStep(value, forms[f])) continue;
             ADD_FAILURE() << "round " << round << " (" << length << " units), "
                           << formNames[f] << ": " << Units(value);
+        }
+    }
+}
+
+// The units written as their own byte are taken four at a time, and a unit is
+// read only once the one before it is known not to end the text: every length
+// up to 40 at every start in a 16-byte block, the terminator at the very end of
+// the buffer, mixes of plain ASCII, Cyrillic, separators, bars, line breaks and
+// units without a mapping.
+TEST(PutValue, GivesWhatTheStepsGiveAtEveryLengthAndStart) {
+    const ValueForm forms[] = {ValueForm::Text, ValueForm::Escaped, ValueForm::Note};
+    const char* formNames[] = {"text", "escaped", "note"};
+    const WCHAR pool[] = {TEXT('a'),      TEXT('Z'),      TEXT('5'),      TEXT(' '),
+                          TEXT('\u0416'), TEXT('\u044F'), TEXT('\u0401'), TEXT(';'),
+                          TEXT(','),      TEXT(':'),      TEXT('\''),     TEXT('|'),
+                          TEXT('\n'),     TEXT('\r'),     TEXT('\u4E2D'), TEXT('\uFF1B')};
+    uint64_t seed = 20261208;
+    auto next = [&seed] {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<uint32_t>(seed >> 33);
+    };
+    for (size_t length = 0; length <= 40; ++length) {
+        for (size_t start = 0; start < 8; ++start) {
+            for (int round = 0; round < 4; ++round) {
+                // Mostly plain units in the first rounds, mostly others in the last.
+                WString value;
+                for (size_t i = 0; i < length; ++i) {
+                    const uint32_t pick = next() % 16;
+                    value += pool[round < 2 && pick >= 7 ? pick % 7 : pick];
+                }
+                // The text placed `start` units into a 16-byte aligned block (the
+                // allocator aligns to 16), its terminator the last unit of the buffer.
+                std::unique_ptr<WCHAR[]> buffer(new WCHAR[start + length + 1]);
+                std::copy(value.begin(), value.end(), buffer.get() + start);
+                buffer[start + length] = 0;
+                for (int f = 0; f < 3; ++f) {
+                    OutputBytes out;
+                    PutValue(out, buffer.get() + start, forms[f]);
+                    if (std::string(out.data.get(), out.size) == StepByStep(value, forms[f])) continue;
+                    ADD_FAILURE() << "length " << length << ", start " << start << ", "
+                                  << formNames[f] << ": " << Units(value);
+                }
+            }
         }
     }
 }
