@@ -12,9 +12,11 @@
 
 #include "module_files.h"
 
+PendingLines gPendingLines;
+
 namespace {
 OutputFile gOutput;
-OutputBytes gPending;     // whole lines not yet in the file, then the line being written
+OutputBytes& gPending = gPendingLines.bytes;  // whole lines not yet in the file, then the line being written
 bool gGathering = false;  // between GatherLines and the end of the stream
 
 // Gathered lines go to the file in one write once they reach this size.
@@ -30,19 +32,23 @@ bool WritePending() {
     return true;
 }
 
-// The line end, padded so that it is always copied as two bytes.
-struct LineEndBytes {
-    char bytes[2];
-    size_t size;
-};
-const LineEndBytes kLineEnd = [] {
+// EndLine hands every line over without a stream (to drop it) or without
+// gathering, and gathered lines once they reach the limit.
+void SetHandOver() {
+    gPendingLines.handOverAt = gGathering && IsOutputFileOpen() ? kPendingLimit : 0;
+}
+
+const bool kLineEndSet = [] {
     const std::string_view text = OutputLineEnd();
-    LineEndBytes lineEnd{{text[0], text.size() > 1 ? text[1] : '\0'}, text.size()};
-    return lineEnd;
+    gPendingLines.lineEnd[0] = text[0];
+    gPendingLines.lineEnd[1] = text.size() > 1 ? text[1] : '\0';
+    gPendingLines.lineEndSize = text.size();
+    return true;
 }();
 
 void EndStream() {
     gGathering = false;
+    SetHandOver();
     Release(gPending);  // a huge note's room goes with the command
 }
 }  // namespace
@@ -56,18 +62,17 @@ bool OpenOutputFile(const std::string& path, FailureReason* reason) {
 
 bool IsOutputFileOpen() { return gOutput.stream != nullptr; }
 
-void GatherLines() { gGathering = IsOutputFileOpen(); }
+void GatherLines() {
+    gGathering = IsOutputFileOpen();
+    SetHandOver();
+}
 
-OutputBytes& LineBytes() { return gPending; }
-
-void EndLine() {
+void HandOverLines() {
     if (!IsOutputFileOpen()) {
         gPending.size = 0;
         return;
     }
-    std::memcpy(Room(gPending, sizeof kLineEnd.bytes), kLineEnd.bytes, sizeof kLineEnd.bytes);
-    gPending.size += kLineEnd.size;
-    if ((!gGathering || gPending.size >= kPendingLimit) && !WritePending()) {
+    if (!WritePending()) {
         FailureReason reason = LastWriteFailure();
         AbandonOutputFile();
         throw CommandFailure(reason);
@@ -80,7 +85,7 @@ void WriteLine(std::string_view line) {
         const size_t at = line.find('\n');
         Put(gPending, line.data(), std::min(at, line.size()));
         if (at == std::string_view::npos) break;
-        Put(gPending, kLineEnd.bytes, kLineEnd.size);
+        Put(gPending, gPendingLines.lineEnd, gPendingLines.lineEndSize);
         line.remove_prefix(at + 1);
     }
     EndLine();

@@ -6,6 +6,7 @@
 #ifndef ZAMO_EXPORT_OUTPUT_FILE_H
 #define ZAMO_EXPORT_OUTPUT_FILE_H
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -29,15 +30,35 @@ bool IsOutputFileOpen();
  * command; the chosen file stays as it was. */
 void WriteLine(std::string_view line);
 
+/* The lines not yet in the file and the line being written, with what the
+ * inline EndLine needs; only output_file.cpp changes anything but `bytes`. */
+struct PendingLines {
+    OutputBytes bytes;
+    size_t handOverAt = 0;  // EndLine hands the lines over once they reach this size
+    char lineEnd[2] = {};   // the line end, padded to two bytes
+    size_t lineEndSize = 0;
+};
+extern PendingLines gPendingLines;
+
 /* The buffer of the line being written, after the lines still pending: append
  * to it (Room, Put), with every line break inside the line already written as
  * OutputLineEnd(), then call EndLine. Its room is given back when the stream ends. */
-OutputBytes& LineBytes();
+inline OutputBytes& LineBytes() { return gPendingLines.bytes; }
+
+/* Writes out the pending lines (dropping them without an open stream), as
+ * EndLine does when they are due. */
+void HandOverLines();
 
 /* Adds the line end to the line in LineBytes and writes it out as WriteLine
  * would (at once, or in a batch while lines are gathered). Without an open
  * stream the line is dropped. */
-void EndLine();
+inline void EndLine() {
+    OutputBytes& bytes = gPendingLines.bytes;
+    std::memcpy(Room(bytes, sizeof gPendingLines.lineEnd), gPendingLines.lineEnd,
+                sizeof gPendingLines.lineEnd);
+    bytes.size += gPendingLines.lineEndSize;
+    if (bytes.size >= gPendingLines.handOverAt) HandOverLines();
+}
 
 /* From now until the stream ends, WriteLine gathers whole lines and writes them
  * in batches of about 64 KB: the same bytes with far fewer writes. Without an
