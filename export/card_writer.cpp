@@ -3,6 +3,7 @@
  * built in place in the output's buffer. */
 #include "card_writer.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "output_file.h"
@@ -14,34 +15,52 @@ namespace {
 
 using TextGetter = const WCHAR* (*)(const WCHAR* uid);
 
+// A line's fixed text, padded so that it is copied as one block of known size.
+struct Template {
+    char text[64];
+    size_t size;
+};
+
+constexpr Template MakeTemplate(std::string_view text) {
+    Template t{{}, text.size()};
+    if (text.size() > sizeof t.text) throw "a template longer than its padding";
+    for (size_t i = 0; i < text.size(); ++i) t.text[i] = text[i];
+    return t;
+}
+
+void PutTemplate(OutputBytes& out, const Template& t) {
+    std::memcpy(Room(out, sizeof t.text), t.text, sizeof t.text);
+    out.size += t.size;
+}
+
 // A line made of a template and up to five host values joined by a separator.
 struct TextLine {
-    std::string_view prefix;
+    Template prefix;
     ValueForm form;
     char separator;
     TextGetter getters[5];  // unused slots are null
 };
 
 const TextLine kTextLines[] = {
-    {"FN;CHARSET=windows-1251:", ValueForm::Text, ' ',
+    {MakeTemplate("FN;CHARSET=windows-1251:"), ValueForm::Text, ' ',
      {AddinZamo_Contact_GetFirstName, AddinZamo_Contact_GetMiddleName,
       AddinZamo_Contact_GetLastName}},
-    {"N;CHARSET=windows-1251:", ValueForm::Escaped, ';',
+    {MakeTemplate("N;CHARSET=windows-1251:"), ValueForm::Escaped, ';',
      {AddinZamo_Contact_GetLastName, AddinZamo_Contact_GetFirstName,
       AddinZamo_Contact_GetMiddleName}},
-    {"ORG;CHARSET=windows-1251:", ValueForm::Escaped, 0, {AddinZamo_Contact_GetCompanyName}},
-    {"TITLE;CHARSET=windows-1251:", ValueForm::Escaped, 0, {AddinZamo_Contact_GetJobTitle}},
-    {"ROLE;CHARSET=windows-1251:", ValueForm::Escaped, 0, {AddinZamo_Contact_GetProfession}},
-    {"PRODID:Velmora export plugin", ValueForm::Text, 0, {}},
-    {"X-ASSISTANT;CHARSET=windows-1251:", ValueForm::Escaped, 0,
+    {MakeTemplate("ORG;CHARSET=windows-1251:"), ValueForm::Escaped, 0, {AddinZamo_Contact_GetCompanyName}},
+    {MakeTemplate("TITLE;CHARSET=windows-1251:"), ValueForm::Escaped, 0, {AddinZamo_Contact_GetJobTitle}},
+    {MakeTemplate("ROLE;CHARSET=windows-1251:"), ValueForm::Escaped, 0, {AddinZamo_Contact_GetProfession}},
+    {MakeTemplate("PRODID:Velmora export plugin"), ValueForm::Text, 0, {}},
+    {MakeTemplate("X-ASSISTANT;CHARSET=windows-1251:"), ValueForm::Escaped, 0,
      {AddinZamo_Contact_GetAssistantName}},
-    {"X-MANAGER;CHARSET=windows-1251:", ValueForm::Escaped, 0,
+    {MakeTemplate("X-MANAGER;CHARSET=windows-1251:"), ValueForm::Escaped, 0,
      {AddinZamo_Contact_GetManagerName}},
-    {"ADR;CHARSET=windows-1251;TYPE=HOME:;;", ValueForm::Escaped, ';',
+    {MakeTemplate("ADR;CHARSET=windows-1251;TYPE=HOME:;;"), ValueForm::Escaped, ';',
      {AddinZamo_Contact_GetHomeAddressStreet, AddinZamo_Contact_GetHomeAddressCity,
       AddinZamo_Contact_GetHomeAddressProvince, AddinZamo_Contact_GetHomeAddressPostalCode,
       AddinZamo_Contact_GetHomeAddressCountry}},
-    {"ADR;CHARSET=windows-1251;TYPE=WORK:;;", ValueForm::Escaped, ';',
+    {MakeTemplate("ADR;CHARSET=windows-1251;TYPE=WORK:;;"), ValueForm::Escaped, ';',
      {AddinZamo_Contact_GetBusinessAddressStreet, AddinZamo_Contact_GetBusinessAddressCity,
       AddinZamo_Contact_GetBusinessAddressProvince,
       AddinZamo_Contact_GetBusinessAddressPostalCode,
@@ -50,41 +69,45 @@ const TextLine kTextLines[] = {
 
 struct CommunicationLine {
     const WCHAR* kind;
-    std::string_view prefix;
+    Template prefix;
 };
 
 // Kinds compared whole and case-sensitively; other kinds give no line.
 const CommunicationLine kCommunicationLines[] = {
-    {TEXT("tel"), "TEL;TYPE=WORK:"},
-    {TEXT("www"), "URL:"},
-    {TEXT("fax"), "TEL;TYPE=FAX:"},
-    {TEXT("eml"), "EMAIL;TYPE=INTERNET:"},
-    {TEXT("msg"), "X-ICQ:"},
+    {TEXT("tel"), MakeTemplate("TEL;TYPE=WORK:")},
+    {TEXT("www"), MakeTemplate("URL:")},
+    {TEXT("fax"), MakeTemplate("TEL;TYPE=FAX:")},
+    {TEXT("eml"), MakeTemplate("EMAIL;TYPE=INTERNET:")},
+    {TEXT("msg"), MakeTemplate("X-ICQ:")},
 };
 
-constexpr std::string_view kNotePrefix = "NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:";
-
-void PutText(OutputBytes& out, std::string_view text) { Put(out, text.data(), text.size()); }
+constexpr Template kNotePrefix = MakeTemplate("NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:");
+constexpr Template kBegin = MakeTemplate("BEGIN:VCARD");
+constexpr Template kVersion = MakeTemplate("VERSION:3.0");
+constexpr Template kUid = MakeTemplate("UID:");
+constexpr Template kBirthday = MakeTemplate("BDAY:");
+constexpr Template kRevision = MakeTemplate("REV:");
+constexpr Template kEnd = MakeTemplate("END:VCARD");
 
 // A line without a value from the host.
-void WriteFixedLine(std::string_view text) {
-    PutText(LineBytes(), text);
+void WriteFixedLine(const Template& text) {
+    PutTemplate(LineBytes(), text);
     EndLine();
 }
 
 void WriteTextLine(const TextLine& row, const WCHAR* uid) {
     OutputBytes& out = LineBytes();
-    PutText(out, row.prefix);
+    PutTemplate(out, row.prefix);
     for (size_t i = 0; i < sizeof row.getters / sizeof row.getters[0] && row.getters[i]; ++i) {
-        if (i > 0) Put(out, &row.separator, 1);
+        if (i > 0) *Room(out, 1) = row.separator, ++out.size;
         PutValue(out, row.getters[i](uid), row.form);
     }
     EndLine();
 }
 
-void WriteDateLine(std::string_view prefix, SYSTEMTIME time, bool dateOnly) {
+void WriteDateLine(const Template& prefix, SYSTEMTIME time, bool dateOnly) {
     OutputBytes& out = LineBytes();
-    PutText(out, prefix);
+    PutTemplate(out, prefix);
     out.size = static_cast<size_t>(PutVCardDate(Room(out, kMaxVCardDate), time, dateOnly) -
                                    out.data.get());
     EndLine();
@@ -92,19 +115,19 @@ void WriteDateLine(std::string_view prefix, SYSTEMTIME time, bool dateOnly) {
 
 void WriteBirthday(const WCHAR* uid) {
     if (AddinZamo_IsMaxDate(AddinZamo_Contact_GetBirthDate(uid))) return;
-    WriteDateLine("BDAY:", AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetBirthDate(uid)),
+    WriteDateLine(kBirthday, AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetBirthDate(uid)),
                   true);
 }
 
 void WriteNote(const WCHAR* uid) {
     OutputBytes& out = LineBytes();
-    PutText(out, kNotePrefix);
+    PutTemplate(out, kNotePrefix);
     PutValue(out, AddinZamo_Contact_GetDetails(uid), ValueForm::Note);
     EndLine();
 }
 
 void WriteRevision(const WCHAR* uid) {
-    WriteDateLine("REV:",
+    WriteDateLine(kRevision,
                   AddinZamo_GetSystemTimeFromOleDate(AddinZamo_Contact_GetDateModification(uid)),
                   false);
 }
@@ -131,7 +154,7 @@ void WriteCommunications(const WCHAR* uid) {
         const CommunicationLine* line = FindCommunicationLine(kind);
         if (line == nullptr) continue;
         OutputBytes& out = LineBytes();
-        PutText(out, line->prefix);
+        PutTemplate(out, line->prefix);
         PutValue(out, value, ValueForm::Text);
         EndLine();
     }
@@ -140,9 +163,9 @@ void WriteCommunications(const WCHAR* uid) {
 }  // namespace
 
 void WriteCard(const WCHAR* uid) {
-    WriteFixedLine("BEGIN:VCARD");
-    WriteFixedLine("VERSION:3.0");
-    PutText(LineBytes(), "UID:");
+    WriteFixedLine(kBegin);
+    WriteFixedLine(kVersion);
+    PutTemplate(LineBytes(), kUid);
     PutValue(LineBytes(), uid, ValueForm::Text);
     EndLine();
     for (const TextLine& row : kTextLines) WriteTextLine(row, uid);
@@ -150,5 +173,5 @@ void WriteCard(const WCHAR* uid) {
     WriteNote(uid);
     WriteRevision(uid);
     WriteCommunications(uid);
-    WriteFixedLine("END:VCARD");
+    WriteFixedLine(kEnd);
 }
