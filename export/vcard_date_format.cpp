@@ -6,7 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -29,23 +29,29 @@ TimeKey KeyOf(const SYSTEMTIME& t) {
                 static_cast<uint64_t>(t.wSecond) << 16 | t.wMilliseconds};
 }
 
-struct TimeKeyHash {
-    size_t operator()(const TimeKey& k) const {
-        return static_cast<size_t>((k.high * 0x9E3779B97F4A7C15ull) ^ (k.low + (k.low >> 29)));
-    }
+size_t Slot(const TimeKey& k, size_t slots) {
+    return static_cast<size_t>(((k.high * 0x9E3779B97F4A7C15ull) ^ (k.low + (k.low >> 29))) >> 40) &
+           (slots - 1);
+}
+
+// One remembered conversion; a slot holds the latest of the inputs that fall in it.
+struct Conversion {
+    TimeKey local;
+    SYSTEMTIME universal;
+    bool used;
 };
+
+// Slots of remembered conversions: a power of two.
+constexpr size_t kConversionSlots = 1 << 12;
 
 // The zone settings read at KeepZoneSettings and the conversions made since.
 struct KeptZone {
     bool kept = false;
     bool valid = false;  // the settings could be read
     TIME_ZONE_INFORMATION zone{};
-    std::unordered_map<TimeKey, SYSTEMTIME, TimeKeyHash> conversions;
+    std::vector<Conversion> conversions;  // kConversionSlots while kept
 };
 KeptZone gKept;
-
-// Conversions remembered at most; beyond, the memory starts afresh.
-constexpr size_t kMaxConversions = 1 << 16;
 
 SYSTEMTIME LocalToUniversal(const SYSTEMTIME& local) {
     if (!gKept.kept) {
@@ -55,12 +61,9 @@ SYSTEMTIME LocalToUniversal(const SYSTEMTIME& local) {
     }
     if (!gKept.valid) return local;
     const TimeKey key = KeyOf(local);
-    auto found = gKept.conversions.find(key);
-    if (found != gKept.conversions.end()) return found->second;
-    if (gKept.conversions.size() >= kMaxConversions) gKept.conversions.clear();
-    const SYSTEMTIME universal = Convert(gKept.zone, local);
-    gKept.conversions.emplace(key, universal);
-    return universal;
+    Conversion& slot = gKept.conversions[Slot(key, kConversionSlots)];
+    if (!slot.used || !(slot.local == key)) slot = {key, Convert(gKept.zone, local), true};
+    return slot.universal;
 }
 
 }  // namespace
@@ -69,13 +72,14 @@ void KeepZoneSettings() {
     ForgetZoneSettings();
     gKept.kept = true;
     gKept.valid = GetTimeZoneInformation(&gKept.zone) != TIME_ZONE_ID_INVALID;
+    gKept.conversions.assign(kConversionSlots, Conversion{});
 }
 
 void ForgetZoneSettings() {
     gKept.kept = false;
     gKept.valid = false;
     std::memset(&gKept.zone, 0, sizeof gKept.zone);
-    std::unordered_map<TimeKey, SYSTEMTIME, TimeKeyHash>().swap(gKept.conversions);
+    std::vector<Conversion>().swap(gKept.conversions);
 }
 
 namespace {
@@ -98,11 +102,21 @@ char* PutNumber(char* out, unsigned value, bool pad) {
     return out;
 }
 
+// A number of 1000 to 9999 in decimal.
+char* PutFourDigits(char* out, unsigned value) {
+    out[0] = static_cast<char>('0' + value / 1000);
+    out[1] = static_cast<char>('0' + value / 100 % 10);
+    out[2] = static_cast<char>('0' + value / 10 % 10);
+    out[3] = static_cast<char>('0' + value % 10);
+    return out + 4;
+}
+
 }  // namespace
 
 char* PutVCardDate(char* out, SYSTEMTIME time, bool dateOnly) {
     const SYSTEMTIME t = dateOnly ? time : LocalToUniversal(time);
-    out = PutNumber(out, t.wYear, false);
+    out = t.wYear >= 1000 && t.wYear <= 9999 ? PutFourDigits(out, t.wYear)
+                                             : PutNumber(out, t.wYear, false);
     out = PutNumber(out, t.wMonth, true);
     out = PutNumber(out, t.wDay, true);
     if (dateOnly) return out;
