@@ -3,6 +3,7 @@
  * built in place in the output's buffer. */
 #include "card_writer.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -67,18 +68,29 @@ const TextLine kTextLines[] = {
       AddinZamo_Contact_GetBusinessAddressCountry}},
 };
 
+// A kind of one to three units as a number, unit k in bits 16k to 16k + 15;
+// the empty kind and kinds of four units or more as 0, which no known kind is.
+constexpr uint64_t KindKey(const WCHAR* kind) {
+    uint64_t key = 0;
+    for (unsigned i = 0; i < 4; ++i) {
+        if (kind[i] == 0) return key;
+        key |= static_cast<uint64_t>(static_cast<uint16_t>(kind[i])) << (16 * i);
+    }
+    return 0;
+}
+
 struct CommunicationLine {
-    const WCHAR* kind;
+    uint64_t kind;  // KindKey of the kind
     Template prefix;
 };
 
 // Kinds compared whole and case-sensitively; other kinds give no line.
-const CommunicationLine kCommunicationLines[] = {
-    {TEXT("tel"), MakeTemplate("TEL;TYPE=WORK:")},
-    {TEXT("www"), MakeTemplate("URL:")},
-    {TEXT("fax"), MakeTemplate("TEL;TYPE=FAX:")},
-    {TEXT("eml"), MakeTemplate("EMAIL;TYPE=INTERNET:")},
-    {TEXT("msg"), MakeTemplate("X-ICQ:")},
+constexpr CommunicationLine kCommunicationLines[] = {
+    {KindKey(TEXT("tel")), MakeTemplate("TEL;TYPE=WORK:")},
+    {KindKey(TEXT("www")), MakeTemplate("URL:")},
+    {KindKey(TEXT("fax")), MakeTemplate("TEL;TYPE=FAX:")},
+    {KindKey(TEXT("eml")), MakeTemplate("EMAIL;TYPE=INTERNET:")},
+    {KindKey(TEXT("msg")), MakeTemplate("X-ICQ:")},
 };
 
 constexpr Template kNotePrefix = MakeTemplate("NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:");
@@ -132,15 +144,11 @@ void WriteRevision(const WCHAR* uid) {
                   false);
 }
 
-bool SameText(const WCHAR* a, const WCHAR* b) {
-    while (*a != 0 && *a == *b) ++a, ++b;
-    return *a == *b;
-}
-
 const CommunicationLine* FindCommunicationLine(const WCHAR* kind) {
     if (kind == nullptr) return nullptr;
+    const uint64_t key = KindKey(kind);
     for (const CommunicationLine& c : kCommunicationLines)
-        if (SameText(kind, c.kind)) return &c;
+        if (key == c.kind) return &c;
     return nullptr;
 }
 

@@ -84,11 +84,21 @@ void ForgetZoneSettings() {
 
 namespace {
 
+// "00" to "99", two bytes each.
+constexpr struct TwoDigits {
+    char text[200];
+    constexpr TwoDigits() : text() {
+        for (int n = 0; n < 100; ++n) {
+            text[2 * n] = static_cast<char>('0' + n / 10);
+            text[2 * n + 1] = static_cast<char>('0' + n % 10);
+        }
+    }
+} kTwoDigits;
+
 // The number in decimal, with a leading zero when it has one digit and `pad`.
 char* PutNumber(char* out, unsigned value, bool pad) {
     if (pad && value < 100) {
-        out[0] = static_cast<char>('0' + value / 10);
-        out[1] = static_cast<char>('0' + value % 10);
+        std::memcpy(out, kTwoDigits.text + 2 * value, 2);
         return out + 2;
     }
     char digits[8];
@@ -104,10 +114,8 @@ char* PutNumber(char* out, unsigned value, bool pad) {
 
 // A number of 1000 to 9999 in decimal.
 char* PutFourDigits(char* out, unsigned value) {
-    out[0] = static_cast<char>('0' + value / 1000);
-    out[1] = static_cast<char>('0' + value / 100 % 10);
-    out[2] = static_cast<char>('0' + value / 10 % 10);
-    out[3] = static_cast<char>('0' + value % 10);
+    std::memcpy(out, kTwoDigits.text + 2 * (value / 100), 2);
+    std::memcpy(out + 2, kTwoDigits.text + 2 * (value % 100), 2);
     return out + 4;
 }
 

@@ -212,6 +212,7 @@ TEST_F(CardWriter, WritesOneLinePerCommunicationOfAKnownKind) {
         {u"tel", u"1;2,3", nullptr}, {u"TEL", u"upper", nullptr}, {u"www", u"http://a.b", nullptr},
         {u"fax", u"f", nullptr},     {u"sms", u"s", nullptr},     {u"eml", u"a@b.c", nullptr},
         {u"msg", u"sk|pe", u"SKYPE"}, {u"", u"empty", nullptr},   {u"tel2", u"t2", nullptr},
+        {u"te", u"t", nullptr},      {u"ww", u"w", nullptr},      {u"telx", u"tx", nullptr},
         {u"tel", u"second", nullptr},
     };
     for (const Comm& c : comms)
