@@ -320,8 +320,17 @@ void PutBytes(OutputBytes& out, std::string_view bytes, const ByteTexts& texts) 
 
 }  // namespace
 
-void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form) {
-    static const Encoding encoding = MakeEncoding();
+namespace value_encoding_detail {
+
+const uint8_t* gPlainBytes[3] = {};
+
+void PutValueFrom(OutputBytes& out, const WCHAR* value, const WCHAR* rest, ValueForm form) {
+    static const Encoding encoding = [] {
+        Encoding made = MakeEncoding();
+        for (int f = 0; f < 3; ++f)
+            gPlainBytes[f] = made.ansi ? made.forms[f].plain.data() : nullptr;
+        return made;
+    }();
     if (value == nullptr) return;
     const uint8_t* ansi = encoding.ansi;
     // The note leaves a value that converts to exactly one line feed unencoded.
@@ -331,8 +340,10 @@ void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form) {
         PutBytes(out, converted, encoding.forms[static_cast<int>(form)].texts);
         return;
     }
-    if (form == ValueForm::Note && value[0] != 0 && value[1] == 0 &&
+    if (form == ValueForm::Note && rest == value && value[0] != 0 && value[1] == 0 &&
         ansi[static_cast<uint16_t>(value[0])] == '\n')
         form = ValueForm::Text;
-    PutUnits(out, value, ansi, encoding.forms[static_cast<int>(form)]);
+    PutUnits(out, rest, ansi, encoding.forms[static_cast<int>(form)]);
 }
+
+}  // namespace value_encoding_detail

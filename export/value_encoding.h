@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -46,9 +47,56 @@ void AppendNoteText(std::string& out, std::string_view text);
  * the note's line breaks encoded. */
 enum class ValueForm { Text, Escaped, Note };
 
+namespace value_encoding_detail {
+/* By ValueForm, the byte that each code unit is written as when it stands for
+ * itself, else 0 (NUL, and the units whose byte is replaced); null until the
+ * first PutValueFrom, and for code pages that need the system's conversion. */
+extern const uint8_t* gPlainBytes[3];
+
+/* Units the inline part of PutValue takes between two checks for room. */
+constexpr size_t kPlainRun = 4096;
+
+/* PutValue from `rest` on: the inline part wrote `value` up to `rest`, which is
+ * `value` itself when that part did not run. */
+void PutValueFrom(OutputBytes& out, const WCHAR* value, const WCHAR* rest, ValueForm form);
+}  // namespace value_encoding_detail
+
 /* Appends host string `value` (null counts as empty) to `out` as the file holds
  * it: ToAnsiText, then EscapeText (Escaped, Note) and EncodeNoteBreaks (Note),
- * and every line feed of the result written as the file's line end. */
-void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form);
+ * and every line feed of the result written as the file's line end. Inline
+ * while the units stand for their own bytes, four at a time; a unit is read
+ * only once the one before it is known not to be the terminator. */
+inline void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form) {
+    const uint8_t* plain = value_encoding_detail::gPlainBytes[static_cast<int>(form)];
+    const WCHAR* rest = value;
+    if (plain != nullptr && value != nullptr) {
+        char* const start = Room(out, value_encoding_detail::kPlainRun);
+        char* at = start;
+        const WCHAR* const end = value + (value_encoding_detail::kPlainRun - 3);
+        uint8_t b;
+        while (rest < end && (b = plain[static_cast<uint16_t>(rest[0])]) != 0) {
+            at[0] = static_cast<char>(b);
+            if ((b = plain[static_cast<uint16_t>(rest[1])]) == 0) {
+                at += 1, rest += 1;
+                break;
+            }
+            at[1] = static_cast<char>(b);
+            if ((b = plain[static_cast<uint16_t>(rest[2])]) == 0) {
+                at += 2, rest += 2;
+                break;
+            }
+            at[2] = static_cast<char>(b);
+            if ((b = plain[static_cast<uint16_t>(rest[3])]) == 0) {
+                at += 3, rest += 3;
+                break;
+            }
+            at[3] = static_cast<char>(b);
+            at += 4, rest += 4;
+        }
+        out.size += static_cast<size_t>(at - start);
+        if (*rest == 0) return;
+    }
+    value_encoding_detail::PutValueFrom(out, value, rest, form);
+}
 
 #endif
