@@ -223,20 +223,6 @@ struct FormEncoding {
     std::vector<uint8_t> plain;  // by code unit; empty without the ANSI byte table
 };
 
-FormEncoding MakeFormEncoding(ValueForm form, const uint8_t* ansi) {
-    FormEncoding encoding{MakeByteTexts(form), {}};
-    if (ansi == nullptr) return encoding;
-    uint8_t plainBytes[256] = {};
-    for (unsigned b = 1; b < 256; ++b) {
-        const ByteText& text = encoding.texts[b];
-        if (text.length == 1 && static_cast<uint8_t>(text.text[0]) == b)
-            plainBytes[b] = static_cast<uint8_t>(b);
-    }
-    encoding.plain.resize(0x10000);
-    for (uint32_t unit = 1; unit < 0x10000; ++unit) encoding.plain[unit] = plainBytes[ansi[unit]];
-    return encoding;
-}
-
 // The ANSI byte table (null when the code page needs the system's conversion)
 // and the three forms, by ValueForm.
 struct Encoding {
@@ -245,10 +231,27 @@ struct Encoding {
 };
 
 Encoding MakeEncoding() {
-    const uint8_t* ansi = AnsiByteTable();
-    return {ansi,
-            {MakeFormEncoding(ValueForm::Text, ansi), MakeFormEncoding(ValueForm::Escaped, ansi),
-             MakeFormEncoding(ValueForm::Note, ansi)}};
+    Encoding encoding{AnsiByteTable(),
+                      {{MakeByteTexts(ValueForm::Text), {}},
+                       {MakeByteTexts(ValueForm::Escaped), {}},
+                       {MakeByteTexts(ValueForm::Note), {}}}};
+    if (encoding.ansi == nullptr) return encoding;
+    uint8_t plainBytes[3][256] = {};
+    for (int f = 0; f < 3; ++f) {
+        for (unsigned b = 1; b < 256; ++b) {
+            const ByteText& text = encoding.forms[f].texts[b];
+            if (text.length == 1 && static_cast<uint8_t>(text.text[0]) == b)
+                plainBytes[f][b] = static_cast<uint8_t>(b);
+        }
+        encoding.forms[f].plain.resize(0x10000);
+    }
+    uint8_t* plain[3] = {encoding.forms[0].plain.data(), encoding.forms[1].plain.data(),
+                         encoding.forms[2].plain.data()};
+    for (uint32_t unit = 1; unit < 0x10000; ++unit) {
+        const uint8_t b = encoding.ansi[unit];
+        for (int f = 0; f < 3; ++f) plain[f][unit] = plainBytes[f][b];
+    }
+    return encoding;
 }
 
 // Units or bytes taken between two checks for room: each writes at most 16.
