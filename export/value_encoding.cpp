@@ -266,36 +266,18 @@ inline char* PutUnit(char* at, WCHAR unit, const uint8_t* ansi, const ByteTexts&
     return at + text.length;
 }
 
-// Writes the units of `value` up to its terminator: four at a time while each
-// is written as its own byte, every other unit through its byte's text. A unit
-// is read only once the one before it is known not to be the terminator.
+// Writes the units of `value` up to its terminator: those that stand for
+// their own bytes as PutValue does inline, every other through its byte's text.
 void PutUnits(OutputBytes& out, const WCHAR* value, const uint8_t* ansi, const FormEncoding& form) {
     const uint8_t* plain = form.plain.data();
     for (;;) {
         char* const start = Room(out, kChunkRoom);
         char* at = start;
-        // A round takes at most five units, so a chunk takes at most kChunk.
-        const WCHAR* const end = value + (kChunk - 4);
+        // A round of plain units takes at most eight, so a chunk takes at most kChunk.
+        const WCHAR* const end = value + (kChunk - 8);
         while (value < end) {
-            uint8_t b = plain[static_cast<uint16_t>(value[0])];
-            if (b != 0) {
-                at[0] = static_cast<char>(b);
-                if ((b = plain[static_cast<uint16_t>(value[1])]) != 0) {
-                    at[1] = static_cast<char>(b);
-                    if ((b = plain[static_cast<uint16_t>(value[2])]) != 0) {
-                        at[2] = static_cast<char>(b);
-                        if ((b = plain[static_cast<uint16_t>(value[3])]) != 0) {
-                            at[3] = static_cast<char>(b);
-                            at += 4;
-                            value += 4;
-                            continue;
-                        }
-                        ++at, ++value;
-                    }
-                    ++at, ++value;
-                }
-                ++at, ++value;
-            }
+            value = value_encoding_detail::PutPlainUnits(at, value, end, plain);
+            if (value >= end) break;
             if (*value == 0) {
                 out.size += static_cast<size_t>(at - start);
                 return;

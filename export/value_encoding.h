@@ -56,6 +56,22 @@ extern const uint8_t* gPlainBytes[3];
 /* Units the inline part of PutValue takes between two checks for room. */
 constexpr size_t kPlainRun = 4096;
 
+/* Writes the units from `value` on at `at`, one byte each, while they stand for
+ * their own bytes (`plain`), eight at a time, stopping before `end` is passed by
+ * a round; returns the first unit not written and moves `at` past the bytes.
+ * A unit is read only once the one before it is known not to be the terminator. */
+inline const WCHAR* PutPlainUnits(char*& at, const WCHAR* value, const WCHAR* end,
+                                  const uint8_t* plain) {
+    while (value < end) {
+        unsigned k = 0;
+        for (uint8_t b; k < 8 && (b = plain[static_cast<uint16_t>(value[k])]) != 0; ++k)
+            at[k] = static_cast<char>(b);
+        at += k, value += k;
+        if (k < 8) break;
+    }
+    return value;
+}
+
 /* PutValue from `rest` on: the inline part wrote `value` up to `rest`, which is
  * `value` itself when that part did not run. */
 void PutValueFrom(OutputBytes& out, const WCHAR* value, const WCHAR* rest, ValueForm form);
@@ -64,39 +80,19 @@ void PutValueFrom(OutputBytes& out, const WCHAR* value, const WCHAR* rest, Value
 /* Appends host string `value` (null counts as empty) to `out` as the file holds
  * it: ToAnsiText, then EscapeText (Escaped, Note) and EncodeNoteBreaks (Note),
  * and every line feed of the result written as the file's line end. Inline
- * while the units stand for their own bytes, four at a time; a unit is read
- * only once the one before it is known not to be the terminator. */
+ * while the units stand for their own bytes. */
 inline void PutValue(OutputBytes& out, const WCHAR* value, ValueForm form) {
-    const uint8_t* plain = value_encoding_detail::gPlainBytes[static_cast<int>(form)];
+    using namespace value_encoding_detail;
+    const uint8_t* plain = gPlainBytes[static_cast<int>(form)];
     const WCHAR* rest = value;
     if (plain != nullptr && value != nullptr) {
-        char* const start = Room(out, value_encoding_detail::kPlainRun);
+        char* const start = Room(out, kPlainRun);
         char* at = start;
-        const WCHAR* const end = value + (value_encoding_detail::kPlainRun - 3);
-        uint8_t b;
-        while (rest < end && (b = plain[static_cast<uint16_t>(rest[0])]) != 0) {
-            at[0] = static_cast<char>(b);
-            if ((b = plain[static_cast<uint16_t>(rest[1])]) == 0) {
-                at += 1, rest += 1;
-                break;
-            }
-            at[1] = static_cast<char>(b);
-            if ((b = plain[static_cast<uint16_t>(rest[2])]) == 0) {
-                at += 2, rest += 2;
-                break;
-            }
-            at[2] = static_cast<char>(b);
-            if ((b = plain[static_cast<uint16_t>(rest[3])]) == 0) {
-                at += 3, rest += 3;
-                break;
-            }
-            at[3] = static_cast<char>(b);
-            at += 4, rest += 4;
-        }
+        rest = PutPlainUnits(at, value, value + (kPlainRun - 7), plain);
         out.size += static_cast<size_t>(at - start);
         if (*rest == 0) return;
     }
-    value_encoding_detail::PutValueFrom(out, value, rest, form);
+    PutValueFrom(out, value, rest, form);
 }
 
 #endif
