@@ -2,7 +2,8 @@
  * beside the chosen file, written one whole line at a time by WriteLine, and put
  * in the chosen file's place by CloseOutputFile only when all of it was written;
  * AbandonOutputFile drops it. Exports those operations, IsOutputFileOpen,
- * GatherLines, and LineBytes with EndLine for writing a line in place. */
+ * GatherLines, and LineBytes with EndLine (inline, over PendingLines and
+ * HandOverLines) for writing a line in place. */
 #ifndef ZAMO_EXPORT_OUTPUT_FILE_H
 #define ZAMO_EXPORT_OUTPUT_FILE_H
 

@@ -1,7 +1,8 @@
 /* Value encoding (see value_encoding.h): one code page conversion per value and
  * single-pass, table-driven escaping, so every operation is linear in its text.
- * PutValue looks each unit up in the ANSI byte table and each byte in a table of
- * what the file gets for it, writing straight into the output. */
+ * PutValue writes the units that stand for their own bytes through one table
+ * per form, by code unit; every other unit is looked up in the ANSI byte table
+ * and its byte in a table of what the file gets for it, straight into the output. */
 #include "value_encoding.h"
 
 #include <algorithm>

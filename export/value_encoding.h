@@ -1,7 +1,9 @@
 /* Value encoding of the exporter: host text to narrow ANSI text, the backslash
  * escaping of the card's separators, and the note's line-break encoding. Exports
  * ToAnsiText, ReplaceAll, EscapeText, EncodeNoteBreaks, their appending forms,
- * and PutValue, which does a value's whole encoding in one pass into the output. */
+ * and PutValue, which does a value's whole encoding in one pass into the output
+ * (inline for the units that stand for their own bytes, with its helpers in
+ * value_encoding_detail). */
 #ifndef ZAMO_EXPORT_VALUE_ENCODING_H
 #define ZAMO_EXPORT_VALUE_ENCODING_H
 

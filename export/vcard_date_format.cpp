@@ -1,7 +1,8 @@
 /* FormatVCardDate (see vcard_date_format.h): the zone conversion through the
  * Win32 time-zone functions, then the digits written straight into the line.
  * While the zone is kept, its settings are read once and conversions are
- * remembered by their whole input: asking the zone costs more than a card. */
+ * remembered by their whole input in fixed slots: asking the zone costs more
+ * than a card. */
 #include "vcard_date_format.h"
 
 #include <cstdint>
