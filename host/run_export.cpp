@@ -4,8 +4,12 @@
  * be read into a failure that leaves FILE as it was, and says how many contacts
  * the written file holds. */
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <string_view>
+#include <vector>
 
 #include "cli_commands.h"
 #include "host_system.h"
@@ -67,17 +71,25 @@ std::string RefusedTarget(const std::string& utf8Path) {
 
 /* Cards in a written file: lines that are exactly END:VCARD (CR LF ended). */
 long CountCards(const std::string& path) {
-    static const std::string kEnd = "\nEND:VCARD\r\n";
+    static const std::string_view kEnd = "\nEND:VCARD\r\n";
+    static const std::boyer_moore_horspool_searcher kFind(kEnd.begin(), kEnd.end());
+    constexpr size_t kKept = kEnd.size() - 1;  // may hold the start of a marker cut by a block end
     std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-    std::string text = "\n";  // the file's start counts as a line start
-    std::vector<char> block(1 << 20);
+    std::vector<char> buffer(kKept + (1 << 20));
+    buffer[0] = '\n';  // the file's start counts as a line start
+    size_t held = 1;
     long cards = 0;
-    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
-        text.append(block.data(), static_cast<size_t>(in.gcount()));
-        size_t at = 0;
-        for (; (at = text.find(kEnd, at)) != std::string::npos; at += kEnd.size() - 1) ++cards;
-        // Keep a tail that may hold the start of a marker cut by the block end.
-        text.erase(0, text.size() > kEnd.size() ? text.size() - (kEnd.size() - 1) : 0);
+    while (in.read(buffer.data() + held, static_cast<std::streamsize>(buffer.size() - held)) ||
+           in.gcount() > 0) {
+        const char* const end = buffer.data() + held + in.gcount();
+        for (const char* at = buffer.data();;) {
+            const char* const found = kFind(at, end).first;
+            if (found == end) break;
+            ++cards;
+            at = found + kKept;  // the marker's line feed may begin the next one
+        }
+        held = std::min<size_t>(static_cast<size_t>(end - buffer.data()), kKept);
+        std::memmove(buffer.data(), end - held, held);
     }
     return cards;
 }
