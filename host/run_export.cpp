@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "kept_file.h"
 #include "terminal_progress.h"
 #include "utf_text.h"
+#include "written_cards.h"
 #include "zamo_store.h"
 
 namespace {
@@ -67,31 +67,6 @@ std::string RefusedTarget(const std::string& utf8Path) {
         case fs::file_type::none: return "";
         default: return "it is not a regular file";
     }
-}
-
-/* Cards in a written file: lines that are exactly END:VCARD (CR LF ended). */
-long CountCards(const std::string& path) {
-    static const std::string_view kEnd = "\nEND:VCARD\r\n";
-    static const std::boyer_moore_horspool_searcher kFind(kEnd.begin(), kEnd.end());
-    constexpr size_t kKept = kEnd.size() - 1;  // may hold the start of a marker cut by a block end
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-    std::vector<char> buffer(kKept + (1 << 20));
-    buffer[0] = '\n';  // the file's start counts as a line start
-    size_t held = 1;
-    long cards = 0;
-    while (in.read(buffer.data() + held, static_cast<std::streamsize>(buffer.size() - held)) ||
-           in.gcount() > 0) {
-        const char* const end = buffer.data() + held + in.gcount();
-        for (const char* at = buffer.data();;) {
-            const char* const found = kFind(at, end).first;
-            if (found == end) break;
-            ++cards;
-            at = found + kKept;  // the marker's line feed may begin the next one
-        }
-        held = std::min<size_t>(static_cast<size_t>(end - buffer.data()), kKept);
-        std::memmove(buffer.data(), end - held, held);
-    }
-    return cards;
 }
 
 /* The cards the module must write: every named contact, or the one. */
@@ -207,7 +182,7 @@ void RunExport(const ProgramContext& context) {
         fail("the export plug-in wrote no file at " + shownPath);
     if (!oldVersion.empty() && !toOutput && FileVersion(written) == oldVersion)
         fail("the export plug-in did not replace " + shownPath + " (is it write-protected?)");
-    long cards = CountCards(written);
+    long cards = CountWrittenCards(written);
     long expected = ExpectedCards(cl, selected);
     if (cards < expected)
         fail("the export plug-in wrote " + CountText(cards) + " of " + CountText(expected) +
