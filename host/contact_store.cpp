@@ -430,19 +430,12 @@ constexpr size_t kBlockUnits = sizeof(UnitBlock) / sizeof(WCHAR);
 constexpr uintptr_t kPageSize = 4096;  // the smallest page of the targets
 
 // True when the eight units at `text` equal those at `own`, of which none is
-// NUL but the last when `last` (own's terminator). `text` is read unit by unit,
-// stopping at the first difference, where its eight units would cross a page;
-// elsewhere at once, which cannot fault: when the terminator of `text` comes
-// first, that unit differs from `own`'s and the units after it never decide the
-// answer. The sanitizer would count those as read past the string.
+// NUL but the last when `last` (own's terminator). Reads all sixteen bytes,
+// which the caller knows to lie in one page: when the terminator of `text`
+// comes first, that unit differs from `own`'s and the units after it never
+// decide the answer. The sanitizer would count those as read past the string.
 __attribute__((no_sanitize_address)) bool SameBlock(const WCHAR* text, const WCHAR* own,
                                                     bool last) {
-    if (reinterpret_cast<uintptr_t>(text) % kPageSize > kPageSize - sizeof(UnitBlock)) {
-        for (size_t k = 0; k < kBlockUnits; ++k)
-            if (text[k] != own[k] || (own[k] == 0 && !(last && k + 1 == kBlockUnits)))
-                return false;
-        return true;
-    }
     EightLanes ownUnits;
     std::memcpy(&ownUnits, own, sizeof ownUnits);
     const EightLanes textUnits = *reinterpret_cast<const UnitBlock*>(text);
@@ -452,10 +445,13 @@ __attribute__((no_sanitize_address)) bool SameBlock(const WCHAR* text, const WCH
 }
 
 // True when NUL-terminated `text` holds exactly `own`, `length` units that
-// hold no NUL (one that does equals no text).
+// hold no NUL (one that does equals no text). Eight units at a time where the
+// units of `own` and its terminator, counted from `text`, lie in one page;
+// otherwise unit by unit, stopping at the first difference.
 bool SameText(const WCHAR* text, const WCHAR* own, size_t length) {
     const size_t units = length + 1;  // with the terminator
-    if (units < kBlockUnits) {
+    if (units < kBlockUnits ||
+        reinterpret_cast<uintptr_t>(text) % kPageSize + units * sizeof(WCHAR) > kPageSize) {
         for (size_t i = 0; i < length; ++i)
             if (text[i] != own[i] || own[i] == 0) return false;
         return text[length] == 0;
