@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <random>
 #include <unordered_set>
 
 #include "host_system.h"
+#include "lane_mask.h"
 #include "ole_date.h"
 
 namespace {
@@ -420,15 +422,52 @@ double ContactStore::Now() const {
     return SystemTimeToOleDate(LocalNow());
 }
 
+namespace {
+
+// Eight units read as one block whatever the types around them.
+typedef EightLanes __attribute__((may_alias, aligned(2))) UnitBlock;
+constexpr size_t kBlockUnits = sizeof(UnitBlock) / sizeof(WCHAR);
+constexpr uintptr_t kPageSize = 4096;  // the smallest page of the targets
+
+// True when the eight units at `text` equal those at `own`, of which none is
+// NUL but the last when `last` (own's terminator). Reads all sixteen bytes,
+// which the caller knows to lie in one page: when the terminator of `text`
+// comes first, that unit differs from `own`'s and the units after it never
+// decide the answer. The sanitizer would count those as read past the string.
+__attribute__((no_sanitize_address)) bool SameBlock(const WCHAR* text, const WCHAR* own,
+                                                    bool last) {
+    EightLanes ownUnits;
+    std::memcpy(&ownUnits, own, sizeof ownUnits);
+    const EightLanes textUnits = *reinterpret_cast<const UnitBlock*>(text);
+    // Units that differ as bits 0-7, NULs of `own` as bits 8-15.
+    const unsigned counted = last ? 0x7FFFu : 0xFFFFu;
+    return (LaneMask(textUnits != ownUnits, ownUnits == 0) & counted) == 0;
+}
+
+// True when NUL-terminated `text` holds exactly `own`, `length` units that
+// hold no NUL (one that does equals no text). Eight units at a time where the
+// units of `own` and its terminator, counted from `text`, lie in one page;
+// otherwise unit by unit, stopping at the first difference.
+bool SameText(const WCHAR* text, const WCHAR* own, size_t length) {
+    const size_t units = length + 1;  // with the terminator
+    if (units < kBlockUnits ||
+        reinterpret_cast<uintptr_t>(text) % kPageSize + units * sizeof(WCHAR) > kPageSize) {
+        for (size_t i = 0; i < length; ++i)
+            if (text[i] != own[i] || own[i] == 0) return false;
+        return text[length] == 0;
+    }
+    for (size_t i = 0; i + kBlockUnits < units; i += kBlockUnits)
+        if (!SameBlock(text + i, own + i, false)) return false;
+    // The last eight units, ending with the terminator, overlap those compared.
+    return SameBlock(text + units - kBlockUnits, own + units - kBlockUnits, true);
+}
+
+}  // namespace
+
 WStringView ContactStore::UidView(const WCHAR* uid) const {
     if (!uid) return WStringView();
-    if (current_.id != 0) {
-        // One pass that stops at the first difference or at either end.
-        const WCHAR* own = current_.uid.c_str();
-        size_t i = 0;
-        while (own[i] != 0 && uid[i] == own[i]) ++i;
-        if (uid[i] == 0 && i == current_.uid.size()) return current_.uid;
-    }
+    if (current_.id != 0 && SameText(uid, current_.uid.c_str(), current_.uid.size()))
+        return current_.uid;
     return WStringView(uid);
 }
 

@@ -6,7 +6,9 @@
 
 namespace {
 WStringView View(const WCHAR* text) { return text ? WStringView(text) : WStringView(); }
-ContactStore& Store() { return ZamoStore_Instance(); }
+// The process-wide store, found once as the library is loaded.
+ContactStore& gStore = ZamoStore_Instance();
+ContactStore& Store() { return gStore; }
 /* A UID argument; the cached contact's is recognised in one pass. */
 WStringView Uid(const WCHAR* uid) { return Store().UidView(uid); }
 

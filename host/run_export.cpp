@@ -4,14 +4,18 @@
  * be read into a failure that leaves FILE as it was, and says how many contacts
  * the written file holds. */
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
+#include <vector>
 
 #include "cli_commands.h"
 #include "host_system.h"
 #include "kept_file.h"
 #include "terminal_progress.h"
 #include "utf_text.h"
+#include "written_cards.h"
 #include "zamo_store.h"
 
 namespace {
@@ -63,23 +67,6 @@ std::string RefusedTarget(const std::string& utf8Path) {
         case fs::file_type::none: return "";
         default: return "it is not a regular file";
     }
-}
-
-/* Cards in a written file: lines that are exactly END:VCARD (CR LF ended). */
-long CountCards(const std::string& path) {
-    static const std::string kEnd = "\nEND:VCARD\r\n";
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-    std::string text = "\n";  // the file's start counts as a line start
-    std::vector<char> block(1 << 20);
-    long cards = 0;
-    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
-        text.append(block.data(), static_cast<size_t>(in.gcount()));
-        size_t at = 0;
-        for (; (at = text.find(kEnd, at)) != std::string::npos; at += kEnd.size() - 1) ++cards;
-        // Keep a tail that may hold the start of a marker cut by the block end.
-        text.erase(0, text.size() > kEnd.size() ? text.size() - (kEnd.size() - 1) : 0);
-    }
-    return cards;
 }
 
 /* The cards the module must write: every named contact, or the one. */
@@ -195,7 +182,7 @@ void RunExport(const ProgramContext& context) {
         fail("the export plug-in wrote no file at " + shownPath);
     if (!oldVersion.empty() && !toOutput && FileVersion(written) == oldVersion)
         fail("the export plug-in did not replace " + shownPath + " (is it write-protected?)");
-    long cards = CountCards(written);
+    long cards = CountWrittenCards(written);
     long expected = ExpectedCards(cl, selected);
     if (cards < expected)
         fail("the export plug-in wrote " + CountText(cards) + " of " + CountText(expected) +

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -156,6 +157,8 @@ FailureReason OpenOutputFileBeside(const char* path, OutputFile& out) {
         ::close(fd);
         return Fail(out, FailureReason::NoTemporaryFile);
     }
+    // The module hands over whole batches of lines: each goes out in one write.
+    std::setvbuf(out.stream, nullptr, _IONBF, 0);
     return FailureReason::None;
 }
 

@@ -1,7 +1,9 @@
 /* The contact store through the AddinZamo_ functions: UIDs taken and fresh,
  * "root", child order, no cycles, strings never null, fields, dates,
- * communications, commit points, counters and what survives a killed process. */
+ * communications, commit points, counters, what survives a killed process, and
+ * UIDs recognised wherever their text lies. */
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -253,6 +255,49 @@ TEST_F(StoreTest, GettersNeverReturnNull) {
         ASSERT_NE(sub, nullptr);
         ASSERT_NE(AddinZamo_Contact_GetChildUID(c.uid, 0), nullptr);
     }
+}
+
+TEST_F(StoreTest, UidsAreRecognisedWhereverTheTextLies) {
+    // Contacts named by the prefixes of one text, so that a text taken for a
+    // longer or shorter UID gives another contact's name.
+    const WString all = u"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ";
+    const size_t lengths[] = {1, 2, 3, 6, 7, 8, 9, 15, 16, 17, 31, 38, 40, 46};
+    for (size_t n : lengths) {
+        WString uid = all.substr(0, n);
+        ASSERT_EQ(Add(uid), uid);
+        AddinZamo_Contact_SetFirstName(uid.c_str(), (u"name " + uid).c_str());
+    }
+    ZamoStore_EndCommand(nullptr);
+    // The texts are put at the end of a page followed by one that cannot be read.
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    void* pages = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(static_cast<char*>(pages) + page, page, PROT_NONE), 0);
+    WCHAR* const pageEnd = reinterpret_cast<WCHAR*>(static_cast<char*>(pages) + page);
+    for (size_t n : lengths) {
+        const WString own = all.substr(0, n);
+        WString changedLast = own, changedFirst = own;
+        changedLast.back() = u'#';
+        changedFirst.front() = u'#';
+        const WString texts[] = {own, own.substr(0, n - 1), all.substr(0, n + 1), changedLast,
+                                 changedFirst, own + WCHAR(0) + u"x"};
+        for (const WString& text : texts) {
+            const WString named(text.c_str());  // up to the first NUL
+            bool exists = false;
+            for (size_t m : lengths) exists = exists || named == all.substr(0, m);
+            const WString expected = exists ? u"name " + named : u"";
+            for (size_t gap = 0; gap < 10; ++gap) {
+                WCHAR* at = pageEnd - gap - text.size() - 1;
+                std::copy(text.begin(), text.end(), at);
+                at[text.size()] = 0;
+                AddinZamo_Contact_GetFirstName(own.c_str());  // `own` is the cached contact
+                EXPECT_EQ(WString(AddinZamo_Contact_GetFirstName(at)), expected)
+                    << "cached " << Narrow(own) << ", asked " << Narrow(text) << " ending "
+                    << gap << " units before an unreadable page";
+            }
+        }
+    }
+    munmap(pages, 2 * page);
 }
 
 TEST_F(StoreTest, EveryTextFieldIsStoredAndReadBack) {
