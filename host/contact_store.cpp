@@ -136,6 +136,11 @@ bool ContactStore::Open(const std::string& path, std::string* error, bool readOn
         db_ = nullptr;
         return false;
     };
+    // SQLite's count of the memory it holds takes a process-wide lock at every
+    // allocation and nothing here reads it; it can only be turned off before
+    // SQLite's first use, so a later call changes nothing.
+    static const int kMemoryCountOff = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)kMemoryCountOff;
     // One thread uses the connection: SQLite need not lock around each call.
     int rc = sqlite3_open_v2(path.c_str(), &db_,
                              (readOnly ? SQLITE_OPEN_READONLY
