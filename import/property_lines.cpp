@@ -11,11 +11,13 @@
 
 namespace {
 
-// What the splitting looks for, on one unit and on eight at once (a lane of
-// all ones where found).
+// What the splitting looks for, on one unit, on eight at once (a lane of all
+// ones where found) and on sixteen packed to bytes (as bits; what is looked
+// for is ASCII below 0x7F, which the packing keeps).
 struct Separators {  // ";" or ":": 0x3B and 0x3A differ in the lowest bit only
     static bool Found(WCHAR unit) { return (unit | 1) == u';'; }
     static EightUnits Found(EightUnits units) { return (units | SpreadUnit(1)) == SpreadUnit(u';'); }
+    static unsigned Found(SixteenByteLanes bytes) { return EqualByteLanesWithLowBit(bytes, ';'); }
 };
 
 // ";", and "\", "?" or NUL, which may make a value differ from its text (0x3B
@@ -26,6 +28,9 @@ struct ValueStops {
         return ((units | SpreadUnit(4)) == SpreadUnit(0x3F)) | (units == SpreadUnit(u'\\')) |
                (units == SpreadUnit(0));
     }
+    static unsigned Found(SixteenByteLanes bytes) {
+        return EqualByteLanesWithBits(bytes, 4, 0x3F) | EqualByteLanesEither(bytes, '\\', 0);
+    }
 };
 
 struct EscapeStarts {  // "\" or "?", what may start an escape or a placeholder
@@ -33,6 +38,7 @@ struct EscapeStarts {  // "\" or "?", what may start an escape or a placeholder
     static EightUnits Found(EightUnits units) {
         return (units == SpreadUnit(u'\\')) | (units == SpreadUnit(u'?'));
     }
+    static unsigned Found(SixteenByteLanes bytes) { return EqualByteLanesEither(bytes, '\\', '?'); }
 };
 
 // Copies `count` units from `from` to `to`, which do not overlap, sixteen at a
@@ -65,12 +71,12 @@ inline void CopyUnits(WCHAR* to, const WCHAR* from, size_t count) {
 }
 
 // The units of a text from a position on that `Wanted` finds, a block of up
-// to sixteen units at a time, the last few read as the last eight without the
-// ones already seen; with `kCopies`, each unit read is also copied to `copy`
-// (where the first position's unit goes), so that the text up to the end of
-// the last block given lies there. A caller that writes nothing to the copy
-// between blocks and leaves `slack` units before it free (not 0) lets the
-// last eight be copied whole, again where they were.
+// to sixteen units at a time (packed to bytes), the last few read as the last
+// eight without the ones already seen; with `kCopies`, each unit read is also
+// copied to `copy` (where the first position's unit goes), so that the text up
+// to the end of the last block given lies there. A caller that writes nothing
+// to the copy between blocks and leaves `slack` units before it free (not 0)
+// lets the last eight be copied whole, again where they were.
 template <typename Wanted, bool kCopies = false>
 class FoundBlocks {
 public:
@@ -81,9 +87,8 @@ public:
      * are found (unit from + k as bit k); false when no block is left. */
     bool Next(size_t& from, unsigned& bits) {
         for (; next_ + 16 <= size_; next_ += 16) {
-            const EightUnits first = Wanted::Found(Load(next_));
-            const EightUnits second = Wanted::Found(Load(next_ + 8));
-            const unsigned found = LaneMask(first, second);
+            const EightUnits first = Load(next_), second = Load(next_ + 8);
+            const unsigned found = Wanted::Found(PackedUnitLanes(first, second));
             if (found == 0) continue;
             from = next_;
             bits = found;
@@ -318,7 +323,7 @@ size_t FirstColon(WStringView line, size_t plain, size_t& nameEnd) {
 // end; `restored` tells whether the component holds "\", "?" or a NUL. The
 // component is copied to `copy` on the way (which has room for the value, and
 // kSlack units before it that may be overwritten).
-constexpr size_t kSlack = 8;
+constexpr size_t kSlack = 16;
 size_t FirstComponentEnd(WStringView line, size_t start, bool& restored, WCHAR* copy) {
     const WCHAR* units = line.data();
     restored = false;
@@ -435,7 +440,10 @@ __attribute__((flatten)) void SplitPropertyParts(WStringView line, PropertyParts
     parts.name = parts.parameters.front();
 }
 
-__attribute__((flatten)) void SplitPropertyHead(WStringView line, PropertyHead& head, size_t plain) {
+namespace {
+
+// SplitPropertyHead in full, for any line.
+__attribute__((flatten, noinline)) void SplitHeadInFull(WStringView line, PropertyHead& head, size_t plain) {
     const WCHAR* units = line.data();
     size_t nameEnd;
     const size_t colon = FirstColon(line, plain, nameEnd);
@@ -455,6 +463,67 @@ __attribute__((flatten)) void SplitPropertyHead(WStringView line, PropertyHead& 
     value[piece.size()] = 0;
     head.restored = restored;
     head.value = WStringView(value, restored ? RestoreInto(value, piece) : piece.size());
+}
+
+// Which of the sixteen units from `at` on `Wanted` finds, unit at + k as bit k.
+template <typename Wanted>
+inline unsigned FoundInSixteen(const WCHAR* at) {
+    return Wanted::Found(PackedUnitLanes(LoadEightUnits(at), LoadEightUnits(at + 8)));
+}
+
+struct Colons {
+    static unsigned Found(SixteenByteLanes bytes) { return EqualByteLanes(bytes, ':'); }
+};
+
+// SplitPropertyHead for the usual line, read sixteen units at a time: its name
+// ends at `plain` with ":" or ";", its first ":" after that is unescaped, and its
+// value holds none of ";", "\", "?" and NUL, so it is the first component as it
+// stands. Reads only within the line (of sixteen units or more); false for
+// any other line, `head` unset (its room may have grown).
+inline bool SplitUsualHead(WStringView line, PropertyHead& head, size_t plain) {
+    const WCHAR* units = line.data();
+    const size_t size = line.size();
+    if (size < 16 || plain >= size || !Separators::Found(units[plain])) return false;
+    size_t colon = plain;
+    if (units[plain] == u';') {
+        size_t from = plain + 1;
+        unsigned colons = 0;
+        for (; from + 16 <= size; from += 16)
+            if ((colons = FoundInSixteen<Colons>(units + from)) != 0) break;
+        if (colons == 0) {  // the last few, read as the last sixteen without the ones already seen
+            if (from == size) return false;
+            const unsigned seen = static_cast<unsigned>(from - (size - 16));
+            from = size - 16;
+            colons = FoundInSixteen<Colons>(units + from) >> seen << seen;
+            if (colons == 0) return false;
+        }
+        colon = from + static_cast<size_t>(__builtin_ctz(colons));
+        if (units[colon - 1] == u'\\') return false;  // escaped: the full cut decides
+    }
+    const size_t start = colon + 1;  // of the value
+    WCHAR* const value = RoomFor(size - start + kSlack, head.values) + kSlack;
+    size_t at = start;
+    for (; at + 16 <= size; at += 16) {
+        if (FoundInSixteen<ValueStops>(units + at) != 0) return false;
+        std::memcpy(value + (at - start), units + at, 16 * sizeof(WCHAR));
+    }
+    if (at != size) {  // the last few, read and copied as the last sixteen, again in part
+        const unsigned seen = static_cast<unsigned>(at - (size - 16));
+        if (FoundInSixteen<ValueStops>(units + size - 16) >> seen != 0) return false;
+        std::memcpy(value + (at - start) - seen, units + size - 16, 16 * sizeof(WCHAR));
+    }
+    value[size - start] = 0;
+    head.name = WStringView(units, plain);
+    head.parameters = WStringView(units, colon);
+    head.restored = false;
+    head.value = WStringView(value, size - start);
+    return true;
+}
+
+}  // namespace
+
+void SplitPropertyHead(WStringView line, PropertyHead& head, size_t plain) {
+    if (!SplitUsualHead(line, head, plain)) SplitHeadInFull(line, head, plain);
 }
 
 WString SplitPropertyLine(WStringView line, std::vector<WString>& parameters,

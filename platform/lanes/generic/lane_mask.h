@@ -1,8 +1,9 @@
 /* Comparison lanes as bits on any target (the 32-bit Windows build has no
  * SSE2): the lanes' low bits spread over one word and gathered by one
  * multiplication. Exports EightLanes, LaneMask, SixteenByteLanes,
- * LoadSixteenByteLanes, EqualByteLanes, EqualByteLanesWithLowBit and
- * AboveAsciiByteLanes; CMake picks this or the SSE2 one. */
+ * LoadSixteenByteLanes, PackedUnitLanes, EqualByteLanes, EqualByteLanesEither, EqualByteLanesWithBits,
+ * EqualByteLanesWithLowBit and AboveAsciiByteLanes; CMake picks this or the
+ * SSE2 one. */
 #ifndef ZAMO_PLATFORM_LANE_MASK_H
 #define ZAMO_PLATFORM_LANE_MASK_H
 
@@ -35,6 +36,18 @@ inline SixteenByteLanes LoadSixteenByteLanes(const unsigned char* at) {
     return bytes;
 }
 
+/* Sixteen 16-bit units, those of `low` then those of `high`, as sixteen bytes
+ * for comparisons with bytes below 0x7F: a unit below 0x7F as itself, any other
+ * as 0x7F. */
+inline SixteenByteLanes PackedUnitLanes(EightLanes low, EightLanes high) {
+    unsigned char bytes[16];
+    for (unsigned k = 0; k < 8; ++k) {
+        bytes[k] = static_cast<unsigned char>(low[k] < 0x7F ? low[k] : 0x7F);
+        bytes[8 + k] = static_cast<unsigned char>(high[k] < 0x7F ? high[k] : 0x7F);
+    }
+    return LoadSixteenByteLanes(bytes);
+}
+
 /* The top bits of sixteen bytes held as two words (all other bits clear) as
  * bits, byte k as bit k, and which of sixteen bytes equal `byte`. A byte of a word
  * equal to it becomes zero under the exclusive or, and then alone gets its top
@@ -55,10 +68,20 @@ inline unsigned EqualByteLanes(SixteenByteLanes bytes, unsigned char byte) {
     return TopBitsOfByteLanes(same);
 }
 
+/* Which of the sixteen bytes equal `one` or `other`: byte k as bit k. */
+inline unsigned EqualByteLanesEither(SixteenByteLanes bytes, unsigned char one, unsigned char other) {
+    return EqualByteLanes(bytes, one) | EqualByteLanes(bytes, other);
+}
+
+/* Which of the sixteen bytes equal `byte` once the bits of `bits` are set in them: byte k as bit k. */
+inline unsigned EqualByteLanesWithBits(SixteenByteLanes bytes, unsigned char bits, unsigned char byte) {
+    const uint64_t each = 0x0101010101010101ull * bits;
+    return EqualByteLanes(SixteenByteLanes{{bytes.half[0] | each, bytes.half[1] | each}}, byte);
+}
+
 /* Which of the sixteen bytes equal `byte` once their lowest bit is set: byte k as bit k. */
 inline unsigned EqualByteLanesWithLowBit(SixteenByteLanes bytes, unsigned char byte) {
-    constexpr uint64_t kEach = 0x0101010101010101ull;
-    return EqualByteLanes(SixteenByteLanes{{bytes.half[0] | kEach, bytes.half[1] | kEach}}, byte);
+    return EqualByteLanesWithBits(bytes, 1, byte);
 }
 
 /* Which of the sixteen bytes have their top bit set: byte k as bit k. */

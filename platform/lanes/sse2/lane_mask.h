@@ -1,8 +1,9 @@
 /* Comparison lanes as bits where SSE2 is the baseline (x86-64): the two
  * comparisons packed to bytes and their top bits taken in one instruction.
  * Exports EightLanes, LaneMask, SixteenByteLanes, LoadSixteenByteLanes,
- * EqualByteLanes, EqualByteLanesWithLowBit and AboveAsciiByteLanes; CMake picks
- * this or the generic one. */
+ * PackedUnitLanes, EqualByteLanes, EqualByteLanesEither, EqualByteLanesWithBits,
+ * EqualByteLanesWithLowBit and AboveAsciiByteLanes; CMake picks this or the
+ * generic one. */
 #ifndef ZAMO_PLATFORM_LANE_MASK_H
 #define ZAMO_PLATFORM_LANE_MASK_H
 
@@ -26,14 +27,32 @@ inline SixteenByteLanes LoadSixteenByteLanes(const unsigned char* at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
+/* Sixteen 16-bit units, those of `low` then those of `high`, as sixteen bytes
+ * for comparisons with bytes below 0x7F: a unit below 0x7F as itself, any other
+ * as 0x7F or 0x80 (one signed saturating pack). */
+inline SixteenByteLanes PackedUnitLanes(EightLanes low, EightLanes high) {
+    return _mm_packs_epi16(reinterpret_cast<__m128i>(low), reinterpret_cast<__m128i>(high));
+}
+
 /* Which of the sixteen bytes equal `byte`: byte k as bit k. */
 inline unsigned EqualByteLanes(SixteenByteLanes bytes, unsigned char byte) {
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(byte)))));
 }
 
+/* Which of the sixteen bytes equal `one` or `other`: byte k as bit k. */
+inline unsigned EqualByteLanesEither(SixteenByteLanes bytes, unsigned char one, unsigned char other) {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(one))),
+                                                                _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(other))))));
+}
+
+/* Which of the sixteen bytes equal `byte` once the bits of `bits` are set in them: byte k as bit k. */
+inline unsigned EqualByteLanesWithBits(SixteenByteLanes bytes, unsigned char bits, unsigned char byte) {
+    return EqualByteLanes(_mm_or_si128(bytes, _mm_set1_epi8(static_cast<char>(bits))), byte);
+}
+
 /* Which of the sixteen bytes equal `byte` once their lowest bit is set: byte k as bit k. */
 inline unsigned EqualByteLanesWithLowBit(SixteenByteLanes bytes, unsigned char byte) {
-    return EqualByteLanes(_mm_or_si128(bytes, _mm_set1_epi8(1)), byte);
+    return EqualByteLanesWithBits(bytes, 1, byte);
 }
 
 /* Which of the sixteen bytes have their top bit set: byte k as bit k. */
