@@ -100,7 +100,7 @@ void SetAddress(const WString& uid, const AddressKind& kind, const PropertyParts
 
 void ImportAddresses(const WString& uid, const CardLines& card, PropertyScratch& scratch) {
     static const PropertyName kAddress(TEXT("ADR"));
-    ForEachNamedProperty(kAddress, card, scratch, [&](const PropertyParts& parts) {
+    ForEachNamedProperty(kAddress, card, scratch, [&](const PropertyParts& parts) __attribute__((flatten)) {
         if (const AddressKind* kind = ChooseAddressKind(parts.parameters))
             SetAddress(uid, *kind, parts);
     });
