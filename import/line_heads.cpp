@@ -160,7 +160,6 @@ uint16_t LineNoteOfWindows1251(const unsigned char* bytes, size_t size, const WC
 void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
     heads.lines = nullptr;
     heads.count = 0;
-    heads.next.clear();
     heads.marked.clear();
     const size_t count = lines.size();
     if (count >= CardLineHeads::kNone) return;
@@ -169,7 +168,7 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
         heads.summary = 1;
     }
     const uint32_t summary = heads.summary;
-    heads.next.assign(count, CardLineHeads::kNone);
+    if (heads.next.size() < count) heads.next.resize(count);  // only the headed lines' entries are written
     uint32_t* const next = heads.next.data();
     for (uint32_t line = 0; line < count;) {
         size_t together = 0;
@@ -187,6 +186,7 @@ void SummarizeLineHeads(const CardLines& lines, CardLineHeads& heads) {
                     next[last] = line;
                 }
                 last = line;
+                next[line] = CardLineHeads::kNone;
             }
             if (note & kMarked) heads.marked.push_back(uint32_t{line});  // a copy: `line` stays in a register
         }

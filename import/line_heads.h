@@ -34,7 +34,7 @@ struct CardLineHeads {
     uint32_t last[kBuckets];
     uint32_t stamp[kBuckets] = {};
     uint32_t summary = 0;
-    std::vector<uint32_t> next;    // the next line of the same bucket, or kNone
+    std::vector<uint32_t> next;    // a headed line's next line of the same bucket, or kNone (others: unset)
     std::vector<uint32_t> marked;  // the lines containing the marker, in card order
     uint64_t followsMarked[kBuckets / 64];  // buckets of a line right after a marked one
 };
