@@ -475,15 +475,57 @@ struct Colons {
     static unsigned Found(SixteenByteLanes bytes) { return EqualByteLanes(bytes, ':'); }
 };
 
+// Sets `head` to the cut of a usual line: name to `plain`, parameters to
+// `colon`, its value from the colon on as it stands, in `value`.
+inline void SetUsualHead(WStringView line, PropertyHead& head, size_t plain, size_t colon, WCHAR* value) {
+    const size_t size = line.size() - colon - 1;
+    value[size] = 0;
+    head.name = WStringView(line.data(), plain);
+    head.parameters = WStringView(line.data(), colon);
+    head.restored = false;
+    head.value = WStringView(value, size);
+}
+
+// SplitShortUsualHead for a line of eight to fifteen units, read as one
+// sixteen: its first eight units, then its last eight (the middle read twice).
+inline bool SplitShortUsualHead(WStringView line, PropertyHead& head, size_t plain) {
+    const WCHAR* units = line.data();
+    const size_t size = line.size();
+    const size_t shift = size - 8;  // unit shift + k is byte 8 + k
+    const EightUnits first = LoadEightUnits(units), last = LoadEightUnits(units + shift);
+    const SixteenByteLanes bytes = PackedUnitLanes(first, last);
+    // The first position at or after `from` of those `bits` marks, or the line's size.
+    auto firstFrom = [shift, size](unsigned bits, size_t from) {
+        const unsigned low = bits & 0xFF & (0xFFu << from);
+        if (low != 0) return static_cast<size_t>(__builtin_ctz(low));
+        const size_t skip = from > shift ? from - shift : 0;
+        const unsigned high = bits >> 8 >> skip << skip;
+        return high != 0 ? shift + static_cast<size_t>(__builtin_ctz(high)) : size;
+    };
+    size_t colon = plain;
+    if (units[plain] == u';') {
+        colon = firstFrom(Colons::Found(bytes), plain + 1);
+        if (colon == size || units[colon - 1] == u'\\') return false;  // none, or escaped
+    }
+    const size_t start = colon + 1;  // of the value
+    if (firstFrom(ValueStops::Found(bytes), start) != size) return false;
+    WCHAR* const value = RoomFor(size - start + kSlack, head.values) + kSlack;
+    std::memcpy(value - start, &first, sizeof first);  // the units before the value go to the slack
+    std::memcpy(value + shift - start, &last, sizeof last);
+    SetUsualHead(line, head, plain, colon, value);
+    return true;
+}
+
 // SplitPropertyHead for the usual line, read sixteen units at a time: its name
 // ends at `plain` with ":" or ";", its first ":" after that is unescaped, and its
 // value holds none of ";", "\", "?" and NUL, so it is the first component as it
-// stands. Reads only within the line (of sixteen units or more); false for
-// any other line, `head` unset (its room may have grown).
+// stands. Reads only within the line (of eight units or more); false for any
+// other line, `head` unset (its room may have grown).
 inline bool SplitUsualHead(WStringView line, PropertyHead& head, size_t plain) {
     const WCHAR* units = line.data();
     const size_t size = line.size();
-    if (size < 16 || plain >= size || !Separators::Found(units[plain])) return false;
+    if (size < 8 || plain >= size || !Separators::Found(units[plain])) return false;
+    if (size < 16) return SplitShortUsualHead(line, head, plain);
     size_t colon = plain;
     if (units[plain] == u';') {
         size_t from = plain + 1;
@@ -512,11 +554,7 @@ inline bool SplitUsualHead(WStringView line, PropertyHead& head, size_t plain) {
         if (FoundInSixteen<ValueStops>(units + size - 16) >> seen != 0) return false;
         std::memcpy(value + (at - start) - seen, units + size - 16, 16 * sizeof(WCHAR));
     }
-    value[size - start] = 0;
-    head.name = WStringView(units, plain);
-    head.parameters = WStringView(units, colon);
-    head.restored = false;
-    head.value = WStringView(value, size - start);
+    SetUsualHead(line, head, plain, colon, value);
     return true;
 }
 
