@@ -39,7 +39,8 @@ inline unsigned LaneBits(EightUnits lanes) { return LaneMask(lanes, EightUnits{}
 
 /* Calls found(position) for each position from `from` on where `text` holds
  * `unit`, in order, until found returns false: for the short parameter texts,
- * eight units compared at once, without a call. */
+ * eight units compared at once (sixteen, packed to bytes, for an ASCII unit in
+ * a text of sixteen or more), without a call. */
 template <typename Found>
 inline void ForEachUnitFrom(WStringView text, WCHAR unit, size_t from, Found&& found) {
     const WCHAR* units = text.data();
@@ -55,6 +56,19 @@ inline void ForEachUnitFrom(WStringView text, WCHAR unit, size_t from, Found&& f
         return LaneBits(same);
     };
     size_t i = from;
+    if (unit < 0x7F && size >= 16) {  // sixteen at a time packed to bytes, the last few as the last sixteen
+        auto sixteen = [&](size_t at) {
+            const SixteenByteLanes bytes = PackedUnitLanes(LoadEightUnits(units + at), LoadEightUnits(units + at + 8));
+            return EqualByteLanes(bytes, static_cast<unsigned char>(unit));
+        };
+        for (; i + 16 <= size; i += 16)
+            if (!give(i, sixteen(i))) return;
+        if (i < size) {
+            const unsigned seen = static_cast<unsigned>(i - (size - 16));
+            give(size - 16, sixteen(size - 16) >> seen << seen);
+        }
+        return;
+    }
     for (; i + 8 <= size; i += 8)
         if (!give(i, lanes(i))) return;
     if (i >= size) return;

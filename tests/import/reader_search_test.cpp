@@ -62,15 +62,17 @@ TEST(ContainsText, AgreesWithTheStandardSearch) {
     }
 }
 
-// Random short texts of two units, each in a buffer of its own size, searched
-// from every start (past the end too), stopping after a random number of
-// positions: the positions given are those a unit-by-unit loop finds, in order.
+// Random short texts of three units (one whose low byte is the unit's), each in
+// a buffer of its own size, searched from every start (past the end too),
+// stopping after a random number of positions: the positions given are those a
+// unit-by-unit loop finds, in order.
 TEST(ForEachUnitFrom, AgreesWithAUnitByUnitSearchOnRandomTexts) {
     std::mt19937 random(20261209);
     for (int round = 0; round < 20000; ++round) {
         const size_t size = random() % 40;
         std::unique_ptr<WCHAR[]> units(new WCHAR[size]);
-        for (size_t i = 0; i < size; ++i) units[i] = random() % 4 == 0 ? u'O' : u'x';
+        const WCHAR others[] = {u'x', u'\u014F'};
+        for (size_t i = 0; i < size; ++i) units[i] = random() % 4 == 0 ? u'O' : others[random() % 2];
         const WStringView text(units.get(), size);
         const size_t from = random() % (size + 3);
         const size_t wanted = random() % 5 + 1;  // found stops after this many
