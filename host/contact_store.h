@@ -222,7 +222,7 @@ private:
     WString pendingText_;   // the insert text of that row
     int64_t nextId_ = 0;    // the id the next inserted row takes; 0: not yet read
     WString absentUid_;     // the UID IsPresent last reported absent, until an insert
-    // One bit per bucket of UID keys, set for every key the store holds; read
+    // Three bits per UID key, set for every key the store holds; read
     // from the store once a command makes many look-ups, so that the look-up of
     // a new UID need not search the key index. Bits are never cleared within a
     // command (a removed or rolled-back contact leaves its bit): a set bit only

@@ -89,13 +89,14 @@ private:
     std::unique_ptr<State> state_;
 };
 
-/* From now on the first Ctrl-C (SIGINT) only raises the flag returned by
- * InterruptFlag and ends any read of standard input (which then reads as
- * empty); a second one ends the program at once. */
+/* From now on the first Ctrl-C (SIGINT; on POSIX also SIGTERM and SIGHUP, the
+ * requests to end) only raises the flag returned by InterruptFlag and ends any
+ * read of standard input (which then reads as empty); a second one ends the
+ * program at once. */
 void WatchInterrupts();
 const volatile std::sig_atomic_t* InterruptFlag();
 bool Interrupted();
-/* A second Ctrl-C removes the file at `path` (UTF-8) before the program ends;
+/* A second interrupt removes the file at `path` (UTF-8) before the program ends;
  * an empty path (the start) removes nothing. Paths longer than 4,095 bytes are
  * not remembered. */
 void RemoveOnSecondInterrupt(const std::string& path);

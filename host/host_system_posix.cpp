@@ -99,17 +99,20 @@ int emptyInput = -1;  // /dev/null, put in place of standard input on Ctrl-C
 
 char removedOnSecond[4096];  // a path, or "" for none
 
-void OnSecondInterrupt(int) {
+// Ctrl-C, and the requests to end that `kill` and a closed terminal send.
+const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+void OnSecondInterrupt(int sig) {
     if (removedOnSecond[0] != 0) unlink(removedOnSecond);
-    std::signal(SIGINT, SIG_DFL);
-    raise(SIGINT);  // ends the program as a Ctrl-C does
+    std::signal(sig, SIG_DFL);
+    raise(sig);  // ends the program as the signal itself would
 }
 
 void OnInterrupt(int) {
     interrupted = 1;
     // A read of standard input that was about to start ends at once too.
     if (emptyInput >= 0) dup2(emptyInput, STDIN_FILENO);
-    std::signal(SIGINT, OnSecondInterrupt);  // a second Ctrl-C ends the program
+    for (int sig : kInterrupts) std::signal(sig, OnSecondInterrupt);
 }
 
 std::string Reason(const char* what, const std::string& path) {
@@ -163,7 +166,7 @@ void WatchInterrupts() {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a read waiting for an answer returns
-    sigaction(SIGINT, &action, nullptr);
+    for (int sig : kInterrupts) sigaction(sig, &action, nullptr);
 }
 
 void RemoveOnSecondInterrupt(const std::string& path) {

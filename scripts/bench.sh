@@ -109,9 +109,23 @@ paired() {
   }'
 }
 
-# flanking LIST: the means of each two neighbours of LIST (one fewer).
+# flanking LIST WIDTH: for runs made in groups of WIDTH with one job between
+# each two groups, the mean of the two groups around each job (one value fewer
+# than there are groups).
 flanking() {
-  awk -v l="$1" 'BEGIN { n = split(l, v, " "); for (i = 1; i < n; i++) printf "%.4f ", (v[i] + v[i + 1]) / 2 }'
+  awk -v l="$1" -v w="$2" 'BEGIN {
+    n = split(l, v, " ")
+    for (g = 1; g * w < n; g++) {
+      s = 0
+      for (i = (g - 1) * w + 1; i <= (g + 1) * w; i++) s += v[i]
+      printf "%.4f ", s / (2 * w)
+    }
+  }'
+}
+
+# means LIST LIST: the means of two lists, value by value (one per round).
+means() {
+  awk -v a="$1" -v b="$2" 'BEGIN { n = split(a, x, " "); split(b, y, " "); for (i = 1; i <= n; i++) printf "%.4f ", (x[i] + y[i]) / 2 }'
 }
 
 load_before=$(cut -d' ' -f1 /proc/loadavg)
@@ -127,11 +141,14 @@ for ((i = 0; i < runs; i++)); do
 done
 settle import_b10 import_b
 # Each job and the floors it is held against, in rounds: 1c, 6a, 6c and 6d
-# are the medians of the rounds' own ratios.
+# are the medians of the rounds' own ratios. The plug-in import and the
+# decoding floor each take a fraction of a second, so 6a holds the import
+# against the mean of the floor run right before and right after it.
 for ((i = 0; i < runs; i++)); do
   run_once import_a10 "" "$build/bench/import_driver" "$tmp/exporter-10k.vcf"
   run_once decode_a "" "$floor" decode windows-1251 "$tmp/exporter-100k.vcf"
   run_once import_a "" "$build/bench/import_driver" "$tmp/exporter-100k.vcf"
+  run_once decode_a_after "" "$floor" decode windows-1251 "$tmp/exporter-100k.vcf"
   run_once zamo_import "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-100k.vcf"
   run_once store_write "rm -f '$tmp/floor.db'" "$floor" store-write "$db" "$tmp/floor.db"
   run_once zamo_export "rm -f '$tmp/out.vcf'" "$zamo" --db "$db" export "$tmp/out.vcf"
@@ -140,7 +157,7 @@ for ((i = 0; i < runs; i++)); do
   # last run's file would add the freeing of its 77 MB to the command's time.
   run_once export_memory "rm -f '$tmp/memory.vcf'" "$build/bench/export_driver" contacts 100000 "$tmp/memory.vcf"
 done
-settle import_a10 decode_a import_a zamo_import store_write zamo_export store_read export_memory
+settle import_a10 decode_a import_a decode_a_after zamo_import store_write zamo_export store_read export_memory
 rm -f "$tmp/floor.db"
 exported_bytes=$(stat -c %s "$tmp/out.vcf")
 memory_bytes=$(size "$tmp/memory.vcf")
@@ -159,24 +176,30 @@ measure short_tels "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/short
 rm -f "$tmp/tels-100k.vcf" "$tmp/short-tels.vcf"
 if [ "$million" != 0 ]; then
   # 1,000,000 cards (about 850 MB, and as much again for the database and the
-  # export), three runs each (the store write floor once): the scale and the
+  # export), five runs each (the store write floor once): the scale and the
   # memory bound.
   find "$tmp" -name '*.vcf' ! -name exporter-100k.vcf -delete
   rm -f "$db"
   "$gen" exporter 1000000 "$tmp/exporter-1m.vcf"
   million_bytes=$(stat -c %s "$tmp/exporter-1m.vcf")
   saved_runs=$runs
-  runs=3
-  # 7a is the median of three rounds' own ratios: each 1,000,000-card import
-  # is divided by the mean of the 100,000-card imports (2a, into a database of
-  # their own) run right before and right after it, so that a change of the
-  # machine's speed between the parts of the run does not enter the ratio.
+  runs=5
+  # 7a is the median of five rounds' own ratios: each 1,000,000-card import
+  # is divided by the mean of the four 100,000-card imports (2a, into a
+  # database of their own) run two right before and two right after it, so
+  # that a change of the machine's speed between the parts of the run, or
+  # during one short import, does not enter the ratio.
   small="$tmp/small.db"
   fresh_small="rm -f '$small' '$small-journal'"
-  run_once zamo_import_around_1m "$fresh_small" "$zamo" --db "$small" import --overwrite no "$tmp/exporter-100k.vcf"
+  around=2
+  for ((k = 0; k < around; k++)); do
+    run_once zamo_import_around_1m "$fresh_small" "$zamo" --db "$small" import --overwrite no "$tmp/exporter-100k.vcf"
+  done
   for ((i = 0; i < runs; i++)); do
     run_once zamo_import_1m "$fresh" "$zamo" --db "$db" import --overwrite no "$tmp/exporter-1m.vcf"
-    run_once zamo_import_around_1m "$fresh_small" "$zamo" --db "$small" import --overwrite no "$tmp/exporter-100k.vcf"
+    for ((k = 0; k < around; k++)); do
+      run_once zamo_import_around_1m "$fresh_small" "$zamo" --db "$small" import --overwrite no "$tmp/exporter-100k.vcf"
+    done
   done
   settle zamo_import_around_1m zamo_import_1m
   rm -f "$tmp/exporter-100k.vcf"
@@ -184,10 +207,14 @@ if [ "$million" != 0 ]; then
   # 7b alike, each export of the 1,000,000 contacts beside exports (3a) of the
   # 100,000 of the last round.
   small_out="rm -f '$tmp/small.vcf'"
-  run_once zamo_export_around_1m "$small_out" "$zamo" --db "$small" export "$tmp/small.vcf"
+  for ((k = 0; k < around; k++)); do
+    run_once zamo_export_around_1m "$small_out" "$zamo" --db "$small" export "$tmp/small.vcf"
+  done
   for ((i = 0; i < runs; i++)); do
     run_once zamo_export_1m "rm -f '$tmp/out.vcf'" "$zamo" --db "$db" export "$tmp/out.vcf"
-    run_once zamo_export_around_1m "$small_out" "$zamo" --db "$small" export "$tmp/small.vcf"
+    for ((k = 0; k < around; k++)); do
+      run_once zamo_export_around_1m "$small_out" "$zamo" --db "$small" export "$tmp/small.vcf"
+    done
   done
   settle zamo_export_around_1m zamo_export_1m
   rm -f "$tmp/out.vcf" "$tmp/small.vcf" "$small"
@@ -251,7 +278,7 @@ echo "Revision $(git rev-parse --short HEAD 2>/dev/null || echo unknown), Releas
 if [ "$(ge "$load_before" 1)" = 1 ]; then
   echo "Warning: load average $load_before when the run began: other work shared the cores, so wall figures and ratios are not those of a quiet machine (CPU columns are steadier)."
 fi
-echo "Median of $runs runs (of 3 for the 1,000,000-card figures), wall-clock time of the whole process (3b: of the export command, the memory host being filled before); CPU is user + system time of the process; a ratio of two jobs (1c, 1d) is the median of the ratios of rounds that run both one after the other. $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)."
+echo "Median of $runs runs (of 5 for the 1,000,000-card figures), wall-clock time of the whole process (3b: of the export command, the memory host being filled before); CPU is user + system time of the process; a ratio of two jobs (1c, 1d) is the median of the ratios of rounds that run both one after the other. $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)."
 echo
 echo "| Figure | Target | Measured | CPU | Result |"
 echo "|---|---|---|---|---|"
@@ -275,8 +302,8 @@ import_floor_cpu=$(sum "${commandcpu[import_a]}" "${commandcpu[store_write]}")
 export_floor=$(sum "${command[store_read]}" "${command[export_memory]}")
 export_floor_cpu=$(sum "${commandcpu[store_read]}" "${commandcpu[export_memory]}")
 # The ratios of the rounds: median, lowest and highest, wall and CPU.
-read -r decode_ratio decode_low decode_high < <(paired "${commands[import_a]}" "${commands[decode_a]}")
-read -r decode_ratio_cpu _ _ < <(paired "${commandcpus[import_a]}" "${commandcpus[decode_a]}")
+read -r decode_ratio decode_low decode_high < <(paired "${commands[import_a]}" "$(means "${commands[decode_a]}" "${commands[decode_a_after]}")")
+read -r decode_ratio_cpu _ _ < <(paired "${commandcpus[import_a]}" "$(means "${commandcpus[decode_a]}" "${commandcpus[decode_a_after]}")")
 read -r import_ratio import_low import_high < <(paired "${walls[zamo_import]}" "${commands[import_a]}" "${commands[store_write]}")
 read -r import_ratio_cpu _ _ < <(paired "${cpus[zamo_import]}" "${commandcpus[import_a]}" "${commandcpus[store_write]}")
 read -r export_ratio export_low export_high < <(paired "${walls[zamo_export]}" "${commands[store_read]}" "${commands[export_memory]}")
@@ -296,7 +323,7 @@ row "F2 decoding floor: (a) decoded to UTF-16, lines counted" "-" "$(rate "$a" "
 row "F3 decoding floor of (b), UTF-8" "-" "$(rate "$b" "${command[decode_b]}") MB/s ($(seconds decode_b))" "${commandcpu[decode_b]} s" -
 row "F4 store floor: the rows of 2a inserted in one transaction" "-" "$(seconds store_write)" "${commandcpu[store_write]} s" -
 row "F5 store read floor: the rows of 2a read back in order" "-" "$(seconds store_read)" "${commandcpu[store_read]} s" -
-row "6a plug-in import of (a) / decoding floor F2" "<= 3x" "${decode_ratio}x (rounds ${decode_low}-${decode_high}x; CPU ${decode_ratio_cpu}x)" "${commandcpu[import_a]} s" "$(le "$decode_ratio" 3)"
+row "6a plug-in import of (a) / decoding floor F2 run right before and after it" "<= 3x" "${decode_ratio}x (rounds ${decode_low}-${decode_high}x; CPU ${decode_ratio_cpu}x)" "${commandcpu[import_a]} s" "$(le "$decode_ratio" 3)"
 row "6b plug-in import of (a), command alone" ">= 300 MB/s" "$rate_plugin MB/s ($(seconds import_a))" "${commandcpu[import_a]} s" "$(ge "$rate_plugin" 300)"
 row "6c zamo import of (a) / (plug-in import 6b + store floor F4)" "<= 1.5x" "${import_ratio}x (rounds ${import_low}-${import_high}x; CPU ${import_ratio_cpu}x)" "${cpu[zamo_import]} s" "$(le "$import_ratio" 1.5)"
 row "6d zamo export / (store read floor F5 + export from memory 3b)" "<= 1.5x" "${export_ratio}x (rounds ${export_low}-${export_high}x; CPU ${export_ratio_cpu}x)" "${cpu[zamo_export]} s" "$(le "$export_ratio" 1.5)"
@@ -306,12 +333,12 @@ row "8a zamo import of one card of 100,000 distinct TEL lines" "< 1 s" "${wall[t
 short_over=$(over_base "${rss[short_tels]}" "$short_bytes")
 row "8b peak memory of zamo importing one card of 1,600,000 \"TEL:nnnnnnn\" lines ($(mb "$short_bytes")), above 2a's" "<= 3x card" "${short_over}x ($((rss[short_tels] / 1024)) MB; ${wall[short_tels]} s)" "${cpu[short_tels]} s" "$(le "$short_over" 3)"
 if [ "$million" != 0 ]; then
-  read -r scale_import scale_low scale_high < <(paired "${walls[zamo_import_1m]}" "$(flanking "${walls[zamo_import_around_1m]}")")
-  read -r scale_import_cpu _ _ < <(paired "${cpus[zamo_import_1m]}" "$(flanking "${cpus[zamo_import_around_1m]}")")
-  read -r scale_export scale_export_low scale_export_high < <(paired "${walls[zamo_export_1m]}" "$(flanking "${walls[zamo_export_around_1m]}")")
-  read -r scale_export_cpu _ _ < <(paired "${cpus[zamo_export_1m]}" "$(flanking "${cpus[zamo_export_around_1m]}")")
-  row "7a zamo import of 1,000,000 cards ($(mb "$million_bytes")) / 2a run right before and after it" "<= 11x" "${scale_import}x (rounds ${scale_low}-${scale_high}x; ${wall[zamo_import_1m]} s; CPU ${scale_import_cpu}x)" "${cpu[zamo_import_1m]} s" "$(le "$scale_import" 11)"
-  row "7b zamo export of the 1,000,000 contacts / 3a run right before and after it" "<= 11x" "${scale_export}x (rounds ${scale_export_low}-${scale_export_high}x; ${wall[zamo_export_1m]} s; CPU ${scale_export_cpu}x)" "${cpu[zamo_export_1m]} s" "$(le "$scale_export" 11)"
+  read -r scale_import scale_low scale_high < <(paired "${walls[zamo_import_1m]}" "$(flanking "${walls[zamo_import_around_1m]}" "$around")")
+  read -r scale_import_cpu _ _ < <(paired "${cpus[zamo_import_1m]}" "$(flanking "${cpus[zamo_import_around_1m]}" "$around")")
+  read -r scale_export scale_export_low scale_export_high < <(paired "${walls[zamo_export_1m]}" "$(flanking "${walls[zamo_export_around_1m]}" "$around")")
+  read -r scale_export_cpu _ _ < <(paired "${cpus[zamo_export_1m]}" "$(flanking "${cpus[zamo_export_around_1m]}" "$around")")
+  row "7a zamo import of 1,000,000 cards ($(mb "$million_bytes")) / 2a run twice right before and twice after it" "<= 11x" "${scale_import}x (rounds ${scale_low}-${scale_high}x; ${wall[zamo_import_1m]} s; CPU ${scale_import_cpu}x)" "${cpu[zamo_import_1m]} s" "$(le "$scale_import" 11)"
+  row "7b zamo export of the 1,000,000 contacts / 3a run twice right before and twice after it" "<= 11x" "${scale_export}x (rounds ${scale_export_low}-${scale_export_high}x; ${wall[zamo_export_1m]} s; CPU ${scale_export_cpu}x)" "${cpu[zamo_export_1m]} s" "$(le "$scale_export" 11)"
   row "7e store floor F4 of the 1,000,000 cards' rows / F4" "-" "$(ratio2 "${command[store_write_1m]}" "${command[store_write]}")x ($(seconds store_write_1m); CPU $(ratio2 "${commandcpu[store_write_1m]}" "${commandcpu[store_write]}")x)" "${commandcpu[store_write_1m]} s" -
   row "7f store read floor F5 of the 1,000,000 contacts / F5" "-" "$(ratio2 "${command[store_read_1m]}" "${command[store_read]}")x ($(seconds store_read_1m); CPU $(ratio2 "${commandcpu[store_read_1m]}" "${commandcpu[store_read]}")x)" "${commandcpu[store_read_1m]} s" -
   row "7c peak memory of 7a" "< 32 MB" "$(peak_mb "${rss[zamo_import_1m]}")" "-" "$(le "${rss[zamo_import_1m]}" 32767)"

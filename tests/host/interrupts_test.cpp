@@ -1,5 +1,6 @@
-/* Ctrl-C as the program sees it: the first one only raises the flag; the second
- * ends the program, after removing the file it was told to. */
+/* Ctrl-C, and the requests to end (SIGTERM from `kill`, SIGHUP from a closed
+ * terminal), as the program sees them: the first only raises the flag; the
+ * second ends the program, after removing the file it was told to. */
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -16,11 +17,16 @@ namespace {
 TEST(Interrupts, TheSecondEndsTheProgramAndRemovesTheFileNamed) {
     const std::string folder = testing::TempDir();
     struct Case {
+        int first, second;
         std::string named, kept;  // the file named for removal, one that must stay
         const char* why;
     } cases[] = {
-        {folder + "/.zamo-kept-1", folder + "/target.vcf", "the named file goes, others stay"},
-        {"", folder + "/target.vcf", "nothing named: nothing removed"},
+        {SIGINT, SIGINT, folder + "/.zamo-kept-1", folder + "/target.vcf",
+         "the named file goes, others stay"},
+        {SIGINT, SIGINT, "", folder + "/target.vcf", "nothing named: nothing removed"},
+        {SIGTERM, SIGTERM, folder + "/.zamo-kept-1", folder + "/target.vcf", "kill, twice"},
+        {SIGHUP, SIGINT, folder + "/.zamo-kept-1", folder + "/target.vcf",
+         "the terminal closed, then Ctrl-C"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -31,15 +37,17 @@ TEST(Interrupts, TheSecondEndsTheProgramAndRemovesTheFileNamed) {
             WatchInterrupts();
             RemoveOnSecondInterrupt(folder + "/forgotten");  // replaced by the next call
             RemoveOnSecondInterrupt(c.named);
-            raise(SIGINT);
+            raise(c.first);
             if (!Interrupted()) _exit(3);
-            raise(SIGINT);
+            raise(c.second);
             _exit(4);  // not reached: the second ends the program
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "status " << status;
-        if (!c.named.empty()) EXPECT_FALSE(std::filesystem::exists(c.named));
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.second) << "status " << status;
+        if (!c.named.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(c.named));
+        }
         EXPECT_TRUE(std::filesystem::exists(c.kept));
         std::filesystem::remove(c.kept);
     }
