@@ -58,8 +58,8 @@ inline void ForEachUnitFrom(WStringView text, WCHAR unit, size_t from, Found&& f
     size_t i = from;
     if (unit < 0x7F && size >= 16) {  // sixteen at a time packed to bytes, the last few as the last sixteen
         auto sixteen = [&](size_t at) {
-            const SixteenByteLanes bytes = PackedUnitLanes(LoadEightUnits(units + at), LoadEightUnits(units + at + 8));
-            return EqualByteLanes(bytes, static_cast<unsigned char>(unit));
+            const EightUnits low = LoadEightUnits(units + at), high = LoadEightUnits(units + at + 8);
+            return EqualByteLanes(PackedUnitLanes(low, high), static_cast<unsigned char>(unit));
         };
         for (; i + 16 <= size; i += 16)
             if (!give(i, sixteen(i))) return;

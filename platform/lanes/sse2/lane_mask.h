@@ -41,8 +41,9 @@ inline unsigned EqualByteLanes(SixteenByteLanes bytes, unsigned char byte) {
 
 /* Which of the sixteen bytes equal `one` or `other`: byte k as bit k. */
 inline unsigned EqualByteLanesEither(SixteenByteLanes bytes, unsigned char one, unsigned char other) {
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(one))),
-                                                                _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(other))))));
+    const __m128i ones = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(one)));
+    const __m128i others = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(other)));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(ones, others)));
 }
 
 /* Which of the sixteen bytes equal `byte` once the bits of `bits` are set in them: byte k as bit k. */
