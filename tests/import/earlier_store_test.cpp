@@ -4,6 +4,7 @@
 // stored UID) and adds none of the communications the contact already has.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -66,7 +67,9 @@ TEST(EarlierStore, AReimportFindsTheContactAndAddsNoDuplicate) {
         host.Reset();
         if (c.earlierStore) FillTheEarlierWay(host);
         PromptRecorder prompt(c.answer);
-        ImportVCardFile(Utf16(WriteFile("earlier" + std::to_string(n++) + ".vcf", c.file)));
+        const std::string path = WriteFile("earlier" + std::to_string(n++) + ".vcf", c.file);
+        ImportVCardFile(Utf16(path));
+        std::remove(path.c_str());
         EXPECT_EQ(JoinLines(CallsNamed({"IsPresent", "Insert", "SetTitle", "SaveChanges",
                                         "AddCommunication"})),
                   JoinLines(c.calls));

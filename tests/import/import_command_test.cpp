@@ -3,6 +3,7 @@
 // quietly on a cancelled dialog, and with an error box on a failure inside a file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -89,7 +90,10 @@ protected:
         FakeHost::Get().Reset();
         ZamoWin32_SetFileDialogHandler(AnswerDialog, &answer);
     }
-    void TearDown() override { ZamoWin32_SetFileDialogHandler(nullptr, nullptr); }
+    void TearDown() override {
+        ZamoWin32_SetFileDialogHandler(nullptr, nullptr);
+        for (const std::string& path : written) std::remove(path.c_str());
+    }
 
     // A file holding one card whose UID names the file, so the log shows the order.
     std::string CardFile(const std::string& name) {
@@ -99,6 +103,7 @@ protected:
             << "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" << name << "\r\nFN:x\r\nEND:VCARD\r\n";
         answer.files += Utf16(path);
         answer.files += TEXT('\0');
+        written.push_back(path);
         return path;
     }
 
@@ -116,6 +121,7 @@ protected:
     }
 
     DialogAnswer answer;
+    std::vector<std::string> written;  // the card files, removed after the test
 };
 
 TEST_F(ImportCommand, FillsTheOpenDialogAsTheSystemExpects) {

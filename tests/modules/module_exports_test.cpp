@@ -149,6 +149,7 @@ TEST(ModuleExports, ImportCommandCallsTheHostAndDialogOfTheExecutable) {
     ASSERT_FALSE(calls.empty()) << "the host calls reach the executable";
     EXPECT_EQ(calls.front(), "ChangesStart()");
     EXPECT_EQ(calls.back(), "ChangesEnd()");
+    std::remove(path.c_str());
 }
 
 }  // namespace
