@@ -4,10 +4,7 @@
  * be read into a failure that leaves FILE as it was, and says how many contacts
  * the written file holds. */
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <string_view>
 #include <vector>
 
 #include "cli_commands.h"

@@ -1,9 +1,9 @@
 /* Comparison lanes as bits on any target (the 32-bit Windows build has no
  * SSE2): the lanes' low bits spread over one word and gathered by one
  * multiplication. Exports EightLanes, LaneMask, SixteenByteLanes,
- * LoadSixteenByteLanes, PackedUnitLanes, EqualByteLanes, EqualByteLanesEither, EqualByteLanesWithBits,
- * EqualByteLanesWithLowBit and AboveAsciiByteLanes; CMake picks this or the
- * SSE2 one. */
+ * LoadSixteenByteLanes, PackedUnitLanes, EqualByteLanes, EqualByteLanesEither,
+ * EqualByteLanesWithBits, EqualByteLanesWithLowBit and AboveAsciiByteLanes;
+ * CMake picks this or the SSE2 one. */
 #ifndef ZAMO_PLATFORM_LANE_MASK_H
 #define ZAMO_PLATFORM_LANE_MASK_H
 
